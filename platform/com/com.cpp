@@ -1,0 +1,15 @@
+#include "com/objbase.h"
+
+const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
+
+namespace {
+int initCount = 0;
+}
+
+// Nothing here needs per-thread set-up; the count only keeps the calls paired, so
+// that the first call answers S_OK and later ones S_FALSE, as the original does.
+HRESULT CoInitialize(LPVOID) { return initCount++ == 0 ? S_OK : S_FALSE; }
+
+void CoUninitialize() {
+    if (initCount > 0) --initCount;
+}

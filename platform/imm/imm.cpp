@@ -1,0 +1,3 @@
+#include "imm/imm.h"
+
+HWND ImmGetDefaultIMEWnd(HWND) { return nullptr; }

@@ -1,0 +1,25 @@
+// SDL start-up for the stand-ins that need it.
+#include <cstdio>
+
+#include "win32/sdl_bridge.h"
+
+namespace {
+
+bool Start(Uint32 flags) {
+    if (SDL_WasInit(flags) == flags) return true;
+    // The framework handles closing itself: SIGINT and SIGTERM become a close
+    // request for the main window, never an implicit quit after the last window.
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    if (SDL_InitSubSystem(flags) != 0) {
+        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool NolInitSdlVideo() { return Start(SDL_INIT_VIDEO | SDL_INIT_EVENTS); }
+
+bool NolInitSdlSubsystem(Uint32 flags) { return Start(SDL_INIT_EVENTS | flags); }

@@ -1,0 +1,258 @@
+// Window classes and windows over SDL. Windows are created hidden and shown only
+// by ShowWindow; the class name becomes the X11 WM_CLASS of the program.
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "win32/codepage.h"
+#include "win32/sdl_bridge.h"
+#include "win32/window_internal.h"
+
+namespace {
+
+struct WindowClass {
+    WNDPROC proc = nullptr;
+    UINT style = 0;
+};
+
+std::map<std::string, WindowClass>& Classes() {
+    static std::map<std::string, WindowClass> classes;
+    return classes;
+}
+
+std::vector<HWND>& Windows() {
+    static std::vector<HWND> windows;
+    return windows;
+}
+
+HWND__ desktop;  // stands for the desktop; never a live window
+HWND activeWindow = nullptr;
+ATOM nextAtom = 0xC000;
+
+void NotifyResize(HWND hwnd, int width, int height) {
+    if (width == hwnd->clientWidth && height == hwnd->clientHeight) return;
+    hwnd->clientWidth = width;
+    hwnd->clientHeight = height;
+    SendMessageA(hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(width, height));
+}
+
+}  // namespace
+
+bool NolIsLiveWindow(HWND hwnd) {
+    return hwnd && std::find(Windows().begin(), Windows().end(), hwnd) != Windows().end();
+}
+
+HWND NolFirstWindow() { return Windows().empty() ? nullptr : Windows().front(); }
+
+SDL_Window* NolSdlWindow(HWND hwnd) { return NolIsLiveWindow(hwnd) ? hwnd->sdl : nullptr; }
+
+HWND NolWindowFromSdlId(Uint32 windowId) {
+    for (HWND w : Windows())
+        if (w->sdlId == windowId) return w;
+    return nullptr;
+}
+
+void NolSetActiveWindow(HWND hwnd) { activeWindow = hwnd; }
+
+RECT NolFrameMargins(DWORD style) {
+    LONG border = (style & WS_THICKFRAME) ? 8 : ((style & WS_CAPTION) ? 3 : 0);
+    LONG caption = ((style & WS_CAPTION) == WS_CAPTION) ? 23 : 0;
+    return RECT{border, border + caption, border, border};
+}
+
+ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
+    if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
+    std::string name = wc->lpszClassName;
+    if (Classes().count(name)) return 0;  // already registered
+    Classes()[name] = WindowClass{wc->lpfnWndProc, wc->style};
+    // SDL reads the X11 and Wayland class names when its video starts.
+    if (!SDL_WasInit(SDL_INIT_VIDEO)) {
+        setenv("SDL_VIDEO_X11_WMCLASS", name.c_str(), 1);
+        setenv("SDL_VIDEO_WAYLAND_WMCLASS", name.c_str(), 1);
+    }
+    return nextAtom++;
+}
+
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
+                     int width, int height, HWND, HMENU, HINSTANCE, LPVOID) {
+    if (!className) return nullptr;
+    auto cls = Classes().find(className);
+    if (cls == Classes().end()) return nullptr;
+    if (!NolInitSdlVideo()) return nullptr;
+
+    RECT frame = NolFrameMargins(style);
+    int cw = std::max(1, width - (int)(frame.left + frame.right));
+    int ch = std::max(1, height - (int)(frame.top + frame.bottom));
+    Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
+    if (style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
+    if (!(style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
+    std::string utf8Title = Cp932ToUtf8(title ? title : "");
+    SDL_Window* sdl = SDL_CreateWindow(utf8Title.c_str(), x + frame.left, y + frame.top, cw, ch, flags);
+    if (!sdl) {
+        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+        return nullptr;
+    }
+
+    auto* hwnd = new HWND__;
+    hwnd->sdl = sdl;
+    hwnd->sdlId = SDL_GetWindowID(sdl);
+    hwnd->proc = cls->second.proc;
+    hwnd->style = style;
+    hwnd->exStyle = exStyle;
+    hwnd->className = className;
+    hwnd->title = title ? title : "";
+    hwnd->clientWidth = cw;
+    hwnd->clientHeight = ch;
+    hwnd->clientX = x + frame.left;
+    hwnd->clientY = y + frame.top;
+    Windows().push_back(hwnd);
+    SendMessageA(hwnd, WM_CREATE, 0, 0);
+    return hwnd;
+}
+
+BOOL DestroyWindow(HWND hwnd) {
+    if (!NolIsLiveWindow(hwnd)) return FALSE;
+    SendMessageA(hwnd, WM_DESTROY, 0, 0);
+    Windows().erase(std::find(Windows().begin(), Windows().end(), hwnd));
+    if (activeWindow == hwnd) activeWindow = nullptr;
+    SDL_DestroyWindow(hwnd->sdl);
+    delete hwnd;
+    return TRUE;
+}
+
+BOOL IsWindow(HWND hwnd) { return NolIsLiveWindow(hwnd); }
+
+BOOL IsWindowVisible(HWND hwnd) { return NolIsLiveWindow(hwnd) && hwnd->visible; }
+
+BOOL ShowWindow(HWND hwnd, int cmdShow) {
+    if (!NolIsLiveWindow(hwnd)) return FALSE;
+    BOOL wasVisible = hwnd->visible;
+    if (cmdShow == SW_HIDE) {
+        SDL_HideWindow(hwnd->sdl);
+        hwnd->visible = false;
+    } else {
+        SDL_ShowWindow(hwnd->sdl);
+        hwnd->visible = true;
+        NolAskScreenSaver(hwnd);
+    }
+    return wasVisible;
+}
+
+BOOL UpdateWindow(HWND hwnd) { return NolIsLiveWindow(hwnd); }
+
+BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
+    if (!NolIsLiveWindow(hwnd)) return FALSE;
+    hwnd->title = text ? text : "";
+    SDL_SetWindowTitle(hwnd->sdl, Cp932ToUtf8(hwnd->title).c_str());
+    return TRUE;
+}
+
+int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount) {
+    if (!NolIsLiveWindow(hwnd) || !text || maxCount <= 0) return 0;
+    int n = std::min((int)hwnd->title.size(), maxCount - 1);
+    std::memcpy(text, hwnd->title.data(), n);
+    text[n] = '\0';
+    return n;
+}
+
+LONG GetWindowLongA(HWND hwnd, int index) {
+    if (!NolIsLiveWindow(hwnd)) return 0;
+    if (index == GWL_STYLE) return (LONG)(hwnd->style | (hwnd->visible ? WS_VISIBLE : 0));
+    if (index == GWL_EXSTYLE) return (LONG)hwnd->exStyle;
+    return 0;
+}
+
+HMENU GetMenu(HWND) { return nullptr; }
+
+BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD) {
+    if (!rect) return FALSE;
+    RECT frame = NolFrameMargins(style);
+    rect->left -= frame.left;
+    rect->top -= frame.top;
+    rect->right += frame.right;
+    rect->bottom += frame.bottom;
+    return TRUE;
+}
+
+BOOL SetWindowPos(HWND hwnd, HWND, int x, int y, int cx, int cy, UINT flags) {
+    if (!NolIsLiveWindow(hwnd)) return FALSE;
+    RECT frame = NolFrameMargins(hwnd->style);
+    if (!(flags & SWP_NOMOVE)) {
+        hwnd->clientX = x + frame.left;
+        hwnd->clientY = y + frame.top;
+        SDL_SetWindowPosition(hwnd->sdl, hwnd->clientX, hwnd->clientY);
+        SendMessageA(hwnd, WM_MOVE, 0, MAKELPARAM(hwnd->clientX, hwnd->clientY));
+    }
+    if (!(flags & SWP_NOSIZE)) {
+        int w = std::max(0, cx - (int)(frame.left + frame.right));
+        int h = std::max(0, cy - (int)(frame.top + frame.bottom));
+        SDL_SetWindowSize(hwnd->sdl, std::max(1, w), std::max(1, h));
+        NotifyResize(hwnd, w, h);
+    }
+    return TRUE;
+}
+
+BOOL GetClientRect(HWND hwnd, LPRECT rect) {
+    if (!NolIsLiveWindow(hwnd) || !rect) return FALSE;
+    *rect = RECT{0, 0, hwnd->clientWidth, hwnd->clientHeight};
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND hwnd, LPRECT rect) {
+    if (!NolIsLiveWindow(hwnd) || !rect) return FALSE;
+    RECT frame = NolFrameMargins(hwnd->style);
+    *rect = RECT{hwnd->clientX - frame.left, hwnd->clientY - frame.top,
+                 hwnd->clientX + hwnd->clientWidth + frame.right,
+                 hwnd->clientY + hwnd->clientHeight + frame.bottom};
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND hwnd, LPPOINT point) {
+    if (!NolIsLiveWindow(hwnd) || !point) return FALSE;
+    point->x -= hwnd->clientX;
+    point->y -= hwnd->clientY;
+    return TRUE;
+}
+
+BOOL ClientToScreen(HWND hwnd, LPPOINT point) {
+    if (!NolIsLiveWindow(hwnd) || !point) return FALSE;
+    point->x += hwnd->clientX;
+    point->y += hwnd->clientY;
+    return TRUE;
+}
+
+HWND GetDesktopWindow() { return &desktop; }
+
+HWND GetActiveWindow() { return NolIsLiveWindow(activeWindow) ? activeWindow : nullptr; }
+
+// The program carries no icon resources; the system's defaults stand in.
+HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
+
+HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
+
+HGDIOBJ GetStockObject(int) { return nullptr; }
+
+// Called from the window procedure for everything it does not handle itself.
+LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {
+    switch (msg) {
+        case WM_CLOSE:
+            DestroyWindow(hwnd);
+            return 0;
+        case WM_SYSCOMMAND:
+            // A screen-saver request not blocked by the procedure lets it run.
+            if ((wParam & 0xFFF0) == SC_SCREENSAVE) SDL_EnableScreenSaver();
+            return 0;
+        default:
+            return 0;
+    }
+}
+
+void NolAskScreenSaver(HWND hwnd) {
+    // Linux announces no screen saver to programs; instead the window procedure is
+    // asked up front, and SDL inhibits the saver when the procedure blocks it.
+    if (SendMessageA(hwnd, WM_SYSCOMMAND, SC_SCREENSAVE, 0) == 1)
+        SDL_DisableScreenSaver();
+}

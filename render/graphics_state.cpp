@@ -1,0 +1,3 @@
+#include "render/graphics_state.h"
+
+GraphicsStateRecord GraphicsState;

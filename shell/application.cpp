@@ -1,0 +1,90 @@
+// Start-up, the main loop and shutdown.
+#include "shell/application.h"
+
+#include "com/objbase.h"
+#include "game/game.h"
+#include "input/input.h"
+#include "shell/frame_timer.h"
+#include "shell/log.h"
+#include "shell/window.h"
+
+Application application;
+
+// Shutdown runs at process exit, whatever start-up achieved.
+Application::~Application() { FreeApplication(); }
+
+int CheckMultipleStart() {
+    LogMessage("多重起動を禁止します.\n");
+    application.mutex = CreateMutexA(nullptr, FALSE, "nol mutex");
+    if (!application.mutex) {
+        // Without a lock file no other copy can be detected either; refusing to
+        // start would lock the player out for nothing.
+        LogMessage("CheckMultipleStart: cannot create the mutex, not checked\n");
+        return 1;
+    }
+    DWORD result = WaitForSingleObject(application.mutex, 0);
+    return (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ? 1 : 0;
+}
+
+void ReleaseInstanceMutex() {
+    if (!application.mutex) return;
+    ReleaseMutex(application.mutex);
+    CloseHandle(application.mutex);
+    application.mutex = nullptr;
+}
+
+int InitApplication(HINSTANCE instance) {
+    if (!CheckMultipleStart()) {
+        MessageOk("このプログラムは既に起動しています.\n");
+        return 0;
+    }
+    CoInitialize(nullptr);
+    InitDebugStream();
+    if (!InitWindow(instance)) return 0;
+    if (!InitDirectInput()) return 0;
+    InitFrameTimer();
+    application.frame = GameFrame;
+    return 1;
+}
+
+void FreeApplication() {
+    FreeInput();
+    if (mainWindow) {
+        DestroyWindow(mainWindow);
+        mainWindow = nullptr;
+    }
+    CoUninitialize();
+    ReleaseInstanceMutex();
+}
+
+int PumpMessages() {
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) return 0;
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return 1;
+}
+
+int IsActive() { return activeFlag; }
+
+void RunFrame() {
+    UpdateInput();
+    if (application.frame) application.frame();
+    WaitFrame();
+}
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    if (!InitApplication(instance)) return 0;
+    GameStart();
+    for (;;) {
+        if (!PumpMessages()) break;
+        if (IsActive())
+            RunFrame();
+        else
+            WaitMessage();
+    }
+    GameEnd();
+    return 0;
+}

@@ -1,0 +1,110 @@
+// The debug log: to the debugger output, or appended line by line to
+// "debug.txt" beside the program when started with "-dbf".
+#include "shell/log.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "win32/windows.h"
+
+namespace {
+
+char logPath[MAX_PATH];
+
+bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// A line cut at the buffer's end keeps whole characters and its line end.
+void EndTruncatedLine(char* line, int length, bool wantedNewline) {
+    int end = length;
+    if (wantedNewline && end > 0) --end;  // room for the "\n"
+    int i = 0;
+    while (i < end) {
+        int width = IsCp932LeadByte((unsigned char)line[i]) ? 2 : 1;
+        if (i + width > end) break;
+        i += width;
+    }
+    if (wantedNewline) line[i++] = '\n';
+    std::memset(line + i, 0, LOG_LINE_SIZE - i);
+}
+
+void WriteLine(const char* line) {
+    if (logPath[0] == '\0') {
+        OutputDebugStringA(line);
+        return;
+    }
+    // Opened and closed for every line, so the file is complete up to the last
+    // line even if the process dies. A file that cannot be opened drops the line.
+    if (FILE* file = std::fopen(logPath, "a")) {
+        std::fputs(line, file);
+        std::fclose(file);
+    }
+}
+
+}  // namespace
+
+const char* GetLogPath() { return logPath; }
+
+int HasSwitch(const char* name) {
+    for (int i = 1; i < GetCommandLineArgCount(); ++i)
+        if (std::strcmp(GetCommandLineArg(i), name) == 0) return 1;
+    return 0;
+}
+
+void GetModuleDirectory(char* buffer) {
+    std::memset(buffer, 0, MAX_PATH);
+    GetModuleFileNameA(GetModuleHandleA(nullptr), buffer, MAX_PATH);
+    for (int i = (int)std::strlen(buffer); i > 0 && buffer[i - 1] != '/'; --i) buffer[i - 1] = '\0';
+}
+
+int InitDebugStream() {
+    if (HasSwitch("-dbf")) {
+        char directory[MAX_PATH];
+        GetModuleDirectory(directory);
+        int n = std::snprintf(logPath, sizeof logPath, "%sdebug.txt", directory);
+        if (n < 0 || n >= (int)sizeof logPath) {
+            // The path would not fit; a cut path would name some other file.
+            logPath[0] = '\0';
+            LogMessage("InitDebugStream: path too long for debug.txt, logging to stderr\n");
+        }
+    }
+    LogSeparator();
+    LogMessage("InitDebugStream\n");
+    LogSystemInfo();
+    return 1;
+}
+
+void LogMessage(const char* format, ...) {
+    char line[LOG_LINE_SIZE] = {};
+    va_list args;
+    va_start(args, format);
+    int n = std::vsnprintf(line, sizeof line, format, args);
+    va_end(args);
+    if (n >= LOG_LINE_SIZE) {
+        size_t formatLength = std::strlen(format);
+        bool newline = formatLength > 0 && format[formatLength - 1] == '\n';
+        EndTruncatedLine(line, LOG_LINE_SIZE - 1, newline);
+    }
+    WriteLine(line);
+}
+
+void LogSeparator() { WriteLine("----------------------------------------\n"); }
+
+void LogSystemInfo() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    LogMessage("%4d/%02d/%02d  %02d:%02d\n", now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute);
+
+    OSVERSIONINFOA version;
+    std::memset(&version, 0, sizeof version);
+    version.dwOSVersionInfoSize = sizeof version;
+    GetVersionExA(&version);
+    LogMessage("OS = ID %d ver,%d.%d build %d\n", (int)version.dwPlatformId, (int)version.dwMajorVersion,
+               (int)version.dwMinorVersion, (int)version.dwBuildNumber);
+
+    MEMORYSTATUS memory;
+    std::memset(&memory, 0, sizeof memory);
+    memory.dwLength = sizeof memory;
+    GlobalMemoryStatus(&memory);
+    LogMessage("利用可能／搭載メモリ = %d/%d MB\n", (int)(memory.dwAvailPhys >> 20), (int)(memory.dwTotalPhys >> 20));
+}

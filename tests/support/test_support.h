@@ -1,0 +1,41 @@
+// Shared helpers for the tests: running a program as a child process, temporary
+// directories, reading files, and CP932 conversion for comparing log text.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+    int exitCode = -1;     // exit status, or -1 when it did not exit normally
+    int signal = 0;        // the terminating signal, if any
+    bool timedOut = false;
+    std::string out;       // standard output
+    std::string err;       // standard error
+};
+
+// Runs program with args (argv[0] is the program) and extra "NAME=value"
+// environment entries, waiting at most timeoutMs; a program still running then is
+// killed and reported as timed out.
+ProcessResult RunProcess(const std::string& program, const std::vector<std::string>& args,
+                         const std::vector<std::string>& env = {}, int timeoutMs = 30000,
+                         const std::string& workDir = "");
+
+// Starts a program without waiting; returns its pid.
+int StartProcess(const std::string& program, const std::vector<std::string>& args,
+                 const std::vector<std::string>& env = {}, const std::string& workDir = "");
+
+// A fresh directory under /tmp, removed with its contents by the destructor.
+struct TempDir {
+    std::string path;
+    TempDir();
+    ~TempDir();
+    std::string File(const std::string& name) const { return path + "/" + name; }
+};
+
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+void CopyFile(const std::string& from, const std::string& to);
+
+// UTF-8 text as CP932 bytes. Plain literals in this project are already CP932
+// (the compiler converts them); this is for u8"" literals and text from outside.
+std::string ToCp932(const std::string& utf8);

@@ -1,0 +1,98 @@
+// The frame pacer against a clock that moves only when the test or Sleep moves it.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "shell/frame_timer.h"
+#include "win32/test_hooks.h"
+
+namespace {
+
+// Runs one frame that takes `work` ms and returns how long the pacer slept.
+DWORD Frame(DWORD work) {
+    DWORD sleptBefore = NolFakeClockSlept();
+    NolAdvanceFakeClock(work);
+    WaitFrame();
+    return NolFakeClockSlept() - sleptBefore;
+}
+
+class FrameTimerTest : public ::testing::Test {
+protected:
+    void Start(DWORD at = 1000) {
+        NolUseFakeClock(true, at);
+        InitFrameTimer();
+    }
+    void TearDown() override { NolUseFakeClock(false); }
+};
+
+TEST_F(FrameTimerTest, FramesLast33And33And34AndHoldTheLongRunRate) {
+    Start();
+    std::vector<DWORD> slept;
+    for (int i = 0; i < 6; ++i) slept.push_back(Frame(0));
+    EXPECT_EQ(slept, (std::vector<DWORD>{33, 33, 34, 33, 33, 34}));
+
+    // Work inside the frame is absorbed: the schedule, not the sleep, sets the pace.
+    for (int i = 0; i < 294; ++i) Frame(i % 7);
+    EXPECT_EQ(timeGetTime() - 1000, 10000u);  // 300 frames in exactly 10 s
+    EXPECT_EQ(frameTimer.frameStart, timeGetTime());
+}
+
+TEST_F(FrameTimerTest, AFiftyMillisecondFrameAdvancesTheScheduleByOneSlot) {
+    Start(0);
+    EXPECT_EQ(Frame(50), 0u);          // late by 50 of 33: no sleep
+    EXPECT_EQ(frameTimer.frameStart, 33u);
+    EXPECT_EQ(Frame(0), 16u);          // its slot began 17 ms before it did
+    EXPECT_EQ(timeGetTime(), 66u);
+    EXPECT_EQ(Frame(0), 34u);          // back on the grid
+    EXPECT_EQ(timeGetTime(), 100u);
+}
+
+TEST_F(FrameTimerTest, AStallOfFourFramesDropsTheBacklog) {
+    Start(0);
+    EXPECT_EQ(Frame(140), 0u);  // meets the stall
+    EXPECT_EQ(frameTimer.frameStart, 140u - 33u);
+    EXPECT_EQ(Frame(0), 0u);    // the one after it does not sleep either
+    EXPECT_EQ(Frame(0), 34u);   // then normal pacing, no catch-up burst
+    EXPECT_EQ(Frame(0), 33u);
+
+    // Just under four frame lengths keeps the grid and catches up instead.
+    Start(0);
+    EXPECT_EQ(Frame(131), 0u);
+    EXPECT_EQ(frameTimer.frameStart, 33u);
+    EXPECT_EQ(Frame(0), 0u);
+    EXPECT_EQ(Frame(0), 0u);
+    EXPECT_EQ(Frame(0), 2u);  // 131 was 2 ms short of the fourth slot's start (133)
+}
+
+TEST_F(FrameTimerTest, ResynchronisesAfterALongInactivePause) {
+    Start(0);
+    Frame(0);
+    NolAdvanceFakeClock(60000);  // the window was inactive for a minute
+    EXPECT_EQ(Frame(0), 0u);
+    EXPECT_EQ(Frame(0), 0u);
+    EXPECT_EQ(Frame(0), 33u);
+    EXPECT_EQ(Frame(0), 33u);
+}
+
+TEST_F(FrameTimerTest, MeasuresFpsEveryFifteenFrames) {
+    Start();
+    EXPECT_FLOAT_EQ(fps, 30.0f);
+    for (int i = 0; i < 14; ++i) Frame(0);
+    EXPECT_FLOAT_EQ(fps, 30.0f);  // not measured yet
+    Frame(0);                     // 15 frames in 500 ms
+    EXPECT_FLOAT_EQ(fps, 30.0f);
+
+    // Fifteen overlong frames of 60 ms each: 900 ms, so 16.67 frames per second.
+    for (int i = 0; i < 15; ++i) Frame(60);
+    EXPECT_NEAR(fps, 15000.0f / 900.0f, 0.01f);
+}
+
+TEST_F(FrameTimerTest, SurvivesTheClockWrappingAround) {
+    Start(0xFFFFFFFFu - 40);
+    std::vector<DWORD> slept;
+    for (int i = 0; i < 6; ++i) slept.push_back(Frame(0));
+    EXPECT_EQ(slept, (std::vector<DWORD>{33, 33, 34, 33, 33, 34}));
+    EXPECT_EQ(timeGetTime(), (DWORD)(0xFFFFFFFFu - 40 + 200));
+}
+
+}  // namespace

@@ -1,0 +1,199 @@
+// Whole-program behaviour of the shell: the framework with a scripted game, run as
+// separate processes.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace {
+
+// Every run gets its own lock directory, so tests never see each other's copies
+// (or a game the developer is running).
+class ShellProcess : public ::testing::Test {
+protected:
+    TempDir dir;
+    std::string program;
+    std::vector<std::string> env;
+
+    void SetUp() override {
+        program = dir.File("probe");
+        CopyFile(NOL_PROGRAM_shell_probe, program);
+        env = {"XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok"};
+    }
+
+    ProcessResult Run(std::vector<std::string> args, std::vector<std::string> extraEnv = {}) {
+        auto e = env;
+        e.insert(e.end(), extraEnv.begin(), extraEnv.end());
+        return RunProcess(program, args, e, 30000, dir.path);
+    }
+
+    int Frames(const std::string& out) {
+        int n = 0;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind("frame ", 0) == 0) ++n;
+        return n;
+    }
+};
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) lines.push_back(line + "\n");
+    return lines;
+}
+
+TEST_F(ShellProcess, DebugFileOpensWithFiveLinesInCp932AndAppendsOnTheNextRun) {
+    auto r = Run({"-dbf"}, {"PROBE_ESC_AT=3"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The single-instance line is written before the file is chosen.
+    EXPECT_NE(r.err.find(reinterpret_cast<const char*>(u8"多重起動を禁止します.\n")), std::string::npos);
+
+    std::string log = ReadFile(dir.File("debug.txt"));
+    auto lines = Lines(log);
+    ASSERT_GE(lines.size(), 5u) << log;
+    EXPECT_EQ(lines[0], "----------------------------------------\n");
+    EXPECT_EQ(lines[1], "InitDebugStream\n");
+    EXPECT_TRUE(std::regex_match(lines[2], std::regex("\\d{4}/\\d\\d/\\d\\d  \\d\\d:\\d\\d\n"))) << lines[2];
+    EXPECT_TRUE(std::regex_match(lines[3], std::regex("OS = ID 2 ver,\\d+\\.\\d+ build \\d+\n"))) << lines[3];
+    // "利用可能／搭載メモリ = " in Shift-JIS, byte for byte.
+    const std::string memory = "\x97\x98\x97\x70\x89\xC2\x94\x5C\x81\x5E\x93\x8B\x8D\xDA\x83\x81\x83\x82\x83\x8A = ";
+    ASSERT_EQ(lines[4].rfind(memory, 0), 0u) << lines[4];
+    int available = 0, total = 0;
+    ASSERT_EQ(std::sscanf(lines[4].c_str() + memory.size(), "%d/%d MB", &available, &total), 2);
+    EXPECT_GT(total, 0);
+    EXPECT_LE(available, total);
+    EXPECT_EQ(log.find('\r'), std::string::npos);
+
+    // Nothing was written to the working directory's neighbours or elsewhere.
+    auto second = Run({"-dbf"}, {"PROBE_ESC_AT=2"});
+    ASSERT_EQ(second.exitCode, 0);
+    std::string both = ReadFile(dir.File("debug.txt"));
+    ASSERT_EQ(both.rfind(log, 0), 0u);  // the first run's lines are kept
+    EXPECT_EQ(both.substr(log.size(), 41), "----------------------------------------\n");
+}
+
+TEST_F(ShellProcess, WithoutTheSwitchNoFileIsWritten) {
+    auto r = Run({"-DBF", "--dbf"}, {"PROBE_ESC_AT=2"});
+    ASSERT_EQ(r.exitCode, 0);
+    EXPECT_FALSE(FileExists(dir.File("debug.txt")));
+    EXPECT_NE(r.err.find("InitDebugStream\n"), std::string::npos);
+}
+
+TEST_F(ShellProcess, AnUnwritableLogFileDropsLinesAndTheProgramStillRuns) {
+    mkdir(dir.File("debug.txt").c_str(), 0755);  // a directory cannot be appended to
+    auto r = Run({"-dbf"}, {"PROBE_ESC_AT=3"});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(Frames(r.out), 3);
+}
+
+TEST_F(ShellProcess, TheCloseKeyEndsTheProgramThroughTheQuitMessage) {
+    auto r = Run({}, {"PROBE_ESC_AT=5"});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    // The frame that reads Esc still runs to its end; the loop ends after it.
+    EXPECT_EQ(Frames(r.out), 5);
+    EXPECT_NE(r.out.find("GameStart\n"), std::string::npos);
+    EXPECT_NE(r.out.find("GameEnd\n"), std::string::npos);
+}
+
+TEST_F(ShellProcess, ASecondCopyIsRefusedUntilTheFirstDies) {
+    int first = StartProcess(program, {}, env, dir.path);
+    ASSERT_GT(first, 0);
+    // Give the first copy time to take the guard.
+    for (int i = 0; i < 100 && !FileExists(dir.File("nol mutex.lock")); ++i) usleep(20000);
+    usleep(300000);
+
+    auto second = Run({}, {"PROBE_ESC_AT=2"});
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_NE(second.err.find(reinterpret_cast<const char*>(u8"このプログラムは既に起動しています.")),
+              std::string::npos)
+        << second.err;
+    EXPECT_EQ(second.out.find("GameStart"), std::string::npos);  // no game hook ran
+    EXPECT_EQ(waitpid(first, nullptr, WNOHANG), 0);              // the first is unaffected
+
+    // Killed while holding the guard: the next copy runs normally.
+    kill(first, SIGKILL);
+    waitpid(first, nullptr, 0);
+    auto third = Run({}, {"PROBE_ESC_AT=2"});
+    EXPECT_EQ(third.exitCode, 0);
+    EXPECT_NE(third.out.find("GameStart"), std::string::npos);
+}
+
+TEST_F(ShellProcess, SigtermAndSigintCloseTheWindowAndExitWithZero) {
+    for (int sig : {SIGTERM, SIGINT}) {
+        int outPipe[2];
+        ASSERT_EQ(pipe(outPipe), 0);
+        // Run with a pipe for stdout so we can see the game end.
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(outPipe[1], 1);
+            close(outPipe[0]);
+            for (auto& e : env) putenv(strdup(e.c_str()));
+            execl(program.c_str(), program.c_str(), (char*)nullptr);
+            _exit(127);
+        }
+        close(outPipe[1]);
+        usleep(700000);
+        kill(pid, sig);
+        int status = 0;
+        waitpid(pid, &status, 0);
+        std::string out;
+        char buf[4096];
+        ssize_t n;
+        while ((n = read(outPipe[0], buf, sizeof buf)) > 0) out.append(buf, n);
+        close(outPipe[0]);
+        ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig;
+        EXPECT_EQ(WEXITSTATUS(status), 0);
+        EXPECT_NE(out.find("GameEnd"), std::string::npos) << "signal " << sig;
+        EXPECT_GT(Frames(out), 5);
+    }
+}
+
+TEST_F(ShellProcess, WithoutADisplayStartUpEndsWithZeroAndAReason) {
+    auto r = Run({}, {"DISPLAY=", "WAYLAND_DISPLAY=", "SDL_VIDEODRIVER="});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_EQ(r.signal, 0);
+    EXPECT_EQ(r.out.find("GameStart"), std::string::npos);
+    EXPECT_NE(r.err.find("SDL: "), std::string::npos) << r.err;
+}
+
+TEST_F(ShellProcess, AnInactiveWindowRunsNoFramesUntilItIsActiveAgain) {
+    auto r = Run({"-dbf"}, {"PROBE_BLUR_AT=4", "PROBE_BLUR_MS=400", "PROBE_ESC_AT=8"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::vector<double> times;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        int n;
+        double t;
+        if (std::sscanf(line.c_str(), "frame %d %lf", &n, &t) == 2) times.push_back(t);
+    }
+    ASSERT_EQ(times.size(), 8u);
+    EXPECT_GE(times[3] - times[2], 390.0);  // no frame while inactive
+    EXPECT_LT(times[2] - times[1], 60.0);
+    std::string log = ReadFile(dir.File("debug.txt"));
+    EXPECT_NE(log.find("<\x94\xF1\x83\x41\x83\x4E\x83\x65\x83\x42\x83\x75>\n"), std::string::npos);  // <非アクティブ>
+}
+
+TEST_F(ShellProcess, HoldsThirtyFramesPerSecond) {
+    auto r = Run({}, {"PROBE_ESC_AT=61", "PROBE_SLEEP_MS=5"});  // 61 frames, 60 intervals
+    ASSERT_EQ(r.exitCode, 0);
+    std::vector<double> times;
+    std::istringstream lines(r.out);
+    for (std::string line; std::getline(lines, line);) {
+        int n;
+        double t;
+        if (std::sscanf(line.c_str(), "frame %d %lf", &n, &t) == 2) times.push_back(t);
+    }
+    ASSERT_EQ(times.size(), 61u);
+    double rate = 60 * 1000.0 / (times.back() - times.front());
+    EXPECT_NEAR(rate, 30.0, 0.6);
+}
+
+}  // namespace

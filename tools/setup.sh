@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages nol needs (when missing) and configures build/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(
+  build-essential cmake ninja-build pkg-config   # the build
+  libsdl2-dev                                    # window, events, input, GL context
+  libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
+  xvfb xauth                                     # a display for headless tests
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -eq 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  else
+    echo "nol needs these packages: sudo apt-get install ${missing[*]}" >&2
+    exit 1
+  fi
+fi
+
+if [ ! -f build/build.ninja ]; then
+  cmake -S . -B build -G Ninja
+fi
