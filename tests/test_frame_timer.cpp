@@ -67,11 +67,13 @@ TEST_F(FrameTimerTest, AStallOfFourFramesDropsTheBacklog) {
 TEST_F(FrameTimerTest, ResynchronisesAfterALongInactivePause) {
     Start(0);
     Frame(0);
+    Frame(0);
     NolAdvanceFakeClock(60000);  // the window was inactive for a minute
-    EXPECT_EQ(Frame(0), 0u);
-    EXPECT_EQ(Frame(0), 0u);
-    EXPECT_EQ(Frame(0), 33u);
-    EXPECT_EQ(Frame(0), 33u);
+    EXPECT_EQ(Frame(0), 0u);     // a 34 ms slot: the schedule restarts 34 ms back
+    EXPECT_EQ(frameTimer.frameStart, timeGetTime() - 34);
+    EXPECT_EQ(Frame(0), 0u);     // 34 late for a 33 ms slot
+    EXPECT_EQ(Frame(0), 32u);    // 1 ms into its slot
+    EXPECT_EQ(Frame(0), 34u);
 }
 
 TEST_F(FrameTimerTest, MeasuresFpsEveryFifteenFrames) {
@@ -79,12 +81,14 @@ TEST_F(FrameTimerTest, MeasuresFpsEveryFifteenFrames) {
     EXPECT_FLOAT_EQ(fps, 30.0f);
     for (int i = 0; i < 14; ++i) Frame(0);
     EXPECT_FLOAT_EQ(fps, 30.0f);  // not measured yet
-    Frame(0);                     // 15 frames in 500 ms
-    EXPECT_FLOAT_EQ(fps, 30.0f);
+    Frame(0);                     // measured at the 15th frame's end, before its sleep:
+    EXPECT_FLOAT_EQ(fps, 15000.0f / 466.0f);  // 14 slots have passed
+    for (int i = 0; i < 15; ++i) Frame(0);
+    EXPECT_FLOAT_EQ(fps, 30.0f);  // a span of 15 paced frames is 500 ms
 
-    // Fifteen overlong frames of 60 ms each: 900 ms, so 16.67 frames per second.
+    // Fifteen overlong frames of 60 ms each after the measuring frame's 34 ms sleep.
     for (int i = 0; i < 15; ++i) Frame(60);
-    EXPECT_NEAR(fps, 15000.0f / 900.0f, 0.01f);
+    EXPECT_FLOAT_EQ(fps, 15000.0f / (34.0f + 900.0f));
 }
 
 TEST_F(FrameTimerTest, SurvivesTheClockWrappingAround) {

@@ -12,8 +12,11 @@
 
 namespace {
 
-std::deque<MSG> queue;
-std::vector<std::pair<NolSdlEventObserver, void*>> observers;
+// Never destroyed: the program's shutdown runs from a static destructor and may
+// still post, send and unregister after other statics are gone.
+std::deque<MSG>& queue = *new std::deque<MSG>;
+std::vector<std::pair<NolSdlEventObserver, void*>>& observers =
+    *new std::vector<std::pair<NolSdlEventObserver, void*>>;
 
 void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};

@@ -21,9 +21,10 @@ struct NamedMutex {
     int owned = 0;    // recursion count of this process's ownership
 };
 
+// Never destroyed: the guard is released from the program's static shutdown.
 std::map<std::string, NamedMutex*>& Registry() {
-    static std::map<std::string, NamedMutex*> registry;
-    return registry;
+    static auto* registry = new std::map<std::string, NamedMutex*>;
+    return *registry;
 }
 
 std::string LockFilePath(const std::string& name) {

@@ -1,5 +1,6 @@
 // SDL start-up for the stand-ins that need it.
 #include <cstdio>
+#include <cstdlib>
 
 #include "win32/sdl_bridge.h"
 
@@ -11,6 +12,10 @@ bool Start(Uint32 flags) {
     // request for the main window, never an implicit quit after the last window.
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
+    // Without a desktop SDL would quietly fall back to drawing nowhere; the program
+    // must fail to start instead. SDL_VIDEODRIVER still chooses when it is set.
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (!chosen || !*chosen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(flags) != 0) {
         std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
         return false;

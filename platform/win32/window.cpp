@@ -18,14 +18,16 @@ struct WindowClass {
     UINT style = 0;
 };
 
+// Never destroyed, so that windows can still be destroyed from the program's
+// static shutdown.
 std::map<std::string, WindowClass>& Classes() {
-    static std::map<std::string, WindowClass> classes;
-    return classes;
+    static auto* classes = new std::map<std::string, WindowClass>;
+    return *classes;
 }
 
 std::vector<HWND>& Windows() {
-    static std::vector<HWND> windows;
-    return windows;
+    static auto* windows = new std::vector<HWND>;
+    return *windows;
 }
 
 HWND__ desktop;  // stands for the desktop; never a live window

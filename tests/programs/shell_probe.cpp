@@ -10,10 +10,10 @@
 #include <SDL.h>
 #include <time.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <thread>
+#include <unistd.h>
 
 #include "game/game.h"
 #include "shell/application.h"
@@ -68,11 +68,11 @@ void GameFrame() {
         PushFocus(SDL_WINDOWEVENT_FOCUS_LOST);
         int ms = EnvInt("PROBE_BLUR_MS", 300);
         std::thread([ms] {
-            std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+            usleep((useconds_t)ms * 1000);
             PushFocus(SDL_WINDOWEVENT_FOCUS_GAINED);
         }).detach();
     }
-    if (int work = EnvInt("PROBE_SLEEP_MS", 0)) std::this_thread::sleep_for(std::chrono::milliseconds(work));
+    if (int work = EnvInt("PROBE_SLEEP_MS", 0)) usleep((useconds_t)work * 1000);
 }
 
 void GameEnd() {
