@@ -1,0 +1,78 @@
+// The Win32 stand-in's process and system functions.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "support/test_support.h"
+#include "win32/codepage.h"
+#include "win32/windows.h"
+
+namespace {
+
+TEST(Win32System, ModuleFileNameIsTheRunningProgramAndTruncatesSafely) {
+    char full[MAX_PATH];
+    DWORD n = GetModuleFileNameA(GetModuleHandleA(nullptr), full, sizeof full);
+    ASSERT_GT(n, 0u);
+    EXPECT_EQ(std::strlen(full), n);
+    EXPECT_NE(std::string(full).find("test_win32_system"), std::string::npos);
+
+    char small[8];
+    std::memset(small, 'x', sizeof small);
+    EXPECT_EQ(GetModuleFileNameA(nullptr, small, sizeof small), 7u);
+    EXPECT_EQ(small[7], '\0');
+    EXPECT_EQ(std::string(small), std::string(full, 7));
+}
+
+TEST(Win32System, VersionAndMemoryAreReportedFromTheKernel) {
+    OSVERSIONINFOA info{};
+    EXPECT_FALSE(GetVersionExA(&info));  // the size field must be filled in first
+    info.dwOSVersionInfoSize = sizeof info;
+    ASSERT_TRUE(GetVersionExA(&info));
+    EXPECT_EQ(sizeof info, 148u);
+    EXPECT_EQ(info.dwPlatformId, (DWORD)VER_PLATFORM_WIN32_NT);
+    EXPECT_GE(info.dwMajorVersion, 3u);
+
+    MEMORYSTATUS memory{};
+    memory.dwLength = sizeof memory;
+    GlobalMemoryStatus(&memory);
+    EXPECT_GT(memory.dwTotalPhys, (SIZE_T)64 << 20);
+    EXPECT_GT(memory.dwAvailPhys, 0u);
+    EXPECT_LE(memory.dwAvailPhys, memory.dwTotalPhys);
+}
+
+TEST(Win32System, NamedMutexIsRecursiveInOneProcessAndExclusiveAcrossProcesses) {
+    TempDir dir;
+    setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
+    HANDLE a = CreateMutexA(nullptr, FALSE, "test mutex");
+    HANDLE b = CreateMutexA(nullptr, FALSE, "test mutex");  // the same mutex again
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(b, 0), WAIT_OBJECT_0);  // the owner may wait again
+
+    // Another process tries the lock file without waiting (util-linux flock).
+    auto childWaits = [&] {
+        auto r = RunProcess("/usr/bin/flock", {"-n", dir.File("test mutex.lock"), "true"});
+        return r.exitCode == 0;
+    };
+    EXPECT_FALSE(childWaits());
+    EXPECT_TRUE(ReleaseMutex(a));
+    EXPECT_FALSE(childWaits());  // still owned once
+    EXPECT_TRUE(ReleaseMutex(b));
+    EXPECT_FALSE(ReleaseMutex(a));  // not owned any more
+    EXPECT_TRUE(childWaits());
+    EXPECT_TRUE(CloseHandle(a));
+    EXPECT_TRUE(CloseHandle(b));
+}
+
+TEST(Win32System, CodePageConversionSurvivesBadBytes) {
+    // "ＭＳ ゴシック" in Shift-JIS, as the compiler writes the literal.
+    const std::string gothic = "ＭＳ ゴシック";
+    EXPECT_EQ(gothic, "\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E");
+    EXPECT_EQ(Cp932ToUtf8(gothic), reinterpret_cast<const char*>(u8"ＭＳ ゴシック"));
+    EXPECT_EQ(Utf8ToCp932(reinterpret_cast<const char*>(u8"表示")), "表示");  // 0x5C as a second byte
+    EXPECT_EQ(Cp932ToUtf8("a\x82"), "a?");             // a cut double-byte character
+    EXPECT_EQ(Utf8ToCp932("b\xFF" "c"), "b?c");        // not UTF-8
+}
+
+}  // namespace
