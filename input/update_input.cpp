@@ -1,0 +1,12 @@
+// The once-a-frame read of every device, and the close key.
+#include "input/input.h"
+#include "shell/window.h"
+
+// The close key asks the main window to close in every frame it is down, not just
+// the frame it went down in.
+void UpdateInput() {
+    UpdateKeyboard();
+    UpdateMouse();
+    UpdateJoysticks();
+    if (InputState.keys[InputState.closeKey] & 0x80) CloseMainWindow();
+}

@@ -1,0 +1,11 @@
+// The kinds of device DirectInput8::CreateDevice makes.
+#pragma once
+
+#include "dinput8/device.h"
+
+// Null when memory runs out.
+DirectInputDevice* CreateKeyboardDevice(DirectInput8* parent);
+DirectInputDevice* CreateMouseDevice(DirectInput8* parent);
+// The game controller named by a guidInstance from EnumDevices:
+// DIERR_DEVICENOTREG when no attached controller has that GUID.
+HRESULT CreateJoystickDevice(DirectInput8* parent, const GUID& instance, DirectInputDevice** out);

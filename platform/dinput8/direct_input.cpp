@@ -1,0 +1,148 @@
+#include "dinput8/direct_input.h"
+
+#include <cstdio>
+#include <new>
+#include <vector>
+
+#include "dinput8/devices.h"
+#include "dinput8/dinput_test_hooks.h"
+#include "dinput8/sdl_joysticks.h"
+#include "win32/sdl_bridge.h"
+
+namespace {
+
+NolDirectInputCreateHook createHook = nullptr;
+
+DIDEVICEINSTANCEA SystemDevice(const GUID& guid, DWORD devType, const char* name) {
+    DIDEVICEINSTANCEA description{};
+    description.dwSize = sizeof description;
+    description.guidInstance = guid;
+    description.guidProduct = guid;
+    description.dwDevType = devType;
+    std::snprintf(description.tszInstanceName, sizeof description.tszInstanceName, "%s", name);
+    std::snprintf(description.tszProductName, sizeof description.tszProductName, "%s", name);
+    return description;
+}
+
+// Which devices a class or type asked of EnumDevices takes.
+struct Selection {
+    bool keyboard = false;
+    bool mouse = false;
+    bool joysticks = false;
+    BYTE joystickType = 0;  // a single DI8DEVTYPE_* of controllers, 0 for all
+};
+
+bool Select(DWORD devType, Selection* selection) {
+    switch (devType) {
+        case DI8DEVCLASS_ALL: *selection = {true, true, true, 0}; return true;
+        case DI8DEVCLASS_DEVICE: *selection = {}; return true;
+        case DI8DEVCLASS_POINTER:
+        case DI8DEVTYPE_MOUSE: *selection = {false, true, false, 0}; return true;
+        case DI8DEVCLASS_KEYBOARD:
+        case DI8DEVTYPE_KEYBOARD: *selection = {true, false, false, 0}; return true;
+        case DI8DEVCLASS_GAMECTRL: *selection = {false, false, true, 0}; return true;
+        default: break;
+    }
+    if (devType == DI8DEVTYPE_DEVICE) {
+        *selection = {};
+        return true;
+    }
+    if (devType >= DI8DEVTYPE_JOYSTICK && devType <= DI8DEVTYPE_1STPERSON) {
+        *selection = {false, false, true, (BYTE)devType};
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+void NolSetDirectInputCreateHook(NolDirectInputCreateHook hook) { createHook = hook; }
+
+HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,
+                                  LPUNKNOWN outer) {
+    if (createHook) return createHook(instance, version, iid, out, outer);
+    if (!out) return DIERR_INVALIDPARAM;
+    *out = nullptr;
+    if (outer) return DIERR_NOAGGREGATION;
+    if (version < DIRECTINPUT_VERSION) return DIERR_OLDDIRECTINPUTVERSION;
+    if (version > DIRECTINPUT_VERSION) return DIERR_BETADIRECTINPUTVERSION;
+    if (iid != IID_IDirectInput8A && iid != IID_IUnknown) return DIERR_NOINTERFACE;
+    auto* object = new (std::nothrow) DirectInput8;
+    if (!object) return DIERR_OUTOFMEMORY;
+    *out = static_cast<IDirectInput8A*>(object);
+    return DI_OK;
+}
+
+DirectInput8::DirectInput8() { NolAddSdlEventObserver(&DirectInput8::OnSdlEvent, this); }
+
+DirectInput8::~DirectInput8() { NolRemoveSdlEventObserver(&DirectInput8::OnSdlEvent, this); }
+
+void DirectInput8::OnSdlEvent(const SDL_Event& event, void* context) {
+    static_cast<DirectInput8*>(context)->events_.Observe(event);
+}
+
+HRESULT DirectInput8::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IDirectInput8A) {
+        *object = static_cast<IDirectInput8A*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *object = nullptr;
+    return E_NOINTERFACE;
+}
+
+ULONG DirectInput8::AddRef() { return ++refs_; }
+
+ULONG DirectInput8::Release() {
+    ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT DirectInput8::CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN outer) {
+    if (!device) return DIERR_INVALIDPARAM;
+    *device = nullptr;
+    if (outer) return DIERR_NOAGGREGATION;
+    DirectInputDevice* made = nullptr;
+    if (instance == GUID_SysKeyboard) {
+        made = CreateKeyboardDevice(this);
+    } else if (instance == GUID_SysMouse) {
+        made = CreateMouseDevice(this);
+    } else {
+        HRESULT hr = CreateJoystickDevice(this, instance, &made);
+        if (FAILED(hr)) return hr;
+    }
+    if (!made) return DIERR_OUTOFMEMORY;
+    *device = made;
+    return DI_OK;
+}
+
+HRESULT DirectInput8::EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
+                                  DWORD flags) {
+    Selection selection;
+    if (!callback || !Select(devType, &selection)) return DIERR_INVALIDPARAM;
+    if (flags & ~DWORD(DIEDFL_ATTACHEDONLY)) return DIERR_INVALIDPARAM;
+
+    // Described before the first call back, so that devices the callback opens or
+    // controllers that come and go meanwhile leave the list as it was.
+    std::vector<DIDEVICEINSTANCEA> found;
+    if (selection.keyboard)
+        found.push_back(SystemDevice(GUID_SysKeyboard,
+                                     DI8DEVTYPE_KEYBOARD | DI8DEVTYPEKEYBOARD_PCENH << 8, "Keyboard"));
+    if (selection.mouse)
+        found.push_back(SystemDevice(GUID_SysMouse,
+                                     DI8DEVTYPE_MOUSE | DI8DEVTYPEMOUSE_TRADITIONAL << 8, "Mouse"));
+    if (selection.joysticks && StartSdlJoysticks()) {
+        for (int i = 0; i < SDL_NumJoysticks(); ++i) {
+            DIDEVICEINSTANCEA description;
+            DescribeJoystick(i, &description);
+            if (selection.joystickType && GET_DIDEVICE_TYPE(description.dwDevType) != selection.joystickType)
+                continue;
+            found.push_back(description);
+        }
+    }
+    for (const DIDEVICEINSTANCEA& description : found)
+        if (callback(&description, context) == DIENUM_STOP) break;
+    return DI_OK;
+}

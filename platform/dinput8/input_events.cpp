@@ -1,0 +1,49 @@
+#include "dinput8/input_events.h"
+
+#include "dinput8/scancodes.h"
+
+namespace {
+
+constexpr double kWheelDelta = 120.0;
+
+// SDL's button number as an index into DIMOUSESTATE's buttons, or -1.
+int ButtonIndex(Uint8 button) {
+    switch (button) {
+        case SDL_BUTTON_LEFT: return 0;
+        case SDL_BUTTON_RIGHT: return 1;
+        case SDL_BUTTON_MIDDLE: return 2;
+        case SDL_BUTTON_X1: return 3;
+        default: return -1;
+    }
+}
+
+}  // namespace
+
+void InputEventState::Observe(const SDL_Event& event) {
+    switch (event.type) {
+        case SDL_KEYDOWN:
+        case SDL_KEYUP:
+            if (int dik = DikFromSdlScancode(event.key.keysym.scancode))
+                keys[dik] = event.type == SDL_KEYDOWN ? 0x80 : 0x00;
+            break;
+        case SDL_MOUSEBUTTONDOWN:
+        case SDL_MOUSEBUTTONUP: {
+            int index = ButtonIndex(event.button.button);
+            if (index >= 0) mouseButtons[index] = event.type == SDL_MOUSEBUTTONDOWN ? 0x80 : 0x00;
+            break;
+        }
+        case SDL_MOUSEMOTION:
+            motionX += event.motion.xrel;
+            motionY += event.motion.yrel;
+            break;
+        case SDL_MOUSEWHEEL: {
+            // Smooth-scrolling devices move by fractions of a notch, which only
+            // preciseY carries; events made by hand often fill just y.
+            double notches = event.wheel.preciseY != 0.0f ? event.wheel.preciseY : event.wheel.y;
+            if (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED) notches = -notches;
+            wheel += notches * kWheelDelta;
+            break;
+        }
+        default: break;
+    }
+}
