@@ -8,7 +8,9 @@ cmake --build build
 xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
   display=":$((90 + RANDOM % 100))"
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: without it the server restarts whenever its last client leaves,
+  # and a test connecting at that moment finds no display.
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY="$display"
   for _ in $(seq 50); do

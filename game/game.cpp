@@ -1,9 +1,14 @@
-// The game's hooks. The racing game arrives with its own code; until then the
-// hooks have nothing to do.
+// The game's hooks. The racing game arrives with its own code; until then every
+// frame is cleared to opaque black and presented.
 #include "game/game.h"
+
+#include "render/frame.h"
 
 void GameStart() {}
 
-void GameFrame() {}
+void GameFrame() {
+    BeginFrame(0xFF000000);
+    EndFrame();
+}
 
 void GameEnd() {}

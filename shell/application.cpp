@@ -4,6 +4,7 @@
 #include "com/objbase.h"
 #include "game/game.h"
 #include "input/input.h"
+#include "render/direct3d.h"
 #include "shell/frame_timer.h"
 #include "shell/log.h"
 #include "shell/window.h"
@@ -41,6 +42,7 @@ int InitApplication(HINSTANCE instance) {
     CoInitialize(nullptr);
     InitDebugStream();
     if (!InitWindow(instance)) return 0;
+    if (!InitDirect3D()) return 0;
     if (!InitDirectInput()) return 0;
     InitFrameTimer();
     application.frame = GameFrame;
@@ -49,6 +51,7 @@ int InitApplication(HINSTANCE instance) {
 
 void FreeApplication() {
     FreeInput();
+    FreeDirect3D();
     if (mainWindow) {
         DestroyWindow(mainWindow);
         mainWindow = nullptr;

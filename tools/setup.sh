@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config   # the build
   libsdl2-dev                                    # window, events, input, GL context
+  libgl-dev libgl1-mesa-dri                      # OpenGL headers; Mesa (llvmpipe without a GPU)
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   xvfb xauth                                     # a display for headless tests
 )

@@ -122,6 +122,40 @@ int StartProcess(const std::string& program, const std::vector<std::string>& arg
     return Spawn(program, args, env, workDir, -1, -1);
 }
 
+PrivateDisplay::PrivateDisplay() {
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0) return;
+    pid_t child = fork();
+    if (child == 0) {
+        int devnull = open("/dev/null", O_RDWR);
+        dup2(devnull, 1);
+        dup2(devnull, 2);
+        dup2(fds[1], 3);  // Xvfb writes the display number it picked here
+        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+               (char*)nullptr);
+        _exit(127);
+    }
+    close(fds[1]);
+    pid = child;
+    std::string number;
+    pollfd pfd{fds[0], POLLIN, 0};
+    long long deadline = NowMs() + 10000;
+    while (NowMs() < deadline && poll(&pfd, 1, 200) >= 0) {
+        char c;
+        ssize_t n = read(fds[0], &c, 1);
+        if (n <= 0 || c == '\n') break;
+        number += c;
+    }
+    close(fds[0]);
+    if (!number.empty()) name = ":" + number;
+}
+
+PrivateDisplay::~PrivateDisplay() {
+    if (pid <= 0) return;
+    kill(pid, SIGTERM);
+    waitpid(pid, nullptr, 0);
+}
+
 TempDir::TempDir() {
     char pattern[] = "/tmp/nol-test-XXXXXX";
     char* made = mkdtemp(pattern);

@@ -36,6 +36,16 @@ std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 void CopyFile(const std::string& from, const std::string& to);
 
+// A virtual X display of one's own, so that windows of tests running side by side
+// never take each other's focus. Env() is the "DISPLAY=:n" entry for a child.
+struct PrivateDisplay {
+    std::string name;  // ":n", empty when Xvfb could not be started
+    int pid = -1;
+    PrivateDisplay();
+    ~PrivateDisplay();
+    std::string Env() const { return "DISPLAY=" + name; }
+};
+
 // UTF-8 text as CP932 bytes. Plain literals in this project are already CP932
 // (the compiler converts them); this is for u8"" literals and text from outside.
 std::string ToCp932(const std::string& utf8);

@@ -1,0 +1,422 @@
+// From Direct3D state to OpenGL: the shader key, fixed GL state, samplers, uniforms.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "d3d8/adapter.h"
+#include "d3dx8/d3dx8math.h"
+#include "d3d8/device.h"
+#include "d3d8/formats.h"
+#include "d3d8/gl_api.h"
+#include "d3d8/shader_cache.h"
+
+namespace d3d8 {
+
+namespace {
+
+// Which of arg0, arg1, arg2 an operation reads (bits 0..2).
+unsigned ArgumentsUsed(DWORD op) {
+    switch (op) {
+        case D3DTOP_DISABLE: return 0;
+        case D3DTOP_SELECTARG1: return 2;
+        case D3DTOP_SELECTARG2: return 4;
+        case D3DTOP_MULTIPLYADD:
+        case D3DTOP_LERP: return 7;
+        default: return 6;
+    }
+}
+
+bool ReadsTexture(DWORD op, const DWORD args[3]) {
+    if (op == D3DTOP_BLENDTEXTUREALPHA || op == D3DTOP_BLENDTEXTUREALPHAPM) return true;
+    unsigned used = ArgumentsUsed(op);
+    for (int i = 0; i < 3; ++i)
+        if ((used & (1u << i)) && (args[i] & D3DTA_SELECTMASK) == D3DTA_TEXTURE) return true;
+    return false;
+}
+
+void KeepUsedArguments(DWORD op, const DWORD args[3], uint8_t out[3]) {
+    unsigned used = ArgumentsUsed(op);
+    for (int i = 0; i < 3; ++i) out[i] = (used & (1u << i)) ? static_cast<uint8_t>(args[i]) : 0;
+}
+
+GLenum CompareFunction(DWORD f) {
+    static const GLenum map[] = {GL_ALWAYS, GL_NEVER, GL_LESS, GL_EQUAL, GL_LEQUAL,
+                                 GL_GREATER, GL_NOTEQUAL, GL_GEQUAL, GL_ALWAYS};
+    return f <= 8 ? map[f] : GL_ALWAYS;
+}
+
+GLenum BlendFactor(DWORD b, bool source) {
+    switch (b) {
+        case D3DBLEND_ZERO: return GL_ZERO;
+        case D3DBLEND_ONE: return GL_ONE;
+        case D3DBLEND_SRCCOLOR: return GL_SRC_COLOR;
+        case D3DBLEND_INVSRCCOLOR: return GL_ONE_MINUS_SRC_COLOR;
+        case D3DBLEND_SRCALPHA: return GL_SRC_ALPHA;
+        case D3DBLEND_INVSRCALPHA: return GL_ONE_MINUS_SRC_ALPHA;
+        case D3DBLEND_DESTALPHA: return GL_DST_ALPHA;
+        case D3DBLEND_INVDESTALPHA: return GL_ONE_MINUS_DST_ALPHA;
+        case D3DBLEND_DESTCOLOR: return GL_DST_COLOR;
+        case D3DBLEND_INVDESTCOLOR: return GL_ONE_MINUS_DST_COLOR;
+        case D3DBLEND_SRCALPHASAT: return GL_SRC_ALPHA_SATURATE;
+        case D3DBLEND_BOTHSRCALPHA: return source ? GL_SRC_ALPHA : GL_ONE_MINUS_SRC_ALPHA;
+        case D3DBLEND_BOTHINVSRCALPHA: return source ? GL_ONE_MINUS_SRC_ALPHA : GL_SRC_ALPHA;
+        default: return GL_ONE;
+    }
+}
+
+GLenum BlendEquation(DWORD op) {
+    switch (op) {
+        case D3DBLENDOP_SUBTRACT: return GL_FUNC_SUBTRACT;
+        case D3DBLENDOP_REVSUBTRACT: return GL_FUNC_REVERSE_SUBTRACT;
+        case D3DBLENDOP_MIN: return GL_MIN;
+        case D3DBLENDOP_MAX: return GL_MAX;
+        default: return GL_FUNC_ADD;
+    }
+}
+
+GLenum StencilOperation(DWORD op) {
+    static const GLenum map[] = {GL_KEEP,    GL_KEEP, GL_ZERO,      GL_REPLACE, GL_INCR,
+                                 GL_DECR,    GL_INVERT, GL_INCR_WRAP, GL_DECR_WRAP};
+    return op <= 8 ? map[op] : GL_KEEP;
+}
+
+GLenum AddressMode(DWORD mode) {
+    switch (mode) {
+        case D3DTADDRESS_MIRROR: return GL_MIRRORED_REPEAT;
+        case D3DTADDRESS_CLAMP: return GL_CLAMP_TO_EDGE;
+        case D3DTADDRESS_BORDER: return GL_CLAMP_TO_BORDER;
+        default: return GL_REPEAT;
+    }
+}
+
+void ColorToFloats(D3DCOLOR c, float out[4]) {
+    out[0] = ((c >> 16) & 0xFF) / 255.0f;
+    out[1] = ((c >> 8) & 0xFF) / 255.0f;
+    out[2] = (c & 0xFF) / 255.0f;
+    out[3] = (c >> 24) / 255.0f;
+}
+
+
+// The inverse transpose of the upper 3 x 3 of m, row-major, for normals as row
+// vectors. A singular matrix gives zero normals.
+void NormalMatrix(const D3DMATRIX& m, float out[9]) {
+    double a = m._11, b = m._12, c = m._13, d = m._21, e = m._22, f = m._23, g = m._31,
+           h = m._32, i = m._33;
+    double A = e * i - f * h, B = -(d * i - f * g), C = d * h - e * g;
+    double D = -(b * i - c * h), E = a * i - c * g, F = -(a * h - b * g);
+    double G = b * f - c * e, H = -(a * f - c * d), I = a * e - b * d;
+    double det = a * A + b * B + c * C;
+    if (std::fabs(det) < 1e-30) {
+        std::fill(out, out + 9, 0.0f);
+        return;
+    }
+    // inverse = adjugate / det, where adjugate = cofactor transposed; the
+    // transpose of the inverse is therefore the cofactor matrix / det.
+    const double cof[9] = {A, B, C, D, E, F, G, H, I};
+    for (int k = 0; k < 9; ++k) out[k] = static_cast<float>(cof[k] / det);
+}
+
+}  // namespace
+
+ShaderKey Device::BuildKey() const {
+    ShaderKey k;
+    std::memset(&k, 0, sizeof k);
+    const VertexLayout& l = layout_;
+    const DWORD* rs = renderStates_;
+    k.rhw = l.rhw;
+    k.normal = l.normal;
+    k.diffuse = l.diffuse;
+    k.specular = l.specular;
+    k.texSets = static_cast<uint8_t>(l.texSets);
+    k.specularEnable = rs[D3DRS_SPECULARENABLE] != 0;
+    k.lighting = rs[D3DRS_LIGHTING] != 0 && !l.rhw;
+    if (k.lighting) {
+        k.normalize = rs[D3DRS_NORMALIZENORMALS] != 0;
+        k.localViewer = rs[D3DRS_LOCALVIEWER] != 0;
+        bool colorVertex = rs[D3DRS_COLORVERTEX] != 0;
+        auto source = [&](DWORD s) -> uint8_t {
+            if (!colorVertex) return kFromMaterial;
+            if (s == D3DMCS_COLOR1 && l.diffuse) return kFromDiffuse;
+            if (s == D3DMCS_COLOR2 && l.specular) return kFromSpecular;
+            return kFromMaterial;  // the vertex lacks that colour
+        };
+        k.diffuseSource = source(rs[D3DRS_DIFFUSEMATERIALSOURCE]);
+        k.ambientSource = source(rs[D3DRS_AMBIENTMATERIALSOURCE]);
+        k.specularSource = source(rs[D3DRS_SPECULARMATERIALSOURCE]);
+        k.emissiveSource = source(rs[D3DRS_EMISSIVEMATERIALSOURCE]);
+        k.lightCount = static_cast<uint8_t>(activeLights_.size());
+        for (size_t i = 0; i < activeLights_.size(); ++i)
+            k.lightTypes[i] = static_cast<uint8_t>(lights_.at(activeLights_[i]).light.Type);
+    }
+    if (rs[D3DRS_FOGENABLE]) {
+        DWORD table = rs[D3DRS_FOGTABLEMODE], vertex = rs[D3DRS_FOGVERTEXMODE];
+        if (l.rhw) {
+            if (table != D3DFOG_NONE) {
+                k.fog = kFogTableDepth;
+                k.fogMode = static_cast<uint8_t>(table);
+            } else {
+                k.fog = kFogSpecularAlpha;
+            }
+        } else if (table != D3DFOG_NONE) {
+            // Table fog wins over vertex fog.
+            k.fog = projection_._34 != 0.0f ? kFogTableEye : kFogTableDepth;
+            k.fogMode = static_cast<uint8_t>(table);
+        } else if (vertex != D3DFOG_NONE) {
+            k.fog = kFogVertex;
+            k.fogMode = static_cast<uint8_t>(vertex);
+            k.rangeFog = rs[D3DRS_RANGEFOGENABLE] != 0;
+        }
+    }
+    if (rs[D3DRS_ALPHATESTENABLE] && rs[D3DRS_ALPHAFUNC] != D3DCMP_ALWAYS)
+        k.alphaFunc = static_cast<uint8_t>(rs[D3DRS_ALPHAFUNC]);
+    k.flat = rs[D3DRS_SHADEMODE] == D3DSHADE_FLAT;
+
+    for (int i = 0; i < static_cast<int>(kMaxTextureStages); ++i) {
+        const DWORD* ts = stageStates_[i];
+        DWORD colorOp = ts[D3DTSS_COLOROP];
+        if (colorOp == D3DTOP_DISABLE) break;
+        // A stage whose first colour argument is a texture it does not have ends the
+        // chain, alpha included: untextured drawing with the default stage set-up
+        // keeps the diffuse colour and alpha. Other texture reads without a texture
+        // see opaque white.
+        if (!textures_[i] && (ts[D3DTSS_COLORARG1] & D3DTA_SELECTMASK) == D3DTA_TEXTURE &&
+            colorOp != D3DTOP_SELECTARG2)
+            break;
+        DWORD alphaOp = ts[D3DTSS_ALPHAOP];
+        const DWORD colorArgs[3] = {ts[D3DTSS_COLORARG0], ts[D3DTSS_COLORARG1], ts[D3DTSS_COLORARG2]};
+        const DWORD alphaArgs[3] = {ts[D3DTSS_ALPHAARG0], ts[D3DTSS_ALPHAARG1], ts[D3DTSS_ALPHAARG2]};
+        StageKey& st = k.stages[i];
+        st.colorOp = static_cast<uint8_t>(colorOp);
+        st.alphaOp = static_cast<uint8_t>(alphaOp);
+        KeepUsedArguments(colorOp, colorArgs, st.colorArg);
+        KeepUsedArguments(alphaOp, alphaArgs, st.alphaArg);
+        st.resultTemp = ts[D3DTSS_RESULTARG] == D3DTA_TEMP;
+        bool reads = ReadsTexture(colorOp, colorArgs) || ReadsTexture(alphaOp, alphaArgs);
+        st.sampled = reads && textures_[i] != nullptr;
+        if (st.sampled) {
+            DWORD set = ts[D3DTSS_TEXCOORDINDEX] & 0xFFFF;
+            st.texCoordSet = set < l.texSets ? static_cast<uint8_t>(set) : 0xFF;
+        }
+        k.stageCount = static_cast<uint8_t>(i + 1);
+    }
+    return k;
+}
+
+void Device::ApplyFixedState() {
+    const DWORD* rs = renderStates_;
+    const D3DVIEWPORT8& vp = viewport_;
+    gl::Viewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y),
+                 static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+    gl::DepthRange(vp.MinZ, vp.MaxZ);
+    // Nothing lands outside the viewport, whatever the primitive.
+    gl::Enable(GL_SCISSOR_TEST);
+    gl::Scissor(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y),
+                static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+
+    bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil_ != nullptr;
+    if (depth) gl::Enable(GL_DEPTH_TEST);
+    else gl::Disable(GL_DEPTH_TEST);
+    gl::DepthFunc(CompareFunction(rs[D3DRS_ZFUNC]));
+    gl::DepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+
+    bool stencil = rs[D3DRS_STENCILENABLE] && depthStencil_ &&
+                   DepthFormatHasStencil(depthStencil_->Desc().Format);
+    if (stencil) {
+        gl::Enable(GL_STENCIL_TEST);
+        gl::StencilFunc(CompareFunction(rs[D3DRS_STENCILFUNC]),
+                        static_cast<GLint>(rs[D3DRS_STENCILREF]), rs[D3DRS_STENCILMASK]);
+        gl::StencilOp(StencilOperation(rs[D3DRS_STENCILFAIL]),
+                      StencilOperation(rs[D3DRS_STENCILZFAIL]),
+                      StencilOperation(rs[D3DRS_STENCILPASS]));
+        gl::StencilMask(rs[D3DRS_STENCILWRITEMASK]);
+    } else {
+        gl::Disable(GL_STENCIL_TEST);
+    }
+
+    if (rs[D3DRS_ALPHABLENDENABLE]) gl::Enable(GL_BLEND);
+    else gl::Disable(GL_BLEND);
+    DWORD src = rs[D3DRS_SRCBLEND], dst = rs[D3DRS_DESTBLEND];
+    // The BOTH factors set the destination factor too.
+    if (src == D3DBLEND_BOTHSRCALPHA || src == D3DBLEND_BOTHINVSRCALPHA)
+        gl::BlendFunc(BlendFactor(src, true), BlendFactor(src, false));
+    else
+        gl::BlendFunc(BlendFactor(src, true), BlendFactor(dst, false));
+    gl::BlendEquation(BlendEquation(rs[D3DRS_BLENDOP]));
+
+    // Row 0 on top turns screen orientation around: clockwise on screen is
+    // counter-clockwise (front) for OpenGL.
+    switch (rs[D3DRS_CULLMODE]) {
+        case D3DCULL_NONE: gl::Disable(GL_CULL_FACE); break;
+        case D3DCULL_CW:
+            gl::Enable(GL_CULL_FACE);
+            gl::CullFace(GL_FRONT);
+            break;
+        default:
+            gl::Enable(GL_CULL_FACE);
+            gl::CullFace(GL_BACK);
+            break;
+    }
+    switch (rs[D3DRS_FILLMODE]) {
+        case D3DFILL_POINT: gl::PolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
+        case D3DFILL_WIREFRAME: gl::PolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
+        default: gl::PolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+    }
+    DWORD mask = rs[D3DRS_COLORWRITEENABLE];
+    gl::ColorMask((mask & D3DCOLORWRITEENABLE_RED) != 0, (mask & D3DCOLORWRITEENABLE_GREEN) != 0,
+                  (mask & D3DCOLORWRITEENABLE_BLUE) != 0, (mask & D3DCOLORWRITEENABLE_ALPHA) != 0);
+    if (rs[D3DRS_ZBIAS]) {
+        // Larger biases pull nearer the viewer, by whole depth-buffer units.
+        gl::Enable(GL_POLYGON_OFFSET_FILL);
+        gl::Enable(GL_POLYGON_OFFSET_LINE);
+        gl::Enable(GL_POLYGON_OFFSET_POINT);
+        gl::PolygonOffset(0.0f, -static_cast<float>(rs[D3DRS_ZBIAS]));
+    } else {
+        gl::Disable(GL_POLYGON_OFFSET_FILL);
+        gl::Disable(GL_POLYGON_OFFSET_LINE);
+        gl::Disable(GL_POLYGON_OFFSET_POINT);
+    }
+    fixedStateDirty_ = false;
+}
+
+void Device::ApplySamplers() {
+    const GlCapabilities& caps = ProbeGl();
+    for (unsigned i = 0; i < kMaxTextureStages; ++i) {
+        if (!samplerDirty_[i]) continue;
+        const DWORD* ts = stageStates_[i];
+        GLuint s = samplers_[i];
+        gl::SamplerParameteri(s, GL_TEXTURE_WRAP_S, static_cast<GLint>(AddressMode(ts[D3DTSS_ADDRESSU])));
+        gl::SamplerParameteri(s, GL_TEXTURE_WRAP_T, static_cast<GLint>(AddressMode(ts[D3DTSS_ADDRESSV])));
+        gl::SamplerParameteri(s, GL_TEXTURE_WRAP_R, static_cast<GLint>(AddressMode(ts[D3DTSS_ADDRESSW])));
+        float border[4];
+        ColorToFloats(ts[D3DTSS_BORDERCOLOR], border);
+        gl::SamplerParameterfv(s, GL_TEXTURE_BORDER_COLOR, border);
+        bool magPoint = ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT;
+        bool minPoint = ts[D3DTSS_MINFILTER] == D3DTEXF_POINT;
+        gl::SamplerParameteri(s, GL_TEXTURE_MAG_FILTER, magPoint ? GL_NEAREST : GL_LINEAR);
+        GLenum minFilter = minPoint ? GL_NEAREST : GL_LINEAR;
+        if (ts[D3DTSS_MIPFILTER] == D3DTEXF_POINT)
+            minFilter = minPoint ? GL_NEAREST_MIPMAP_NEAREST : GL_LINEAR_MIPMAP_NEAREST;
+        else if (ts[D3DTSS_MIPFILTER] == D3DTEXF_LINEAR)
+            minFilter = minPoint ? GL_NEAREST_MIPMAP_LINEAR : GL_LINEAR_MIPMAP_LINEAR;
+        gl::SamplerParameteri(s, GL_TEXTURE_MIN_FILTER, static_cast<GLint>(minFilter));
+        gl::SamplerParameterf(s, GL_TEXTURE_LOD_BIAS, BitsFloat(ts[D3DTSS_MIPMAPLODBIAS]));
+        gl::SamplerParameterf(s, GL_TEXTURE_MIN_LOD, static_cast<float>(ts[D3DTSS_MAXMIPLEVEL]));
+        if (caps.anisotropy) {
+            bool aniso = ts[D3DTSS_MAGFILTER] == D3DTEXF_ANISOTROPIC ||
+                         ts[D3DTSS_MINFILTER] == D3DTEXF_ANISOTROPIC;
+            float amount = aniso ? std::min(static_cast<float>(ts[D3DTSS_MAXANISOTROPY]),
+                                            caps.maxAnisotropy)
+                                 : 1.0f;
+            gl::SamplerParameterf(s, GL_TEXTURE_MAX_ANISOTROPY, amount);
+        }
+        samplerDirty_[i] = false;
+    }
+}
+
+void Device::UploadUniforms(Program& p) {
+    if (p.uploaded[kTransformUniforms] != versions_[kTransformUniforms]) {
+        D3DMATRIX worldView = D3DXMATRIX(worlds_[0]) * D3DXMATRIX(view_);
+        gl::UniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView._11);
+        gl::UniformMatrix4fv(p.projection, 1, GL_FALSE, &projection_._11);
+        if (p.normalMatrix >= 0) {
+            float normal[9];
+            NormalMatrix(worldView, normal);
+            gl::UniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normal);
+        }
+        const D3DVIEWPORT8& vp = viewport_;
+        const float screen[4] = {static_cast<float>(vp.X), static_cast<float>(vp.Y),
+                                 2.0f / static_cast<float>(vp.Width),
+                                 2.0f / static_cast<float>(vp.Height)};
+        gl::Uniform4fv(p.screen, 1, screen);
+        // Pre-transformed z is the depth itself, whatever MinZ and MaxZ map it to.
+        float range = vp.MaxZ - vp.MinZ;
+        const float rhwDepth[2] = {range > 0.0f ? 2.0f / range : 0.0f,
+                                   range > 0.0f ? -2.0f * vp.MinZ / range - 1.0f : -1.0f};
+        gl::Uniform2fv(p.rhwDepth, 1, rhwDepth);
+        const float offset[2] = {1.0f / static_cast<float>(vp.Width),
+                                 1.0f / static_cast<float>(vp.Height)};
+        gl::Uniform2fv(p.pixelOffset, 1, offset);
+        p.uploaded[kTransformUniforms] = versions_[kTransformUniforms];
+    }
+    if (!p.key.lighting) {
+        p.uploaded[kMaterialUniforms] = versions_[kMaterialUniforms];
+        p.uploaded[kLightUniforms] = versions_[kLightUniforms];
+    }
+    if (p.uploaded[kMaterialUniforms] != versions_[kMaterialUniforms]) {
+        gl::Uniform4fv(p.materialDiffuse, 1, &material_.Diffuse.r);
+        gl::Uniform4fv(p.materialAmbient, 1, &material_.Ambient.r);
+        gl::Uniform4fv(p.materialSpecular, 1, &material_.Specular.r);
+        gl::Uniform4fv(p.materialEmissive, 1, &material_.Emissive.r);
+        gl::Uniform1f(p.materialPower, material_.Power);
+        float ambient[4];
+        ColorToFloats(renderStates_[D3DRS_AMBIENT], ambient);
+        gl::Uniform4fv(p.globalAmbient, 1, ambient);
+        p.uploaded[kMaterialUniforms] = versions_[kMaterialUniforms];
+    }
+    if (p.uploaded[kLightUniforms] != versions_[kLightUniforms] && p.key.lightCount > 0) {
+        const int n = p.key.lightCount;
+        float diffuse[8][4], specular[8][4], ambient[8][4], position[8][3], direction[8][3],
+            attenuation[8][4], spot[8][3];
+        for (int i = 0; i < n; ++i) {
+            const D3DLIGHT8& l = lights_.at(activeLights_[i]).light;
+            std::memcpy(diffuse[i], &l.Diffuse, sizeof diffuse[i]);
+            std::memcpy(specular[i], &l.Specular, sizeof specular[i]);
+            std::memcpy(ambient[i], &l.Ambient, sizeof ambient[i]);
+            const D3DMATRIX& v = view_;
+            const D3DVECTOR& P = l.Position;
+            position[i][0] = P.x * v._11 + P.y * v._21 + P.z * v._31 + v._41;
+            position[i][1] = P.x * v._12 + P.y * v._22 + P.z * v._32 + v._42;
+            position[i][2] = P.x * v._13 + P.y * v._23 + P.z * v._33 + v._43;
+            const D3DVECTOR& D = l.Direction;
+            float dx = D.x * v._11 + D.y * v._21 + D.z * v._31;
+            float dy = D.x * v._12 + D.y * v._22 + D.z * v._32;
+            float dz = D.x * v._13 + D.y * v._23 + D.z * v._33;
+            float len = std::sqrt(dx * dx + dy * dy + dz * dz);
+            float inv = len > 0.0f ? 1.0f / len : 0.0f;
+            direction[i][0] = dx * inv;
+            direction[i][1] = dy * inv;
+            direction[i][2] = dz * inv;
+            attenuation[i][0] = l.Attenuation0;
+            attenuation[i][1] = l.Attenuation1;
+            attenuation[i][2] = l.Attenuation2;
+            attenuation[i][3] = l.Range;
+            spot[i][0] = std::cos(l.Theta * 0.5f);
+            spot[i][1] = std::cos(l.Phi * 0.5f);
+            spot[i][2] = l.Falloff;
+        }
+        gl::Uniform4fv(p.lightDiffuse, n, diffuse[0]);
+        gl::Uniform4fv(p.lightSpecular, n, specular[0]);
+        gl::Uniform4fv(p.lightAmbient, n, ambient[0]);
+        gl::Uniform3fv(p.lightPosition, n, position[0]);
+        gl::Uniform3fv(p.lightDirection, n, direction[0]);
+        gl::Uniform4fv(p.lightAttenuation, n, attenuation[0]);
+        gl::Uniform3fv(p.lightSpot, n, spot[0]);
+    }
+    p.uploaded[kLightUniforms] = versions_[kLightUniforms];
+    if (p.uploaded[kFogUniforms] != versions_[kFogUniforms]) {
+        float start = BitsFloat(renderStates_[D3DRS_FOGSTART]);
+        float end = BitsFloat(renderStates_[D3DRS_FOGEND]);
+        // A zero-length linear ramp is a step at the end distance.
+        const float params[3] = {end, end != start ? 1.0f / (end - start) : 1e30f,
+                                 BitsFloat(renderStates_[D3DRS_FOGDENSITY])};
+        gl::Uniform3fv(p.fogParams, 1, params);
+        float color[4];
+        ColorToFloats(renderStates_[D3DRS_FOGCOLOR], color);
+        gl::Uniform4fv(p.fogColor, 1, color);
+        p.uploaded[kFogUniforms] = versions_[kFogUniforms];
+    }
+    if (p.uploaded[kMiscUniforms] != versions_[kMiscUniforms]) {
+        float factor[4];
+        ColorToFloats(renderStates_[D3DRS_TEXTUREFACTOR], factor);
+        gl::Uniform4fv(p.textureFactor, 1, factor);
+        gl::Uniform1f(p.alphaRef, static_cast<float>(renderStates_[D3DRS_ALPHAREF]));
+        float size = BitsFloat(renderStates_[D3DRS_POINTSIZE]);
+        float lo = BitsFloat(renderStates_[D3DRS_POINTSIZE_MIN]);
+        float hi = std::min(BitsFloat(renderStates_[D3DRS_POINTSIZE_MAX]), ProbeGl().maxPointSize);
+        size = std::isfinite(size) ? std::max(1.0f, std::min(std::max(size, lo), hi)) : 1.0f;
+        gl::Uniform1f(p.pointSize, size);
+        p.uploaded[kMiscUniforms] = versions_[kMiscUniforms];
+    }
+}
+
+}  // namespace d3d8

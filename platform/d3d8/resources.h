@@ -1,0 +1,276 @@
+// The objects a device creates: surfaces, textures, vertex and index buffers.
+// Each keeps its contents in the Direct3D memory layout on the CPU side (except
+// render targets and depth buffers, which live only in OpenGL) and uploads to
+// OpenGL when a draw needs it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "d3d8/d3d8.h"
+#include "d3d8/formats.h"
+
+namespace d3d8 {
+
+class Device;
+class Texture;
+
+// The texture unit uploads go through, so that they never disturb the units the
+// texture stages use.
+constexpr unsigned kUploadUnit = 15;
+
+// Reference counting shared by everything a device creates. It also counts the
+// references the device holds itself (current textures, streams, render target),
+// so that Reset can tell which objects the application still owns. Every child
+// keeps its device object alive; the device's GL context goes with the
+// application's last reference to the device.
+class DeviceChild {
+public:
+    DeviceChild(Device* device, D3DPOOL pool);
+    DeviceChild(const DeviceChild&) = delete;
+    DeviceChild& operator=(const DeviceChild&) = delete;
+    virtual ~DeviceChild();
+
+    ULONG AddRefChild() { return ++refs_; }
+    ULONG ReleaseChild();
+    void Hold() {
+        ++refs_;
+        ++held_;
+    }
+    void Unhold();
+    // The creator's reference belongs to the device (its own back buffer and
+    // automatic depth buffer).
+    void MarkOwnedByDevice() { held_ = refs_; }
+    bool HeldByApplication() const { return refs_ > held_; }
+    D3DPOOL Pool() const { return pool_; }
+    Device* OwnerDevice() const { return device_; }
+
+    // The device's GL objects must go: delete them when deleteObjects is true (a
+    // current context exists), and forget their names in any case. Contents kept on
+    // the CPU side are uploaded again at the next use.
+    virtual void DropGl(bool deleteObjects) = 0;
+
+protected:
+    Device* device_;
+    D3DPOOL pool_;
+
+private:
+    ULONG refs_ = 1;
+    ULONG held_ = 0;
+};
+
+class Surface : public IDirect3DSurface8 {
+public:
+    enum class Kind {
+        Memory,  // bytes in the format's layout, lockable in the pools that allow it
+        Color,   // a GL texture: back buffer or render-target texture level
+        Depth,   // a GL renderbuffer
+    };
+
+    Surface(Device* device, DeviceChild* owner, Texture* container, UINT level, Kind kind,
+            D3DFORMAT format, UINT width, UINT height, DWORD usage, D3DPOOL pool);
+    ~Surface() override;
+
+    // Storage for Memory surfaces; false when it cannot be had.
+    bool AllocateMemory();
+    // GL storage for a Color surface without container, or a Depth surface.
+    HRESULT AllocateGl();
+    void DeleteGl(bool deleteObjects);
+    // New size and format (the device's own surfaces, on Reset).
+    HRESULT Reconfigure(D3DFORMAT format, UINT width, UINT height);
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override;
+    ULONG Release() override;
+    HRESULT GetDevice(IDirect3DDevice8** device) override;
+    HRESULT GetContainer(REFIID riid, void** container) override;
+    HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
+    HRESULT LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD flags) override;
+    HRESULT UnlockRect() override;
+
+    Kind GetKind() const { return kind_; }
+    const D3DSURFACE_DESC& Desc() const { return desc_; }
+    const ColorFormatInfo* Format() const { return format_; }
+    uint8_t* Bits() { return bits_.data(); }
+    UINT Pitch() const { return pitch_; }
+    unsigned ColorTexture() const;  // GL texture of a Color surface
+    unsigned Renderbuffer() const { return renderbuffer_; }
+    Texture* Container() const { return container_; }
+    UINT Level() const { return level_; }
+    DeviceChild* Owner() const { return owner_; }
+    Device* SurfaceDevice() const { return device_; }
+    bool IsLocked() const { return locked_; }
+    // Whether a Memory surface may be locked (managed and system-memory pools, and
+    // dynamic default-pool textures).
+    void SetLockable(bool lockable) { lockable_ = lockable; }
+    // Its bytes changed other than through a lock (CopyRects).
+    void ContentsChanged();
+
+private:
+    Device* device_;
+    DeviceChild* owner_;
+    Texture* container_;
+    UINT level_;
+    Kind kind_;
+    D3DSURFACE_DESC desc_{};
+    const ColorFormatInfo* format_ = nullptr;
+    std::vector<uint8_t> bits_;
+    UINT pitch_ = 0;
+    unsigned glTexture_ = 0;
+    unsigned renderbuffer_ = 0;
+    bool lockable_ = false;
+    bool locked_ = false;
+    DWORD lockFlags_ = 0;
+};
+
+// A surface of its own: image surfaces, depth-stencil surfaces and the device's
+// back buffer and automatic depth buffer.
+class StandaloneSurface : public DeviceChild, public Surface {
+public:
+    StandaloneSurface(Device* device, Kind kind, D3DFORMAT format, UINT width, UINT height,
+                      DWORD usage, D3DPOOL pool);
+    ~StandaloneSurface() override;
+    void DropGl(bool deleteObjects) override;
+};
+
+class Texture : public DeviceChild, public IDirect3DTexture8 {
+public:
+    static HRESULT Create(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
+                          D3DFORMAT format, D3DPOOL pool, Texture** texture);
+    ~Texture() override;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override { return AddRefChild(); }
+    ULONG Release() override { return ReleaseChild(); }
+    HRESULT GetDevice(IDirect3DDevice8** device) override;
+    DWORD SetPriority(DWORD priority) override;
+    DWORD GetPriority() override { return priority_; }
+    void PreLoad() override;
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
+    DWORD SetLOD(DWORD lodNew) override;
+    DWORD GetLOD() override { return lod_; }
+    DWORD GetLevelCount() override { return static_cast<DWORD>(levels_.size()); }
+    HRESULT GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
+    HRESULT GetSurfaceLevel(UINT level, IDirect3DSurface8** surfaceLevel) override;
+    HRESULT LockRect(UINT level, D3DLOCKED_RECT* lockedRect, const RECT* rect,
+                     DWORD flags) override;
+    HRESULT UnlockRect(UINT level) override;
+    HRESULT AddDirtyRect(const RECT* dirtyRect) override;
+
+    void DropGl(bool deleteObjects) override;
+
+    // The GL texture with every level current, or 0 when it cannot be sampled
+    // (system memory, or no context).
+    unsigned Prepare();
+    unsigned GlName() const { return gl_; }
+    bool IsRenderTarget() const { return (usage_ & D3DUSAGE_RENDERTARGET) != 0; }
+    void LevelChanged(UINT level);
+    Surface* LevelSurface(UINT level) { return levels_[level].get(); }
+
+private:
+    Texture(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format);
+    HRESULT CreateGl();
+
+    DWORD usage_;
+    D3DFORMAT format_;
+    std::vector<std::unique_ptr<Surface>> levels_;
+    std::vector<uint8_t> dirty_;
+    bool anyDirty_ = true;
+    unsigned gl_ = 0;
+    DWORD lod_ = 0;
+    DWORD priority_ = 0;
+};
+
+// Vertex and index buffers share everything but their description.
+class BufferData {
+public:
+    bool Allocate(UINT length);
+    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags);
+    HRESULT Unlock();
+    // The GL buffer with the current contents, bound to target; 0 without context.
+    unsigned Prepare(Device* device, unsigned target, bool dynamic);
+    void Forget(Device* device, bool deleteObjects);
+    const uint8_t* Data() const { return data_.data(); }
+    UINT Size() const { return static_cast<UINT>(data_.size()); }
+    uint64_t Generation() const { return generation_; }
+
+private:
+    std::vector<uint8_t> data_;
+    unsigned gl_ = 0;
+    bool dirty_ = true;
+    UINT locks_ = 0;
+    bool writeLocked_ = false;
+    uint64_t generation_ = 1;  // changes with every write
+};
+
+class VertexBuffer : public DeviceChild, public IDirect3DVertexBuffer8 {
+public:
+    static HRESULT Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                          VertexBuffer** buffer);
+    ~VertexBuffer() override;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override { return AddRefChild(); }
+    ULONG Release() override { return ReleaseChild(); }
+    HRESULT GetDevice(IDirect3DDevice8** device) override;
+    DWORD SetPriority(DWORD priority) override;
+    DWORD GetPriority() override { return priority_; }
+    void PreLoad() override {}
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
+    HRESULT Unlock() override;
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+
+    void DropGl(bool deleteObjects) override;
+    unsigned Prepare();
+    UINT Size() const { return data_.Size(); }
+
+private:
+    VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf);
+    DWORD usage_;
+    DWORD fvf_;
+    DWORD priority_ = 0;
+    BufferData data_;
+};
+
+class IndexBuffer : public DeviceChild, public IDirect3DIndexBuffer8 {
+public:
+    static HRESULT Create(Device* device, UINT length, DWORD usage, D3DFORMAT format,
+                          D3DPOOL pool, IndexBuffer** buffer);
+    ~IndexBuffer() override;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    ULONG AddRef() override { return AddRefChild(); }
+    ULONG Release() override { return ReleaseChild(); }
+    HRESULT GetDevice(IDirect3DDevice8** device) override;
+    DWORD SetPriority(DWORD priority) override;
+    DWORD GetPriority() override { return priority_; }
+    void PreLoad() override {}
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
+    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
+    HRESULT Unlock() override;
+    HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
+
+    void DropGl(bool deleteObjects) override;
+    unsigned Prepare();
+    UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
+    UINT IndexCount() const { return data_.Size() / IndexSize(); }
+    const uint8_t* Data() const { return data_.Data(); }
+    // The largest index in the whole buffer (kept until the contents change).
+    uint32_t MaxIndex();
+
+private:
+    IndexBuffer(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format);
+    DWORD usage_;
+    D3DFORMAT format_;
+    DWORD priority_ = 0;
+    BufferData data_;
+    uint64_t maxIndexGeneration_ = 0;
+    uint32_t maxIndex_ = 0;
+};
+
+// The largest of count indices of the given size (2 or 4 bytes).
+uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize);
+
+}  // namespace d3d8

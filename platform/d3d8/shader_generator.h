@@ -1,0 +1,13 @@
+// GLSL 330 for a fixed-function state key.
+#pragma once
+
+#include <string>
+
+#include "d3d8/shader_key.h"
+
+namespace d3d8 {
+
+std::string VertexShaderSource(const ShaderKey& key);
+std::string FragmentShaderSource(const ShaderKey& key);
+
+}  // namespace d3d8

@@ -1,0 +1,117 @@
+// Present of the Direct3D stand-in: the back buffer as the window shows it,
+// stretched in a window and letterboxed in full screen.
+#include "tests/d3d8_fixture.h"
+
+using namespace d3dtest;
+
+namespace {
+
+class D3DPresent : public D3DTest {
+protected:
+    // A green back buffer with a red top-left and a blue bottom-right corner.
+    void Paint() {
+        ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00u, 1.0f, 0), D3D_OK);
+        const D3DRECT topLeft{0, 0, 20, 20}, bottomRight{620, 460, 640, 480};
+        ASSERT_EQ(device->Clear(1, &topLeft, D3DCLEAR_TARGET, 0xFFFF0000u, 1.0f, 0), D3D_OK);
+        ASSERT_EQ(device->Clear(1, &bottomRight, D3DCLEAR_TARGET, 0xFF0000FFu, 1.0f, 0), D3D_OK);
+    }
+
+    std::vector<uint32_t> Presented(UINT* w, UINT* h) {
+        std::vector<uint32_t> px;
+        EXPECT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        EXPECT_TRUE(NolD3D8LastPresented(device, &px, w, h));
+        SavePng(px, *w, *h);
+        return px;
+    }
+
+    // Lets the window system catch up with size changes.
+    void Pump() {
+        for (int i = 0; i < 20; ++i) {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            SDL_Delay(10);
+        }
+    }
+};
+
+TEST_F(D3DPresent, WindowedStretchesTheBackBufferOverTheClientArea) {
+    ShowWindow(window, SW_SHOW);
+    CreateDevice();
+    ASSERT_TRUE(NolD3D8CapturePresents(device, true));
+    Paint();
+    UINT w = 0, h = 0;
+    auto px = Presented(&w, &h);
+    ASSERT_EQ(w, 640u);
+    ASSERT_EQ(h, 480u);
+    // Same size: pixel for pixel, row 0 on top.
+    EXPECT_EQ(px[0], 0xFFFF0000u);
+    EXPECT_EQ(px[19 * 640 + 19], 0xFFFF0000u);
+    EXPECT_EQ(px[20 * 640 + 20], 0xFF00FF00u);
+    EXPECT_EQ(px[479 * 640 + 639], 0xFF0000FFu);
+
+    SDL_SetWindowSize(NolSdlWindow(window), 320, 240);
+    Pump();
+    int dw = 0, dh = 0;
+    SDL_GL_GetDrawableSize(NolSdlWindow(window), &dw, &dh);
+    ASSERT_EQ(dw, 320);
+    px = Presented(&w, &h);
+    ASSERT_EQ(w, 320u);
+    ASSERT_EQ(h, 240u);
+    EXPECT_EQ(px[4 * 320 + 4], 0xFFFF0000u);
+    EXPECT_EQ(px[120 * 320 + 160], 0xFF00FF00u);
+    EXPECT_EQ(px[236 * 320 + 316], 0xFF0000FFu);
+}
+
+TEST_F(D3DPresent, FullScreenLetterboxesFourToThree) {
+    if (desktop.Width * 3 == desktop.Height * 4) GTEST_SKIP() << "a 4:3 desktop has no bars";
+    D3DPRESENT_PARAMETERS p = WindowedParams();
+    p.Windowed = FALSE;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device), D3D_OK);
+    ASSERT_TRUE(NolD3D8CapturePresents(device, true));
+    Pump();
+    Paint();
+    UINT w = 0, h = 0;
+    auto px = Presented(&w, &h);
+    ASSERT_EQ(w, desktop.Width);
+    ASSERT_EQ(h, desktop.Height);
+    // The picture keeps 4:3 and is centred; what is left over is black.
+    UINT pw = w, ph = w * 3 / 4;
+    if (ph > h) {
+        ph = h;
+        pw = h * 4 / 3;
+    }
+    const UINT x0 = (w - pw) / 2, y0 = (h - ph) / 2;
+    auto at = [&](UINT x, UINT y) { return px[size_t(y) * w + x]; };
+    EXPECT_EQ(at(x0 + 2, y0 + 2), 0xFFFF0000u);
+    EXPECT_EQ(at(x0 + pw / 2, y0 + ph / 2), 0xFF00FF00u);
+    EXPECT_EQ(at(x0 + pw - 3, y0 + ph - 3), 0xFF0000FFu);
+    if (y0 > 0) {
+        EXPECT_EQ(at(w / 2, y0 - 1) & 0xFFFFFF, 0u);
+        EXPECT_EQ(at(w / 2, y0 + ph) & 0xFFFFFF, 0u);
+    }
+    if (x0 > 0) {
+        EXPECT_EQ(at(x0 - 1, h / 2) & 0xFFFFFF, 0u);
+        EXPECT_EQ(at(x0 + pw, h / 2) & 0xFFFFFF, 0u);
+    }
+}
+
+TEST_F(D3DPresent, CopySwapEffectPresentsRectangles) {
+    ShowWindow(window, SW_SHOW);
+    D3DPRESENT_PARAMETERS p = WindowedParams();
+    p.SwapEffect = D3DSWAPEFFECT_COPY;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device), D3D_OK);
+    ASSERT_TRUE(NolD3D8CapturePresents(device, true));
+    Paint();
+    // The red corner, scaled up into the middle of the window.
+    const RECT src{0, 0, 20, 20}, dst{100, 100, 300, 300};
+    ASSERT_EQ(device->Present(&src, &dst, nullptr, nullptr), D3D_OK);
+    std::vector<uint32_t> px;
+    UINT w = 0, h = 0;
+    ASSERT_TRUE(NolD3D8LastPresented(device, &px, &w, &h));
+    EXPECT_EQ(px[200 * w + 200], 0xFFFF0000u);
+    EXPECT_EQ(px[50 * w + 50] & 0xFFFFFF, 0u);
+    const RECT outside{0, 0, 700, 20};
+    EXPECT_EQ(device->Present(&outside, nullptr, nullptr, nullptr), D3DERR_INVALIDCALL);
+}
+
+}  // namespace
