@@ -14,22 +14,30 @@
 
 namespace {
 
-// Every run gets its own lock directory, so tests never see each other's copies
-// (or a game the developer is running).
+// Every run gets its own lock directory and display, so tests never see each
+// other's copies or windows (or a game the developer is running).
 class ShellProcess : public ::testing::Test {
 protected:
     TempDir dir;
+    PrivateDisplay display;
     std::string program;
     std::vector<std::string> env;
 
     void SetUp() override {
         program = dir.File("probe");
         CopyFile(NOL_PROGRAM_shell_probe, program);
-        env = {"XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok"};
+        ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
+        env = {"XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok", display.Env()};
     }
 
     ProcessResult Run(std::vector<std::string> args, std::vector<std::string> extraEnv = {}) {
-        auto e = env;
+        std::vector<std::string> e;
+        auto name = [](const std::string& entry) { return entry.substr(0, entry.find('=')); };
+        for (const auto& entry : env) {
+            bool overridden = false;
+            for (const auto& x : extraEnv) overridden |= name(x) == name(entry);
+            if (!overridden) e.push_back(entry);
+        }
         e.insert(e.end(), extraEnv.begin(), extraEnv.end());
         return RunProcess(program, args, e, 30000, dir.path);
     }
