@@ -6,7 +6,10 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config   # the build
   libsdl2-dev                                    # window, events, input, GL context
+  libsdl2-image-dev                              # image files for the texture loaders
   libgl-dev libgl1-mesa-dri                      # OpenGL headers; Mesa (llvmpipe without a GPU)
+  zlib1g-dev                                     # compressed .x files
+  libmeshoptimizer-dev                           # vertex-cache ordering of meshes
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   xvfb xauth                                     # a display for headless tests
 )

@@ -88,6 +88,15 @@ struct RECT {
 typedef RECT* LPRECT;
 typedef POINT* LPPOINT;
 
+// A palette colour (GDI); the D3DX texture loaders hand out source palettes in it.
+struct PALETTEENTRY {
+    BYTE peRed;
+    BYTE peGreen;
+    BYTE peBlue;
+    BYTE peFlags;
+};
+typedef PALETTEENTRY* LPPALETTEENTRY;
+
 // ---- window classes and windows ---------------------------------------------
 typedef LRESULT(CALLBACK* WNDPROC)(HWND, UINT, WPARAM, LPARAM);
 

@@ -1,0 +1,140 @@
+// Meshes from .x files: the merged mesh of a file, or of one Mesh data object,
+// put into an ID3DXMesh with its adjacency and its material list.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "d3dx8/d3dx8mesh.h"
+#include "d3dx8/d3dx8mesh_load.h"
+#include "d3dx8/xfile/dxfile_access.h"
+#include "d3dx8/xfile/x_mesh.h"
+
+namespace {
+
+DWORD FvfOf(const xfile::XMeshData& data) {
+    DWORD fvf = D3DFVF_XYZ;
+    if (data.hasNormals) fvf |= D3DFVF_NORMAL;
+    if (data.hasColours) fvf |= D3DFVF_DIFFUSE;
+    if (data.hasTexCoords) fvf |= D3DFVF_TEX1;
+    return fvf;
+}
+
+// The vertices in the order of the format's components.
+void WriteVertices(const xfile::XMeshData& data, BYTE* out, UINT stride) {
+    for (size_t i = 0; i < data.positions.size(); ++i) {
+        BYTE* v = out + i * stride;
+        std::memcpy(v, &data.positions[i], 12);
+        v += 12;
+        if (data.hasNormals) {
+            std::memcpy(v, &data.normals[i], 12);
+            v += 12;
+        }
+        if (data.hasColours) {
+            std::memcpy(v, &data.colours[i], 4);
+            v += 4;
+        }
+        if (data.hasTexCoords) std::memcpy(v, &data.texCoords[i], 8);
+    }
+}
+
+// One buffer: the D3DXMATERIAL array, then the texture names it points into.
+HRESULT MakeMaterialBuffer(const std::vector<xfile::XMaterial>& materials, LPD3DXBUFFER* out) {
+    size_t bytes = materials.size() * sizeof(D3DXMATERIAL);
+    for (const auto& m : materials)
+        if (!m.textureFilename.empty()) bytes += m.textureFilename.size() + 1;
+    LPD3DXBUFFER buffer = nullptr;
+    HRESULT hr = D3DXCreateBuffer((DWORD)(bytes ? bytes : 1), &buffer);
+    if (FAILED(hr)) return hr;
+    auto* table = static_cast<D3DXMATERIAL*>(buffer->GetBufferPointer());
+    char* names = reinterpret_cast<char*>(table + materials.size());
+    for (size_t i = 0; i < materials.size(); ++i) {
+        const xfile::XMaterial& m = materials[i];
+        D3DXMATERIAL& d = table[i];
+        d.MatD3D = D3DMATERIAL8{};
+        d.MatD3D.Diffuse = m.Diffuse;
+        d.MatD3D.Ambient = m.Ambient;
+        d.MatD3D.Specular = m.Specular;
+        d.MatD3D.Emissive = m.Emissive;
+        d.MatD3D.Power = m.Power;
+        d.pTextureFilename = nullptr;
+        if (!m.textureFilename.empty()) {
+            std::memcpy(names, m.textureFilename.c_str(), m.textureFilename.size() + 1);
+            d.pTextureFilename = names;
+            names += m.textureFilename.size() + 1;
+        }
+    }
+    *out = buffer;
+    return D3D_OK;
+}
+
+HRESULT BuildMesh(const xfile::XMeshData& data, DWORD options, IDirect3DDevice8* device,
+                  LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* out) {
+    DWORD faces = (DWORD)data.TriangleCount();
+    DWORD vertices = (DWORD)data.positions.size();
+    if (faces == 0 || vertices == 0) return E_FAIL;
+    if (vertices > 0xFFFF) return D3DERR_INVALIDCALL;  // indices are 16-bit
+    LPD3DXMESH mesh = nullptr;
+    DWORD fvf = FvfOf(data);
+    HRESULT hr = D3DXCreateMeshFVF(faces, vertices, options, fvf, device, &mesh);
+    if (FAILED(hr)) return hr;
+
+    BYTE* vb = nullptr;
+    WORD* ib = nullptr;
+    DWORD* attributes = nullptr;
+    if (FAILED(hr = mesh->LockVertexBuffer(0, &vb))) goto fail;
+    WriteVertices(data, vb, D3DXGetFVFVertexSize(fvf));
+    mesh->UnlockVertexBuffer();
+    if (FAILED(hr = mesh->LockIndexBuffer(0, reinterpret_cast<BYTE**>(&ib)))) goto fail;
+    for (size_t i = 0; i < data.indices.size(); ++i) ib[i] = (WORD)data.indices[i];
+    mesh->UnlockIndexBuffer();
+    if (FAILED(hr = mesh->LockAttributeBuffer(0, &attributes))) goto fail;
+    for (DWORD f = 0; f < faces; ++f) attributes[f] = data.attributes[f];
+    mesh->UnlockAttributeBuffer();
+
+    if (adjacency) {
+        *adjacency = nullptr;
+        if (FAILED(hr = D3DXCreateBuffer(faces * 3 * sizeof(DWORD), adjacency))) goto fail;
+        mesh->GenerateAdjacency(0.0f, static_cast<DWORD*>((*adjacency)->GetBufferPointer()));
+    }
+    if (materials) {
+        *materials = nullptr;
+        if (FAILED(hr = MakeMaterialBuffer(data.materials, materials))) goto fail;
+    }
+    if (numMaterials) *numMaterials = (DWORD)data.materials.size();
+    *out = mesh;
+    return D3D_OK;
+
+fail:
+    if (adjacency && *adjacency) {
+        (*adjacency)->Release();
+        *adjacency = nullptr;
+    }
+    mesh->Release();
+    return hr;
+}
+
+}  // namespace
+
+HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR filename, DWORD options, IDirect3DDevice8* device,
+                                 LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials,
+                                 LPD3DXMESH* mesh) {
+    if (!filename || !device || !mesh) return D3DERR_INVALIDCALL;
+    *mesh = nullptr;
+    xfile::XMeshData data;
+    xfile::XParseResult result = xfile::LoadXMeshFromFile(filename, data);
+    if (!result.Ok()) return E_FAIL;
+    return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);
+}
+
+HRESULT WINAPI D3DXLoadMeshFromXof(IDirectXFileData* xofMesh, DWORD options, IDirect3DDevice8* device,
+                                   LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials,
+                                   LPD3DXMESH* mesh) {
+    if (!xofMesh || !device || !mesh) return D3DERR_INVALIDCALL;
+    *mesh = nullptr;
+    const xfile::XData* object = xfile::DataObjectOf(xofMesh);
+    if (!object) return D3DERR_INVALIDCALL;
+    xfile::XMeshData data;
+    std::string error;
+    if (!xfile::ExtractXMeshObject(*object, data, error)) return E_FAIL;
+    return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);
+}

@@ -1,0 +1,255 @@
+// Texture creation and the texture loaders of D3DX 8.
+#include "d3dx8/d3dx8tex.h"
+
+#include <algorithm>
+
+#include "d3d8/formats.h"
+#include "d3dx8/image_file.h"
+#include "d3dx8/image_filter.h"
+
+namespace {
+
+using d3dx::Image;
+using d3dx::Pixels;
+
+// No image file the game could use comes near this.
+constexpr size_t kMaxFileBytes = size_t(256) << 20;
+
+bool IsDefault(UINT value) { return value == 0 || value == D3DX_DEFAULT; }
+
+UINT FullChainLength(UINT width, UINT height) {
+    UINT levels = 1;
+    for (UINT size = std::max(width, height); size > 1; size >>= 1) ++levels;
+    return levels;
+}
+
+UINT NextPowerOfTwo(UINT v) {
+    UINT p = 1;
+    while (p < v && p < 0x80000000u) p <<= 1;
+    return p;
+}
+
+bool HasAlpha(D3DFORMAT f) {
+    switch (static_cast<DWORD>(f)) {
+        case D3DFMT_A8R8G8B8:
+        case D3DFMT_A1R5G5B5:
+        case D3DFMT_A4R4G4B4:
+        case D3DFMT_A8:
+        case D3DFMT_A8R3G3B2:
+        case 40:  // A8P8
+        case 41:  // P8: palette entries carry alpha
+        case 51:  // A8L8
+        case 52:  // A4L4
+            return true;
+        default: return false;
+    }
+}
+
+// The colour formats of Direct3D 8 that have a nearest format here.
+bool IsColourFormat(D3DFORMAT f) {
+    const DWORD v = static_cast<DWORD>(f);
+    return (v >= D3DFMT_R8G8B8 && v <= D3DFMT_X4R4G4B4) || v == 40 || v == 41 || (v >= 50 && v <= 52);
+}
+
+// The format the device will hold for a requested one.
+HRESULT NearestFormat(D3DFORMAT requested, D3DFORMAT* out) {
+    if (IsDefault(static_cast<UINT>(requested))) {
+        *out = D3DFMT_A8R8G8B8;
+    } else if (d3d8::FindColorFormat(requested)) {
+        *out = requested;
+    } else if (IsColourFormat(requested)) {
+        *out = HasAlpha(requested) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    } else {
+        return D3DERR_NOTAVAILABLE;  // depth, index and compressed formats
+    }
+    return D3D_OK;
+}
+
+// Sizes, level count and format corrected for what the device can do. Sizes here
+// are explicit (no defaults).
+HRESULT FitToDevice(IDirect3DDevice8* device, UINT* width, UINT* height, UINT* levels, D3DFORMAT* format) {
+    D3DCAPS8 caps{};
+    if (FAILED(device->GetDeviceCaps(&caps))) return D3DERR_INVALIDCALL;
+    UINT w = std::max(1u, *width), h = std::max(1u, *height);
+    const bool oneLevel = *levels == 1;
+    if ((caps.TextureCaps & D3DPTEXTURECAPS_POW2) &&
+        !((caps.TextureCaps & D3DPTEXTURECAPS_NONPOW2CONDITIONAL) && oneLevel)) {
+        w = NextPowerOfTwo(w);
+        h = NextPowerOfTwo(h);
+    }
+    if (caps.TextureCaps & D3DPTEXTURECAPS_SQUAREONLY) w = h = std::max(w, h);
+    if (caps.MaxTextureWidth) w = std::min(w, static_cast<UINT>(caps.MaxTextureWidth));
+    if (caps.MaxTextureHeight) h = std::min(h, static_cast<UINT>(caps.MaxTextureHeight));
+    *width = w;
+    *height = h;
+
+    const UINT full = FullChainLength(w, h);
+    if (IsDefault(*levels) || *levels > full) *levels = full;
+    if (!(caps.TextureCaps & D3DPTEXTURECAPS_MIPMAP)) *levels = 1;
+    return NearestFormat(*format, format);
+}
+
+// The pixels of one level into the texture: through a lock, or for pools that
+// cannot be locked, through an image surface copied into the level.
+HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const Pixels& px) {
+    D3DSURFACE_DESC desc{};
+    HRESULT hr = texture->GetLevelDesc(level, &desc);
+    if (FAILED(hr)) return hr;
+    const d3d8::ColorFormatInfo* format = d3d8::FindColorFormat(desc.Format);
+    if (!format || desc.Width != px.width || desc.Height != px.height) return D3DERR_INVALIDCALL;
+
+    auto fill = [&](const D3DLOCKED_RECT& lr) {
+        for (UINT y = 0; y < px.height; ++y)
+            d3d8::RowFromArgb(*format, px.argb.data() + size_t(y) * px.width,
+                              static_cast<uint8_t*>(lr.pBits) + size_t(y) * lr.Pitch, px.width);
+    };
+    D3DLOCKED_RECT lr{};
+    if (SUCCEEDED(texture->LockRect(level, &lr, nullptr, 0)) && lr.pBits) {
+        fill(lr);
+        return texture->UnlockRect(level);
+    }
+
+    IDirect3DDevice8* device = nullptr;
+    hr = texture->GetDevice(&device);
+    if (FAILED(hr) || !device) return FAILED(hr) ? hr : D3DERR_INVALIDCALL;
+    IDirect3DSurface8* image = nullptr;
+    IDirect3DSurface8* target = nullptr;
+    hr = device->CreateImageSurface(desc.Width, desc.Height, desc.Format, &image);
+    if (SUCCEEDED(hr)) hr = image->LockRect(&lr, nullptr, 0);
+    if (SUCCEEDED(hr)) {
+        fill(lr);
+        image->UnlockRect();
+        hr = texture->GetSurfaceLevel(level, &target);
+    }
+    if (SUCCEEDED(hr)) hr = device->CopyRects(image, nullptr, 0, target, nullptr);
+    if (target) target->Release();
+    if (image) image->Release();
+    device->Release();
+    return hr;
+}
+
+HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width, UINT height, UINT mipLevels,
+                        DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
+                        D3DCOLOR colourKey, D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
+                        IDirect3DTexture8** out) {
+    if (info) *info = D3DXIMAGE_INFO{image.width, image.height, 1, 1, image.format};
+
+    if (IsDefault(width)) width = image.width;
+    if (IsDefault(height)) height = image.height;
+    if (IsDefault(static_cast<UINT>(format)))
+        format = image.hasAlpha || colourKey ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+    HRESULT hr = FitToDevice(device, &width, &height, &mipLevels, &format);
+    if (FAILED(hr)) return hr;
+
+    Pixels source{image.width, image.height, image.argb};
+    if (colourKey)
+        for (uint32_t& p : source.argb)
+            if (p == colourKey) p = 0;
+
+    IDirect3DTexture8* texture = nullptr;
+    hr = device->CreateTexture(width, height, mipLevels, usage, format, pool, &texture);
+    if (FAILED(hr)) return hr;
+    if (!texture) return D3DERR_INVALIDCALL;
+
+    Pixels level;
+    const UINT count = texture->GetLevelCount();
+    for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
+        D3DSURFACE_DESC desc{};
+        hr = texture->GetLevelDesc(i, &desc);
+        if (FAILED(hr)) break;
+        level = i == 0 ? d3dx::Resample(source, desc.Width, desc.Height, filter)
+                       : d3dx::Resample(level, desc.Width, desc.Height, mipFilter);
+        hr = WriteLevel(texture, i, level);
+    }
+    if (FAILED(hr)) {
+        texture->Release();
+        return hr;
+    }
+    if (palette && !image.palette.empty()) {
+        std::fill_n(palette, 256, PALETTEENTRY{0, 0, 0, 0});
+        std::copy_n(image.palette.begin(), std::min<size_t>(image.palette.size(), 256), palette);
+    }
+    *out = texture;
+    return D3D_OK;
+}
+
+}  // namespace
+
+HRESULT WINAPI D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWidth, UINT* pHeight,
+                                            UINT* pNumMipLevels, DWORD, D3DFORMAT* pFormat, D3DPOOL) {
+    if (!pDevice) return D3DERR_INVALIDCALL;
+    UINT width = pWidth && !IsDefault(*pWidth) ? *pWidth : 256;
+    UINT height = pHeight && !IsDefault(*pHeight) ? *pHeight : 256;
+    UINT levels = pNumMipLevels ? *pNumMipLevels : 1;
+    D3DFORMAT format = pFormat ? *pFormat : D3DFMT_A8R8G8B8;
+    HRESULT hr = FitToDevice(pDevice, &width, &height, &levels, &format);
+    if (FAILED(hr)) return hr;
+    if (pWidth) *pWidth = width;
+    if (pHeight) *pHeight = height;
+    if (pNumMipLevels) *pNumMipLevels = levels;
+    if (pFormat) *pFormat = format;
+    return D3D_OK;
+}
+
+HRESULT WINAPI D3DXCreateTexture(LPDIRECT3DDEVICE8 pDevice, UINT Width, UINT Height, UINT MipLevels,
+                                 DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, LPDIRECT3DTEXTURE8* ppTexture) {
+    if (!ppTexture) return D3DERR_INVALIDCALL;
+    *ppTexture = nullptr;
+    HRESULT hr = D3DXCheckTextureRequirements(pDevice, &Width, &Height, &MipLevels, Usage, &Format, Pool);
+    if (FAILED(hr)) return hr;
+    return pDevice->CreateTexture(Width, Height, MipLevels, Usage, Format, Pool, ppTexture);
+}
+
+HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 pDevice, const void* pSrcData,
+                                                   UINT SrcDataSize, UINT Width, UINT Height,
+                                                   UINT MipLevels, DWORD Usage, D3DFORMAT Format,
+                                                   D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
+                                                   D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
+                                                   PALETTEENTRY* pPalette, LPDIRECT3DTEXTURE8* ppTexture) {
+    if (ppTexture) *ppTexture = nullptr;
+    if (!pDevice || !pSrcData || !ppTexture || SrcDataSize == 0) return D3DERR_INVALIDCALL;
+    if (Filter == D3DX_DEFAULT) Filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
+    if (MipFilter == D3DX_DEFAULT) MipFilter = D3DX_FILTER_BOX;
+    if (!d3dx::IsValidFilter(Filter) || !d3dx::IsValidFilter(MipFilter)) return D3DERR_INVALIDCALL;
+
+    Image image;
+    if (!d3dx::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image))
+        return D3DXERR_INVALIDDATA;
+    return CreateFromImage(pDevice, image, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
+                           ColorKey, pSrcInfo, pPalette, ppTexture);
+}
+
+HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile, UINT Width,
+                                            UINT Height, UINT MipLevels, DWORD Usage, D3DFORMAT Format,
+                                            D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
+                                            D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
+                                            LPDIRECT3DTEXTURE8* ppTexture) {
+    if (ppTexture) *ppTexture = nullptr;
+    if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
+    std::vector<uint8_t> bytes;
+    if (!d3dx::ReadWholeFile(pSrcFile, &bytes, kMaxFileBytes) || bytes.empty()) return D3DXERR_INVALIDDATA;
+    return D3DXCreateTextureFromFileInMemoryEx(pDevice, bytes.data(), static_cast<UINT>(bytes.size()), Width,
+                                               Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
+                                               ColorKey, pSrcInfo, pPalette, ppTexture);
+}
+
+HRESULT WINAPI D3DXCreateTextureFromFileA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile,
+                                          LPDIRECT3DTEXTURE8* ppTexture) {
+    return D3DXCreateTextureFromFileExA(pDevice, pSrcFile, D3DX_DEFAULT, D3DX_DEFAULT, D3DX_DEFAULT, 0,
+                                        D3DFMT_UNKNOWN, D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr,
+                                        nullptr, ppTexture);
+}
+
+// The program is built without resources, so no name (nor integer identifier)
+// finds one.
+HRESULT WINAPI D3DXCreateTextureFromResourceExA(LPDIRECT3DDEVICE8 pDevice, HMODULE, LPCSTR pSrcResource, UINT,
+                                                UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, DWORD Filter,
+                                                DWORD MipFilter, D3DCOLOR, D3DXIMAGE_INFO*, PALETTEENTRY*,
+                                                LPDIRECT3DTEXTURE8* ppTexture) {
+    if (ppTexture) *ppTexture = nullptr;
+    if (!pDevice || !pSrcResource || !ppTexture) return D3DERR_INVALIDCALL;
+    if ((Filter != D3DX_DEFAULT && !d3dx::IsValidFilter(Filter)) ||
+        (MipFilter != D3DX_DEFAULT && !d3dx::IsValidFilter(MipFilter)))
+        return D3DERR_INVALIDCALL;
+    return D3DXERR_INVALIDDATA;
+}

@@ -1,0 +1,41 @@
+// Image files read by the texture loaders: the file's kind, the Direct3D format
+// nearest to its data, and its pixels as 0xAARRGGBB, row 0 on top.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "d3d8/d3d8.h"
+#include "win32/windows.h"
+
+namespace d3dx {
+
+// File data formats that Direct3D 8 names and this layer's format list leaves
+// out (it holds only the formats its device can store).
+constexpr D3DFORMAT kFormatP8 = static_cast<D3DFORMAT>(41);
+constexpr D3DFORMAT kFormatL8 = static_cast<D3DFORMAT>(50);
+constexpr D3DFORMAT kFormatA8L8 = static_cast<D3DFORMAT>(51);
+
+// Larger images are refused rather than decoded into gigabytes.
+constexpr unsigned kMaxImageSide = 16384;
+
+enum class ImageKind { Bmp, Png, Jpg, Tga, Ppm };
+
+struct Image {
+    ImageKind kind = ImageKind::Bmp;
+    unsigned width = 0;
+    unsigned height = 0;
+    D3DFORMAT format = D3DFMT_UNKNOWN;  // nearest to the file's data
+    bool hasAlpha = false;              // false: every pixel's alpha is 0xFF
+    std::vector<uint32_t> argb;         // width x height, row 0 on top
+    std::vector<PALETTEENTRY> palette;  // the file's palette, palettised images only
+};
+
+// False for data that is not a complete image of a kind the loaders read.
+bool DecodeImage(const uint8_t* data, size_t size, Image* out);
+
+// The whole of a file, or false when it cannot be read (or exceeds maxBytes).
+bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, size_t maxBytes);
+
+}  // namespace d3dx

@@ -1,0 +1,241 @@
+// The COM objects of the DirectX file API over the parsed tree. Every data object
+// and reference handed out keeps the whole tree alive, so they may outlive the
+// enumerator and the file object.
+#include <cstring>
+#include <memory>
+
+#include "d3dx8/dxfile.h"
+#include "d3dx8/xfile/dxfile_access.h"
+#include "d3dx8/xfile/x_parser.h"
+
+const IID IID_IDirectXFile = {0x3D82AB40, 0x62DA, 0x11CF, {0xAB, 0x39, 0x00, 0x20, 0xAF, 0x71, 0xE4, 0x33}};
+const IID IID_IDirectXFileEnumObject = {0x3D82AB41, 0x62DA, 0x11CF, {0xAB, 0x39, 0x00, 0x20, 0xAF, 0x71, 0xE4, 0x33}};
+const IID IID_IDirectXFileObject = {0x3D82AB43, 0x62DA, 0x11CF, {0xAB, 0x39, 0x00, 0x20, 0xAF, 0x71, 0xE4, 0x33}};
+const IID IID_IDirectXFileData = {0x3D82AB44, 0x62DA, 0x11CF, {0xAB, 0x39, 0x00, 0x20, 0xAF, 0x71, 0xE4, 0x33}};
+const IID IID_IDirectXFileDataReference = {0x3D82AB45, 0x62DA, 0x11CF,
+                                           {0xAB, 0x39, 0x00, 0x20, 0xAF, 0x71, 0xE4, 0x33}};
+
+namespace {
+
+using Tree = std::shared_ptr<const xfile::XFileTree>;
+const GUID kNullGuid{};
+
+HRESULT ToHresult(xfile::XStatus s) {
+    switch (s) {
+    case xfile::XStatus::Ok: return DXFILE_OK;
+    case xfile::XStatus::FileNotFound: return DXFILEERR_FILENOTFOUND;
+    case xfile::XStatus::BadFileType: return DXFILEERR_BADFILETYPE;
+    case xfile::XStatus::BadVersion: return DXFILEERR_BADFILEVERSION;
+    case xfile::XStatus::BadFloatSize: return DXFILEERR_BADFILEFLOATSIZE;
+    case xfile::XStatus::BadCompression: return DXFILEERR_BADFILE;
+    case xfile::XStatus::BadArraySize: return DXFILEERR_BADARRAYSIZE;
+    case xfile::XStatus::ParseError:
+    case xfile::XStatus::TooDeep: return DXFILEERR_PARSEERROR;
+    case xfile::XStatus::BadMesh: return DXFILEERR_BADOBJECT;
+    }
+    return DXFILEERR_INTERNALERROR;
+}
+
+HRESULT CopyName(const std::string& name, LPSTR buffer, LPDWORD size) {
+    if (!size) return DXFILEERR_BADVALUE;
+    const DWORD needed = name.empty() ? 0 : static_cast<DWORD>(name.size() + 1);
+    const DWORD given = *size;
+    *size = needed;
+    if (given < needed) return DXFILEERR_BADVALUE;
+    if (buffer && needed > 0) std::memcpy(buffer, name.c_str(), needed);
+    else if (buffer && given > 0) buffer[0] = '\0';
+    return DXFILE_OK;
+}
+
+// Reference counting shared by every object here.
+template <typename Interface>
+class RefCounted : public Interface {
+public:
+    ULONG AddRef() override { return ++refs_; }
+    ULONG Release() override {
+        const ULONG left = --refs_;
+        if (left == 0) delete this;
+        return left;
+    }
+
+protected:
+    HRESULT Answer(void** object) {
+        *object = static_cast<Interface*>(this);
+        AddRef();
+        return S_OK;
+    }
+
+private:
+    ULONG refs_ = 1;
+};
+
+class DataObject;
+
+class Reference final : public RefCounted<IDirectXFileDataReference> {
+public:
+    Reference(Tree tree, const xfile::XReference* ref) : tree_(std::move(tree)), ref_(ref) {}
+
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDirectXFileObject || iid == IID_IDirectXFileDataReference)
+            return Answer(object);
+        return E_NOINTERFACE;
+    }
+    HRESULT GetName(LPSTR name, LPDWORD size) override { return CopyName(ref_->name, name, size); }
+    HRESULT GetId(LPGUID id) override {
+        if (!id) return DXFILEERR_BADVALUE;
+        *id = ref_->hasId ? ref_->id : ref_->target && ref_->target->hasId ? ref_->target->id : kNullGuid;
+        return DXFILE_OK;
+    }
+    HRESULT Resolve(LPDIRECTXFILEDATA* data) override;
+
+private:
+    Tree tree_;
+    const xfile::XReference* ref_;
+};
+
+class DataObject final : public RefCounted<IDirectXFileData> {
+public:
+    DataObject(Tree tree, const xfile::XData* obj) : tree_(std::move(tree)), obj_(obj) {}
+    const xfile::XData* Object() const { return obj_; }
+
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDirectXFileObject || iid == IID_IDirectXFileData)
+            return Answer(object);
+        return E_NOINTERFACE;
+    }
+    HRESULT GetName(LPSTR name, LPDWORD size) override { return CopyName(obj_->name, name, size); }
+    HRESULT GetId(LPGUID id) override {
+        if (!id) return DXFILEERR_BADVALUE;
+        *id = obj_->hasId ? obj_->id : kNullGuid;
+        return DXFILE_OK;
+    }
+    HRESULT GetData(LPCSTR member, DWORD* size, void** data) override {
+        if (!size || !data) return DXFILEERR_BADVALUE;
+        size_t offset = 0, bytes = obj_->data.size();
+        if (member) {
+            const auto& members = obj_->tmpl->members;
+            size_t i = 0;
+            while (i < members.size() && members[i].name != member) ++i;
+            if (i == members.size() || i >= obj_->memberOffset.size()) return DXFILEERR_NOTFOUND;
+            offset = obj_->memberOffset[i];
+            bytes = obj_->MemberSize(i);
+        }
+        *size = static_cast<DWORD>(bytes);
+        *data = bytes ? const_cast<uint8_t*>(obj_->data.data() + offset) : nullptr;
+        return DXFILE_OK;
+    }
+    HRESULT GetType(const GUID** type) override {
+        if (!type) return DXFILEERR_BADVALUE;
+        *type = &obj_->tmpl->guid;
+        return DXFILE_OK;
+    }
+    HRESULT GetNextObject(LPDIRECTXFILEOBJECT* child) override {
+        if (!child) return DXFILEERR_BADVALUE;
+        *child = nullptr;
+        if (next_ >= obj_->children.size()) return DXFILEERR_NOMOREOBJECTS;
+        const xfile::XChild& c = obj_->children[next_++];
+        if (c.object) *child = new DataObject(tree_, c.object.get());
+        else *child = new Reference(tree_, &c.reference);
+        return DXFILE_OK;
+    }
+
+private:
+    Tree tree_;
+    const xfile::XData* obj_;
+    size_t next_ = 0;
+};
+
+HRESULT Reference::Resolve(LPDIRECTXFILEDATA* data) {
+    if (!data) return DXFILEERR_BADVALUE;
+    *data = nullptr;
+    if (!ref_->target) return DXFILEERR_BADDATAREFERENCE;
+    *data = new DataObject(tree_, ref_->target);
+    return DXFILE_OK;
+}
+
+class EnumObject final : public RefCounted<IDirectXFileEnumObject> {
+public:
+    explicit EnumObject(Tree tree) : tree_(std::move(tree)) {}
+
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDirectXFileEnumObject) return Answer(object);
+        return E_NOINTERFACE;
+    }
+    HRESULT GetNextDataObject(LPDIRECTXFILEDATA* data) override {
+        if (!data) return DXFILEERR_BADVALUE;
+        *data = nullptr;
+        if (next_ >= tree_->objects.size()) return DXFILEERR_NOMOREOBJECTS;
+        *data = new DataObject(tree_, tree_->objects[next_++].get());
+        return DXFILE_OK;
+    }
+
+private:
+    Tree tree_;
+    size_t next_ = 0;
+};
+
+class DirectXFile final : public RefCounted<IDirectXFile> {
+public:
+    HRESULT QueryInterface(REFIID iid, void** object) override {
+        if (!object) return E_POINTER;
+        *object = nullptr;
+        if (iid == IID_IUnknown || iid == IID_IDirectXFile) return Answer(object);
+        return E_NOINTERFACE;
+    }
+
+    HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) override {
+        if (!enumObject) return DXFILEERR_BADVALUE;
+        *enumObject = nullptr;
+        auto tree = std::make_shared<xfile::XFileTree>();
+        xfile::XParseResult result;
+        switch (options) {
+        case DXFILELOAD_FROMFILE:
+            if (!source) return DXFILEERR_BADVALUE;
+            result = xfile::ParseXFileFromPath(static_cast<const char*>(source), *tree, &templates_);
+            break;
+        case DXFILELOAD_FROMMEMORY: {
+            const auto* memory = static_cast<const DXFILELOADMEMORY*>(source);
+            if (!memory || !memory->lpMemory) return DXFILEERR_BADVALUE;
+            result = xfile::ParseXFile(memory->lpMemory, memory->dSize, *tree, &templates_);
+            break;
+        }
+        case DXFILELOAD_FROMRESOURCE: return DXFILEERR_RESOURCENOTFOUND;
+        default: return DXFILEERR_BADVALUE;
+        }
+        if (!result.Ok()) return ToHresult(result.status);
+        *enumObject = new EnumObject(std::move(tree));
+        return DXFILE_OK;
+    }
+
+    HRESULT RegisterTemplates(LPVOID data, DWORD size) override {
+        if (!data) return DXFILEERR_BADVALUE;
+        std::string error;
+        return xfile::ParseTemplates(data, size, templates_, error) ? DXFILE_OK : DXFILEERR_PARSEERROR;
+    }
+
+private:
+    xfile::XTemplateRegistry templates_;
+};
+
+}  // namespace
+
+HRESULT DirectXFileCreate(LPDIRECTXFILE* file) {
+    if (!file) return DXFILEERR_BADVALUE;
+    *file = new DirectXFile;
+    return DXFILE_OK;
+}
+
+namespace xfile {
+
+const XData* DataObjectOf(IDirectXFileData* data) {
+    auto* impl = dynamic_cast<DataObject*>(data);
+    return impl ? impl->Object() : nullptr;
+}
+
+}  // namespace xfile

@@ -1,0 +1,58 @@
+// The parsed form of a .x file: a tree of data objects, each with its template,
+// optional name and GUID, its member data packed as the template lays it out,
+// and its children (nested objects and references to other objects) in file order.
+#pragma once
+
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "com/objbase.h"
+#include "d3dx8/xfile/x_header.h"
+#include "d3dx8/xfile/x_template.h"
+
+namespace xfile {
+
+// The deepest nesting of data objects a file may have.
+constexpr int kMaxObjectDepth = 64;
+
+struct XData;
+
+// "{ Name }", "{ <GUID> }" or "{ Name <GUID> }" in place of a child object.
+struct XReference {
+    std::string name;
+    bool hasId = false;
+    GUID id{};
+    const XData* target = nullptr;  // the named object, when the file has it
+};
+
+struct XChild {
+    std::unique_ptr<XData> object;  // set for a nested object
+    XReference reference;           // used when object is null
+};
+
+struct XData {
+    std::shared_ptr<const XTemplate> tmpl;
+    std::string name;  // empty when the object has none
+    bool hasId = false;
+    GUID id{};
+    std::vector<uint8_t> data;         // packed member values
+    std::vector<size_t> memberOffset;  // where each top-level member starts in data
+    std::vector<std::unique_ptr<char[]>> strings;  // what the string members point at
+    std::vector<XChild> children;
+
+    const GUID& Type() const { return tmpl->guid; }
+    // The bytes of top-level member i (its offset up to the next member's).
+    size_t MemberSize(size_t i) const {
+        const size_t end = i + 1 < memberOffset.size() ? memberOffset[i + 1] : data.size();
+        return end - memberOffset[i];
+    }
+};
+
+struct XFileTree {
+    XHeader header;
+    std::vector<std::unique_ptr<XData>> objects;  // top-level objects in file order
+};
+
+}  // namespace xfile

@@ -1,0 +1,133 @@
+#include "d3dx8/xfile/x_parser.h"
+
+#include <cstdio>
+#include <unordered_map>
+
+#include "d3dx8/xfile/x_body_parser.h"
+#include "d3dx8/xfile/x_mszip.h"
+
+namespace xfile {
+
+namespace {
+
+// Parses header and body; declared templates land in scope.
+XParseResult ParseInto(const void* data, size_t size, XTemplateScope& scope, XHeader& header,
+                       std::vector<std::unique_ptr<XData>>* objects) {
+    XParseResult result;
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    if (!bytes) size = 0;
+    result.status = ParseXHeader(bytes, size, header, result.error);
+    if (!result.Ok()) return result;
+
+    const uint8_t* body = bytes + kXHeaderSize;
+    size_t bodySize = size - kXHeaderSize;
+    std::vector<uint8_t> inflated;
+    if (header.compressed) {
+        if (!MszipDecompress(body, bodySize, inflated, result.error)) {
+            result.status = XStatus::BadCompression;
+            return result;
+        }
+        body = inflated.data();
+        bodySize = inflated.size();
+    }
+    XBodyParser parser(body, bodySize, header, scope);
+    return parser.Run(objects);
+}
+
+void CollectNamed(const XData& obj, std::unordered_map<std::string, const XData*>& byName,
+                  std::vector<const XData*>& withId) {
+    if (!obj.name.empty()) byName.emplace(obj.name, &obj);  // the first of a name wins
+    if (obj.hasId) withId.push_back(&obj);
+    for (const XChild& c : obj.children)
+        if (c.object) CollectNamed(*c.object, byName, withId);
+}
+
+void Resolve(XData& obj, const std::unordered_map<std::string, const XData*>& byName,
+             const std::vector<const XData*>& withId) {
+    for (XChild& c : obj.children) {
+        if (c.object) {
+            Resolve(*c.object, byName, withId);
+            continue;
+        }
+        XReference& r = c.reference;
+        if (!r.name.empty()) {
+            auto it = byName.find(r.name);
+            if (it != byName.end()) r.target = it->second;
+        }
+        if (!r.target && r.hasId)
+            for (const XData* o : withId)
+                if (o->id == r.id) {
+                    r.target = o;
+                    break;
+                }
+    }
+}
+
+}  // namespace
+
+XParseResult ParseXFile(const void* data, size_t size, XFileTree& out, const XTemplateRegistry* known) {
+    out = XFileTree{};
+    XTemplateScope scope(known ? known : &StandardTemplates());
+    XFileTree tree;
+    XParseResult result = ParseInto(data, size, scope, tree.header, &tree.objects);
+    if (!result.Ok()) return result;
+
+    std::unordered_map<std::string, const XData*> byName;
+    std::vector<const XData*> withId;
+    for (const auto& o : tree.objects) CollectNamed(*o, byName, withId);
+    for (auto& o : tree.objects) Resolve(*o, byName, withId);
+    out = std::move(tree);
+    return result;
+}
+
+bool ReadWholeFile(const char* path, std::vector<uint8_t>& out, std::string& error) {
+    out.clear();
+    FILE* f = path ? std::fopen(path, "rb") : nullptr;
+    if (!f) {
+        error = std::string("cannot open ") + (path ? path : "(null)");
+        return false;
+    }
+    bool ok = std::fseek(f, 0, SEEK_END) == 0;
+    const long size = ok ? std::ftell(f) : -1;
+    ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
+    if (ok && static_cast<unsigned long>(size) > kMaxXFileSize) {
+        error = std::string(path) + " is too large (" + std::to_string(size) + " bytes)";
+        std::fclose(f);
+        return false;
+    }
+    if (ok) {
+        out.resize(static_cast<size_t>(size));
+        ok = std::fread(out.data(), 1, out.size(), f) == out.size();
+    }
+    std::fclose(f);
+    if (!ok) {
+        out.clear();
+        error = std::string("cannot read ") + path;
+    }
+    return ok;
+}
+
+XParseResult ParseXFileFromPath(const char* path, XFileTree& out, const XTemplateRegistry* known) {
+    out = XFileTree{};
+    std::vector<uint8_t> bytes;
+    XParseResult result;
+    if (!ReadWholeFile(path, bytes, result.error)) {
+        result.status = XStatus::FileNotFound;
+        return result;
+    }
+    return ParseXFile(bytes.data(), bytes.size(), out, known);
+}
+
+bool ParseTemplates(const void* data, size_t size, XTemplateRegistry& into, std::string& error) {
+    XTemplateScope scope(&into);
+    XHeader header;
+    XParseResult result = ParseInto(data, size, scope, header, nullptr);
+    if (!result.Ok()) {
+        error = result.error;
+        return false;
+    }
+    for (const auto& t : scope.Local().All()) into.Add(t);
+    return true;
+}
+
+}  // namespace xfile

@@ -1,0 +1,251 @@
+// Models: loading from .x files, the built-in shapes, release and drawing.
+#include "render/mesh.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "d3dx8/d3dx8mesh_load.h"
+#include "render/direct3d.h"
+#include "render/texture.h"
+#include "shell/log.h"
+
+namespace {
+
+IDirect3DDevice8* Device() { return GraphicsState.device; }
+
+}  // namespace
+
+Mesh::~Mesh() { Release(); }
+
+int Mesh::Load(const char* path, D3DCOLOR colourKey, UINT mipLevels) {
+    if (mesh) Release();
+    LogMessage("load(%s) ... ", path);
+    name = path;
+    LPD3DXBUFFER adjacency = nullptr, materialBuffer = nullptr;
+    DWORD count = 0;
+    if (!Device() || FAILED(D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, Device(), &adjacency, &materialBuffer,
+                                              &count, &mesh))) {
+        mesh = nullptr;
+        LogMessage("failed.\n");
+        return 0;
+    }
+    LogMessage("ok.\n");
+    TakeMaterials(materialBuffer, count, FALSE, colourKey, mipLevels);
+    ComputeBounds();
+    // An unoptimised mesh still draws: the load succeeds either way.
+    if (!Optimise(adjacency)) LogMessage("optimization failed.\n");
+    return 1;
+}
+
+void Mesh::TakeMaterials(LPD3DXBUFFER buffer, DWORD count, BOOL fromResource, D3DCOLOR colourKey,
+                         UINT mipLevels) {
+    materialCount = count;
+    materials = new D3DMATERIAL8[count];
+    textures = new IDirect3DTexture8*[count];
+    auto* loaded = static_cast<D3DXMATERIAL*>(buffer->GetBufferPointer());
+    for (DWORD i = 0; i < count; ++i) {
+        materials[i] = loaded[i].MatD3D;
+        // The file's ambient colour is never used: models light with their diffuse.
+        materials[i].Ambient = materials[i].Diffuse;
+        textures[i] = loaded[i].pTextureFilename
+                          ? TextureCache.Acquire(fromResource, loaded[i].pTextureFilename, colourKey, mipLevels)
+                          : nullptr;
+    }
+    buffer->Release();
+}
+
+// Releases the loader's adjacency either way.
+bool Mesh::Optimise(LPD3DXBUFFER adjacency) {
+    std::vector<DWORD> optimisedAdjacency(3 * (size_t)mesh->GetNumFaces());
+    HRESULT hr = mesh->OptimizeInplace(D3DXMESHOPT_COMPACT | D3DXMESHOPT_ATTRSORT | D3DXMESHOPT_VERTEXCACHE,
+                                       static_cast<const DWORD*>(adjacency->GetBufferPointer()),
+                                       optimisedAdjacency.data(), nullptr, nullptr);
+    adjacency->Release();
+    return SUCCEEDED(hr);
+}
+
+// The program carries no resources: the DirectX file object finds nothing.
+int Mesh::LoadFromResource(const char* resourceName, D3DCOLOR colourKey, UINT mipLevels) {
+    if (mesh) Release();
+    std::string label = ResourceLabel(resourceName);
+    LogMessage("load(%s) ... ", label.c_str());
+    name = label;
+
+    LPDIRECTXFILE file = nullptr;
+    LPDIRECTXFILEENUMOBJECT enumerator = nullptr;
+    DXFILELOADRESOURCE source{nullptr, resourceName, "X"};
+    if (FAILED(DirectXFileCreate(&file)) ||
+        FAILED(file->RegisterTemplates((LPVOID)D3DRM_XTEMPLATES, D3DRM_XTEMPLATE_BYTES)) ||
+        FAILED(file->CreateEnumObject(&source, DXFILELOAD_FROMRESOURCE, &enumerator))) {
+        LogMessage("open failed.\n");
+        if (file) file->Release();
+        return 0;
+    }
+
+    LPDIRECTXFILEDATA found = nullptr;
+    LPDIRECTXFILEDATA data = nullptr;
+    while (!found && SUCCEEDED(enumerator->GetNextDataObject(&data))) {
+        const GUID* type = nullptr;
+        if (SUCCEEDED(data->GetType(&type)) && type && *type == TID_D3DRMMesh)
+            found = data;
+        else
+            data->Release();
+    }
+    int result = 0;
+    if (!found) {
+        LogMessage("mesh is not found.\n");
+    } else {
+        LPD3DXBUFFER adjacency = nullptr, materialBuffer = nullptr;
+        DWORD count = 0;
+        HRESULT hr = D3DXLoadMeshFromXof(found, D3DXMESH_SYSTEMMEM, Device(), &adjacency, &materialBuffer, &count,
+                                         &mesh);
+        found->Release();
+        if (FAILED(hr)) {
+            mesh = nullptr;
+            LogMessage("failed.\n");
+        } else {
+            LogMessage("ok.\n");
+            TakeMaterials(materialBuffer, count, TRUE, colourKey, mipLevels);
+            ComputeBounds();
+            if (Optimise(adjacency))
+                result = 1;
+            else
+                LogMessage("optimization failed.\n");
+        }
+    }
+    enumerator->Release();
+    file->Release();
+    return result;
+}
+
+int Mesh::SetSingleMaterial(float r, float g, float b, float a) {
+    name.clear();
+    materialCount = 1;
+    materials = new D3DMATERIAL8[1];
+    materials[0] = D3DMATERIAL8{};
+    materials[0].Diffuse = materials[0].Ambient = D3DCOLORVALUE{r, g, b, a};
+    textures = new IDirect3DTexture8*[1];
+    textures[0] = nullptr;
+    ComputeBounds();
+    return 1;
+}
+
+int Mesh::CreateSphere(float radius, UINT slices, UINT stacks, float r, float g, float b, float a) {
+    if (mesh) Release();
+    if (!Device() || FAILED(D3DXCreateSphere(Device(), radius, slices, stacks, &mesh, nullptr))) {
+        mesh = nullptr;
+        LogMessage("D3DXCreateSphere\n");
+        return 0;
+    }
+    return SetSingleMaterial(r, g, b, a);
+}
+
+int Mesh::CreateBox(float width, float height, float depth, float r, float g, float b, float a) {
+    if (mesh) Release();
+    if (!Device() || FAILED(D3DXCreateBox(Device(), width, height, depth, &mesh, nullptr))) {
+        mesh = nullptr;
+        return 0;
+    }
+    return SetSingleMaterial(r, g, b, a);
+}
+
+int Mesh::CreateTeapot(float r, float g, float b, float a) {
+    if (mesh) Release();
+    if (!Device() || FAILED(D3DXCreateTeapot(Device(), &mesh, nullptr))) {
+        mesh = nullptr;
+        LogMessage("D3DXCreateTeapot\n");
+        return 0;
+    }
+    return SetSingleMaterial(r, g, b, a);
+}
+
+void Mesh::ComputeBounds() {
+    BYTE* vertices = nullptr;
+    if (FAILED(mesh->LockVertexBuffer(D3DLOCK_READONLY | D3DLOCK_NOSYSLOCK, &vertices))) return;
+    D3DXComputeBoundingBox(vertices, mesh->GetNumVertices(), mesh->GetFVF(), &boxMin, &boxMax);
+    D3DXComputeBoundingSphere(vertices, mesh->GetNumVertices(), mesh->GetFVF(), &sphereCentre, &sphereRadius);
+    mesh->UnlockVertexBuffer();
+}
+
+void Mesh::Release() {
+    if (!name.empty()) {
+        LogMessage("release(%s)\n", name.c_str());
+        name.clear();
+    }
+    delete[] materials;
+    materials = nullptr;
+    if (textures) {
+        for (DWORD i = 0; i < materialCount; ++i) TextureCache.Release(textures[i]);
+        delete[] textures;
+        textures = nullptr;
+    }
+    materialCount = 0;
+    if (mesh) mesh->Release();
+    mesh = nullptr;
+}
+
+// ---- drawing -------------------------------------------------------------------
+
+void Mesh::Draw(const D3DXMATRIX& world) {
+    if (!mesh) return;
+    SetWorldMatrix(world);
+    for (DWORD i = 0; i < materialCount; ++i) {
+        Device()->SetMaterial(&materials[i]);
+        Device()->SetTexture(0, textures[i]);
+        mesh->DrawSubset(i);
+    }
+}
+
+void Mesh::DrawWithTexture(const D3DXMATRIX& world, IDirect3DTexture8* texture) {
+    if (!mesh) return;
+    SetWorldMatrix(world);
+    for (DWORD i = 0; i < materialCount; ++i) {
+        Device()->SetMaterial(&materials[i]);
+        Device()->SetTexture(0, texture);
+        mesh->DrawSubset(i);
+    }
+}
+
+// The stored material changes for the subset's draw and is put back after it;
+// Diffuse ends equal to Ambient, as the load made it.
+void Mesh::DrawWithAlpha(const D3DXMATRIX& world, float alpha) {
+    if (!mesh) return;
+    SetWorldMatrix(world);
+    for (DWORD i = 0; i < materialCount; ++i) {
+        D3DMATERIAL8& m = materials[i];
+        D3DCOLORVALUE saved = m.Ambient;
+        m.Ambient.a = alpha;
+        m.Diffuse = m.Ambient;
+        Device()->SetMaterial(&m);
+        Device()->SetTexture(0, textures[i]);
+        mesh->DrawSubset(i);
+        m.Ambient = saved;
+        m.Diffuse = m.Ambient;
+    }
+}
+
+void Mesh::DrawWithAlphaOffset(const D3DXMATRIX& world, float delta) {
+    if (!mesh) return;
+    SetWorldMatrix(world);
+    for (DWORD i = 0; i < materialCount; ++i) {
+        D3DMATERIAL8& m = materials[i];
+        D3DCOLORVALUE saved = m.Ambient;
+        m.Ambient.a = std::clamp(m.Ambient.a + delta, -1.0f, 1.0f);
+        m.Diffuse = m.Ambient;
+        Device()->SetMaterial(&m);
+        Device()->SetTexture(0, textures[i]);
+        mesh->DrawSubset(i);
+        m.Ambient = saved;
+        m.Diffuse = m.Ambient;
+    }
+}
+
+void Mesh::DrawWithMaterial(const D3DXMATRIX& world, const D3DMATERIAL8& material) {
+    if (!mesh) return;
+    SetWorldMatrix(world);
+    for (DWORD i = 0; i < materialCount; ++i) {
+        Device()->SetMaterial(&material);
+        Device()->SetTexture(0, nullptr);
+        mesh->DrawSubset(i);
+    }
+}

@@ -1,0 +1,46 @@
+// A model loaded from a .x file (or built as a shape): the D3DX mesh, one
+// material and texture per subset, and its bounding volumes.
+#pragma once
+
+#include <string>
+
+#include "d3d8/d3d8.h"
+#include "d3dx8/d3dx8math.h"
+#include "d3dx8/d3dx8mesh.h"
+
+class Mesh {
+public:
+    Mesh() = default;
+    ~Mesh();
+    Mesh(const Mesh&) = delete;
+    Mesh& operator=(const Mesh&) = delete;
+
+    int Load(const char* path, D3DCOLOR colourKey, UINT mipLevels);
+    int LoadFromResource(const char* name, D3DCOLOR colourKey, UINT mipLevels);
+    int CreateSphere(float radius, UINT slices, UINT stacks, float r, float g, float b, float a);
+    int CreateBox(float width, float height, float depth, float r, float g, float b, float a);
+    int CreateTeapot(float r, float g, float b, float a);
+    void Release();
+
+    void Draw(const D3DXMATRIX& world);
+    void DrawWithTexture(const D3DXMATRIX& world, IDirect3DTexture8* texture);
+    void DrawWithAlpha(const D3DXMATRIX& world, float alpha);
+    void DrawWithAlphaOffset(const D3DXMATRIX& world, float delta);
+    void DrawWithMaterial(const D3DXMATRIX& world, const D3DMATERIAL8& material);
+
+    ID3DXMesh* mesh = nullptr;
+    D3DMATERIAL8* materials = nullptr;
+    IDirect3DTexture8** textures = nullptr;
+    DWORD materialCount = 0;
+    std::string name;
+    D3DXVECTOR3 boxMin{0, 0, 0};
+    D3DXVECTOR3 boxMax{0, 0, 0};
+    D3DXVECTOR3 sphereCentre{0, 0, 0};
+    float sphereRadius = 0.0f;
+
+private:
+    void ComputeBounds();
+    void TakeMaterials(LPD3DXBUFFER buffer, DWORD count, BOOL fromResource, D3DCOLOR colourKey, UINT mipLevels);
+    bool Optimise(LPD3DXBUFFER adjacency);
+    int SetSingleMaterial(float r, float g, float b, float a);
+};
