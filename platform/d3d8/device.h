@@ -172,6 +172,7 @@ private:
     void ApplyFixedState();
     void ApplySamplers();
     void UploadUniforms(Program& program);
+    void UploadTexelNudges(Program& program);
 
     // device_resources.cpp
     HRESULT CopyBetween(Surface* src, const RECT& rect, Surface* dst, POINT to);

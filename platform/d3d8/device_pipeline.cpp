@@ -417,6 +417,26 @@ void Device::UploadUniforms(Program& p) {
         gl::Uniform1f(p.pointSize, size);
         p.uploaded[kMiscUniforms] = versions_[kMiscUniforms];
     }
+    UploadTexelNudges(p);
+}
+
+// Point sampling at a coordinate that lies exactly on a texel edge (where a
+// quad placed on pixel centres puts every sample) must take the texel to its
+// lower right, as the hardware's snapping does; interpolation can land a hair
+// short of the edge, so such samples move by 1/512 of a texel.
+void Device::UploadTexelNudges(Program& p) {
+    for (unsigned i = 0; i < kMaxTextureStages; ++i) {
+        if (p.texelNudge[i] < 0) continue;
+        const DWORD* ts = stageStates_[i];
+        bool point = ts[D3DTSS_MAGFILTER] == D3DTEXF_POINT || ts[D3DTSS_MINFILTER] == D3DTEXF_POINT;
+        D3DSURFACE_DESC desc{};
+        float nudge[2] = {0.0f, 0.0f};
+        if (point && textures_[i] && SUCCEEDED(textures_[i]->GetLevelDesc(0, &desc)) && desc.Width && desc.Height) {
+            nudge[0] = 1.0f / (512.0f * static_cast<float>(desc.Width));
+            nudge[1] = 1.0f / (512.0f * static_cast<float>(desc.Height));
+        }
+        gl::Uniform2fv(p.texelNudge[i], 1, nudge);
+    }
 }
 
 }  // namespace d3d8

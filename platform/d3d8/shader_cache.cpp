@@ -95,6 +95,8 @@ Program* ShaderCache::Get(const ShaderKey& key) {
         std::snprintf(name, sizeof name, "u_texture%d", i);
         GLint l = loc(name);
         if (l >= 0) gl::Uniform1i(l, i);
+        std::snprintf(name, sizeof name, "u_texelNudge%d", i);
+        p.texelNudge[i] = loc(name);
     }
     Program* raw = program.get();
     programs_.emplace(std::move(bytes), std::move(program));

@@ -24,6 +24,7 @@ struct Program {
     int lightDiffuse = -1, lightSpecular = -1, lightAmbient = -1, lightPosition = -1;
     int lightDirection = -1, lightAttenuation = -1, lightSpot = -1;
     int fogParams = -1, fogColor = -1, textureFactor = -1, alphaRef = -1;
+    int texelNudge[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
     uint64_t uploaded[kUniformGroupCount] = {};
 };
 

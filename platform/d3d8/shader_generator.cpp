@@ -300,7 +300,7 @@ std::string FragmentShaderSource(const ShaderKey& key) {
     Add(s, "%sin vec4 v_diffuse;\n%sin vec4 v_specular;\n", Interpolation(key), Interpolation(key));
     for (int i = 0; i < key.stageCount; ++i) {
         if (!key.stages[i].sampled) continue;
-        Add(s, "in vec2 v_texcoord%d;\nuniform sampler2D u_texture%d;\n", i, i);
+        Add(s, "in vec2 v_texcoord%d;\nuniform sampler2D u_texture%d;\nuniform vec2 u_texelNudge%d;\n", i, i, i);
     }
     if (UsesFogFactorVarying(key)) s += "in float v_fog;\n";
     if (key.fog == kFogTableEye) s += "in float v_eyeDepth;\n";
@@ -316,7 +316,7 @@ std::string FragmentShaderSource(const ShaderKey& key) {
     for (int i = 0; i < key.stageCount; ++i) {
         const StageKey& st = key.stages[i];
         s += "    {\n";
-        if (st.sampled) Add(s, "        vec4 tex = texture(u_texture%d, v_texcoord%d);\n", i, i);
+        if (st.sampled) Add(s, "        vec4 tex = texture(u_texture%d, v_texcoord%d + u_texelNudge%d);\n", i, i, i);
         s += "        vec3 c = " + Operation(key, i, st.colorOp, st.colorArg, ".rgb") + ";\n";
         if (st.colorOp == D3DTOP_DOTPRODUCT3)
             s += "        float a = " + Operation(key, i, st.colorOp, st.colorArg, ".a") + ";\n";
