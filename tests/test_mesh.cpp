@@ -178,6 +178,32 @@ TEST_F(MeshTest, AlphaVariantsChangeTheMaterialOnlyForTheDraw) {
     EXPECT_FLOAT_EQ(mesh.materials[0].Diffuse.a, 0.3f);
 }
 
+TEST_F(MeshTest, ResourcesAreNotFoundAndShapesCarryOneMaterial) {
+    Mesh mesh;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mesh.LoadFromResource("car", 0, 1), 0);  // the program carries no resources
+    EXPECT_EQ(mesh.mesh, nullptr);
+    // Nothing was loaded, so nothing is released: the failed name is just dropped.
+    ASSERT_EQ(mesh.CreateTeapot(0.2f, 0.4f, 0.6f, 1.0f), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(car) ... open failed.\n");
+    EXPECT_TRUE(mesh.name.empty());
+    ASSERT_EQ(mesh.materialCount, 1u);
+    EXPECT_FLOAT_EQ(mesh.materials[0].Ambient.b, 0.6f);
+    EXPECT_FLOAT_EQ(mesh.materials[0].Diffuse.b, 0.6f);
+    EXPECT_EQ(mesh.textures[0], nullptr);
+    EXPECT_GT(mesh.sphereRadius, 1.0f);
+    EXPECT_LT(mesh.boxMin.y, 0.0f);
+
+    ASSERT_EQ(mesh.CreateBox(2, 4, 6, 1, 1, 1, 1), 1);
+    EXPECT_FLOAT_EQ(mesh.boxMax.x, 1.0f);
+    EXPECT_FLOAT_EQ(mesh.boxMin.z, -3.0f);
+    ASSERT_EQ(mesh.CreateSphere(2, 16, 8, 1, 1, 1, 1), 1);
+    EXPECT_NEAR(mesh.sphereRadius, 2.0f, 1e-4);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mesh.CreateSphere(-1, 1, 1, 1, 1, 1, 1), 0);  // no such sphere
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "D3DXCreateSphere\n");
+}
+
 // ---- drawn ---------------------------------------------------------------------------
 
 class MeshPicture : public MeshTest {
