@@ -184,7 +184,7 @@ TEST_F(ShellProcess, AnInactiveWindowRunsNoFramesUntilItIsActiveAgain) {
     }
     ASSERT_EQ(times.size(), 8u);
     EXPECT_GE(times[3] - times[2], 390.0);  // no frame while inactive
-    EXPECT_LT(times[2] - times[1], 60.0);
+    EXPECT_LT(times[2] - times[1], 150.0);  // an ordinary frame, with room for a busy machine
     std::string log = ReadFile(dir.File("debug.txt"));
     EXPECT_NE(log.find("<\x94\xF1\x83\x41\x83\x4E\x83\x65\x83\x42\x83\x75>\n"), std::string::npos);  // <非アクティブ>
 }
