@@ -11,6 +11,7 @@
 #include <iterator>
 #include <vector>
 
+#include "bench_device.h"
 #include "d3d8/d3d8.h"
 #include "d3d8/d3d8_test_hooks.h"
 #include "win32/sdl_bridge.h"
@@ -24,12 +25,9 @@ struct Vertex {
 };
 constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE;
 
-LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
-
 // One device for every benchmark, drawing into a small render target.
 struct Bench {
-    HWND window = nullptr;
-    IDirect3D8* d3d = nullptr;
+    BenchDevice base;
     IDirect3DDevice8* device = nullptr;
     IDirect3DTexture8* target = nullptr;
     IDirect3DSurface8* surface = nullptr;
@@ -37,30 +35,9 @@ struct Bench {
     bool ok = false;
 
     Bench() {
-        if (!NolInitSdlVideo()) return;
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.lpszClassName = "NOL_D3D_BENCH";
-        RegisterClassExA(&wc);
-        window = CreateWindowExA(0, "NOL_D3D_BENCH", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr,
-                                 nullptr, nullptr);
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!window || !d3d) return;
-        D3DDISPLAYMODE mode{};
-        d3d->GetAdapterDisplayMode(0, &mode);
-        D3DPRESENT_PARAMETERS p{};
-        p.BackBufferWidth = 640;
-        p.BackBufferHeight = 480;
-        p.BackBufferFormat = mode.Format;
-        p.BackBufferCount = 1;
-        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        p.hDeviceWindow = window;
-        p.Windowed = TRUE;
-        if (FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING,
-                                     &p, &device)))
-            return;
-        if (FAILED(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, mode.Format,
+        if (!base.Open("NOL_D3D_BENCH")) return;
+        device = base.device;
+        if (FAILED(device->CreateTexture(16, 16, 1, D3DUSAGE_RENDERTARGET, base.format,
                                          D3DPOOL_DEFAULT, &target)) ||
             FAILED(target->GetSurfaceLevel(0, &surface)) ||
             FAILED(device->SetRenderTarget(surface, nullptr)))
@@ -95,9 +72,7 @@ struct Bench {
         if (vb) vb->Release();
         if (surface) surface->Release();
         if (target) target->Release();
-        if (device) device->Release();
-        if (d3d) d3d->Release();
-        if (window) DestroyWindow(window);
+        base.Close();
     }
 };
 

@@ -13,6 +13,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_device.h"
 #include "d3d8/d3d8.h"
 #include "d3dx8/d3dx8mesh.h"
 #include "win32/sdl_bridge.h"
@@ -27,8 +28,6 @@ constexpr DWORD kFvf = D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_TEX1;
 constexpr int kColumns = 200, kRows = 125;  // 2 x 200 x 125 = 50 000 triangles
 constexpr DWORD kMaterials = 8;
 
-LRESULT CALLBACK Proc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcA(h, m, w, l); }
-
 // Misses per triangle of a 16-entry FIFO vertex cache.
 double Acmr(const uint16_t* indices, size_t count) {
     std::vector<int> fifo(16, -1);
@@ -42,8 +41,7 @@ double Acmr(const uint16_t* indices, size_t count) {
 }
 
 struct Bench {
-    HWND window = nullptr;
-    IDirect3D8* d3d = nullptr;
+    BenchDevice base;
     IDirect3DDevice8* device = nullptr;
     ID3DXMesh* mesh = nullptr;
     std::vector<Vertex> vertices;
@@ -53,28 +51,8 @@ struct Bench {
     bool ok = false;
 
     Bench() {
-        if (!NolInitSdlVideo()) return;
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.lpszClassName = "NOL_MESH_BENCH";
-        RegisterClassExA(&wc);
-        window = CreateWindowExA(0, "NOL_MESH_BENCH", "", WS_POPUP, 0, 0, 640, 480, nullptr, nullptr, nullptr,
-                                 nullptr);
-        d3d = Direct3DCreate8(D3D_SDK_VERSION);
-        if (!window || !d3d) return;
-        D3DDISPLAYMODE mode{};
-        d3d->GetAdapterDisplayMode(0, &mode);
-        D3DPRESENT_PARAMETERS p{};
-        p.BackBufferWidth = 640;
-        p.BackBufferHeight = 480;
-        p.BackBufferFormat = mode.Format;
-        p.BackBufferCount = 1;
-        p.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        p.hDeviceWindow = window;
-        p.Windowed = TRUE;
-        if (FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device)))
-            return;
+        if (!base.Open("NOL_MESH_BENCH")) return;
+        device = base.device;
         MakeGrid();
         const DWORD faces = DWORD(attributes.size()), count = DWORD(vertices.size());
         if (FAILED(D3DXCreateMeshFVF(faces, count, D3DXMESH_SYSTEMMEM, kFvf, device, &mesh))) return;
@@ -131,9 +109,7 @@ struct Bench {
 
     ~Bench() {
         if (mesh) mesh->Release();
-        if (device) device->Release();
-        if (d3d) d3d->Release();
-        if (window) DestroyWindow(window);
+        base.Close();
     }
 };
 
