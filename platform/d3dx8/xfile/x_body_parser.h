@@ -38,6 +38,7 @@ private:
     bool Members(const XTemplate& t, XData& obj, bool topLevel);
     bool Element(const XMember& m, XData& obj, uint64_t* integer);
     bool Primitive(XPrimitive p, XData& obj, uint64_t* integer);
+    void StartList(const XToken& t);
     bool NextInteger(uint64_t& value);
     bool NextFloat(XPrimitive p, double& value);
     bool NextString(std::string_view& value);

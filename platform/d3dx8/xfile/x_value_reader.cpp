@@ -125,6 +125,13 @@ bool XBodyParser::Primitive(XPrimitive p, XData& obj, uint64_t* integer) {
     return true;
 }
 
+// Binary integer and float lists hand out their values one at a time.
+void XBodyParser::StartList(const XToken& t) {
+    list_ = t.list;
+    listLeft_ = t.count;
+    listFloat_ = t.kind == XTok::FloatList;
+}
+
 bool XBodyParser::NextInteger(uint64_t& value) {
     for (;;) {
         if (listLeft_ > 0) {
@@ -139,11 +146,7 @@ bool XBodyParser::NextInteger(uint64_t& value) {
         case XTok::Comma:
         case XTok::Semicolon: continue;
         case XTok::IntegerList:
-        case XTok::FloatList:
-            list_ = t.list;
-            listLeft_ = t.count;
-            listFloat_ = t.kind == XTok::FloatList;
-            continue;
+        case XTok::FloatList: StartList(t); continue;
         case XTok::Integer: value = t.integer; return true;
         case XTok::Number: {
             const std::string_view text = Unsigned(t.text);
@@ -200,11 +203,7 @@ bool XBodyParser::NextFloat(XPrimitive p, double& value) {
         case XTok::Comma:
         case XTok::Semicolon: continue;
         case XTok::IntegerList:
-        case XTok::FloatList:
-            list_ = t.list;
-            listLeft_ = t.count;
-            listFloat_ = t.kind == XTok::FloatList;
-            continue;
+        case XTok::FloatList: StartList(t); continue;
         case XTok::Integer: value = static_cast<int32_t>(t.integer); return true;
         case XTok::Number: {
             const std::string_view text = Unsigned(t.text);
