@@ -3,18 +3,19 @@
 
 #include <cstring>
 
+#include "d3dx8/d3dx8mesh.h"
 #include "render/graphics_state.h"
 
 UINT VertexStride(DWORD fvf) {
     switch (fvf) {
-        case D3DFVF_XYZ | D3DFVF_DIFFUSE: return 16;
-        case D3DFVF_XYZRHW | D3DFVF_DIFFUSE: return 20;
-        case D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE: return 28;
-        case D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1: return 24;
-        case D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1: return 28;
-        case D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1: return 36;
-        case D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2: return 32;
-        case D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX2: return 44;
+        case D3DFVF_XYZ | D3DFVF_DIFFUSE:
+        case D3DFVF_XYZRHW | D3DFVF_DIFFUSE:
+        case D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE:
+        case D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1:
+        case D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1:
+        case D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX1:
+        case D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX2:
+        case D3DFVF_XYZ | D3DFVF_NORMAL | D3DFVF_DIFFUSE | D3DFVF_TEX2: return D3DXGetFVFVertexSize(fvf);
         default: return 0;
     }
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <new>
 
+#include "d3d8/fvf.h"
 #include "d3dx8/d3dx8mesh_object.h"
 
 const IID IID_ID3DXBuffer = {0x932e6a7e, 0xc68e, 0x45dd, {0xa7, 0xbf, 0x53, 0xd1, 0x9c, 0x86, 0xdb, 0x1f}};
@@ -448,28 +449,4 @@ HRESULT WINAPI D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD option
     return hr;
 }
 
-UINT WINAPI D3DXGetFVFVertexSize(DWORD fvf) {
-    UINT size = 0;
-    switch (fvf & D3DFVF_POSITION_MASK) {
-        case 0: break;
-        case D3DFVF_XYZ: size = 12; break;
-        case D3DFVF_XYZRHW: size = 16; break;
-        // XYZB1 .. XYZB5: the position and one to five blend weights.
-        default: size = 12 + 4 * (((fvf & D3DFVF_POSITION_MASK) - D3DFVF_XYZRHW) / 2); break;
-    }
-    if (fvf & D3DFVF_NORMAL) size += 12;
-    if (fvf & D3DFVF_PSIZE) size += 4;
-    if (fvf & D3DFVF_DIFFUSE) size += 4;
-    if (fvf & D3DFVF_SPECULAR) size += 4;
-    UINT sets = (fvf & D3DFVF_TEXCOUNT_MASK) >> D3DFVF_TEXCOUNT_SHIFT;
-    if (sets > 8) return 0;
-    for (UINT i = 0; i < sets; ++i) {
-        switch ((fvf >> (16 + 2 * i)) & 3) {
-            case D3DFVF_TEXTUREFORMAT1: size += 4; break;
-            case D3DFVF_TEXTUREFORMAT2: size += 8; break;
-            case D3DFVF_TEXTUREFORMAT3: size += 12; break;
-            case D3DFVF_TEXTUREFORMAT4: size += 16; break;
-        }
-    }
-    return size;
-}
+UINT WINAPI D3DXGetFVFVertexSize(DWORD fvf) { return d3d8::FvfVertexSize(fvf); }
