@@ -1,4 +1,5 @@
-// GLSL 330 for a fixed-function state key.
+// GLSL 330 for a fixed-function state key (vertex_shader_source.cpp,
+// fragment_shader_source.cpp).
 #pragma once
 
 #include <string>
