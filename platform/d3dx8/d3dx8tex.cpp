@@ -6,6 +6,7 @@
 #include "d3d8/formats.h"
 #include "d3dx8/image_file.h"
 #include "d3dx8/image_filter.h"
+#include "d3dx8/whole_file.h"
 
 namespace {
 
@@ -227,7 +228,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pS
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
     std::vector<uint8_t> bytes;
-    if (!d3dx::ReadWholeFile(pSrcFile, &bytes, kMaxFileBytes) || bytes.empty()) return D3DXERR_INVALIDDATA;
+    if (!d3dx8::ReadWholeFile(pSrcFile, kMaxFileBytes, &bytes) || bytes.empty()) return D3DXERR_INVALIDDATA;
     return D3DXCreateTextureFromFileInMemoryEx(pDevice, bytes.data(), static_cast<UINT>(bytes.size()), Width,
                                                Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
                                                ColorKey, pSrcInfo, pPalette, ppTexture);

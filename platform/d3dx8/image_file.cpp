@@ -368,21 +368,4 @@ bool DecodeImage(const uint8_t* data, size_t size, Image* out) {
     return true;
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, size_t maxBytes) {
-    bytes->clear();
-    if (!path || !*path) return false;
-    std::FILE* f = std::fopen(path, "rb");
-    if (!f) return false;
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long length = ok ? std::ftell(f) : -1;
-    ok = ok && length >= 0 && static_cast<unsigned long>(length) <= maxBytes && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok) {
-        bytes->resize(static_cast<size_t>(length));
-        ok = length == 0 || std::fread(bytes->data(), 1, bytes->size(), f) == bytes->size();
-    }
-    std::fclose(f);
-    if (!ok) bytes->clear();
-    return ok;
-}
-
 }  // namespace d3dx

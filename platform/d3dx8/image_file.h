@@ -35,7 +35,4 @@ struct Image {
 // False for data that is not a complete image of a kind the loaders read.
 bool DecodeImage(const uint8_t* data, size_t size, Image* out);
 
-// The whole of a file, or false when it cannot be read (or exceeds maxBytes).
-bool ReadWholeFile(const char* path, std::vector<uint8_t>* bytes, size_t maxBytes);
-
 }  // namespace d3dx

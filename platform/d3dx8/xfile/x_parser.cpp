@@ -1,9 +1,9 @@
 #include "d3dx8/xfile/x_parser.h"
 
-#include <cstdio>
 #include <unordered_map>
 
 #include "d3dx8/xfile/x_body_parser.h"
+#include "d3dx8/whole_file.h"
 #include "d3dx8/xfile/x_mszip.h"
 
 namespace xfile {
@@ -80,38 +80,11 @@ XParseResult ParseXFile(const void* data, size_t size, XFileTree& out, const XTe
     return result;
 }
 
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& out, std::string& error) {
-    out.clear();
-    FILE* f = path ? std::fopen(path, "rb") : nullptr;
-    if (!f) {
-        error = std::string("cannot open ") + (path ? path : "(null)");
-        return false;
-    }
-    bool ok = std::fseek(f, 0, SEEK_END) == 0;
-    const long size = ok ? std::ftell(f) : -1;
-    ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
-    if (ok && static_cast<unsigned long>(size) > kMaxXFileSize) {
-        error = std::string(path) + " is too large (" + std::to_string(size) + " bytes)";
-        std::fclose(f);
-        return false;
-    }
-    if (ok) {
-        out.resize(static_cast<size_t>(size));
-        ok = std::fread(out.data(), 1, out.size(), f) == out.size();
-    }
-    std::fclose(f);
-    if (!ok) {
-        out.clear();
-        error = std::string("cannot read ") + path;
-    }
-    return ok;
-}
-
 XParseResult ParseXFileFromPath(const char* path, XFileTree& out, const XTemplateRegistry* known) {
     out = XFileTree{};
     std::vector<uint8_t> bytes;
     XParseResult result;
-    if (!ReadWholeFile(path, bytes, result.error)) {
+    if (!d3dx8::ReadWholeFile(path, kMaxXFileSize, &bytes, &result.error)) {
         result.status = XStatus::FileNotFound;
         return result;
     }

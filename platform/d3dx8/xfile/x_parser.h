@@ -26,7 +26,4 @@ XParseResult ParseXFileFromPath(const char* path, XFileTree& out, const XTemplat
 // into unchanged.
 bool ParseTemplates(const void* data, size_t size, XTemplateRegistry& into, std::string& error);
 
-// Reads a file's bytes (at most kMaxXFileSize). Returns false when it cannot.
-bool ReadWholeFile(const char* path, std::vector<uint8_t>& out, std::string& error);
-
 }  // namespace xfile

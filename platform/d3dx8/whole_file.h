@@ -1,0 +1,18 @@
+// Reading a whole file into memory, with a size limit checked before anything is
+// allocated for it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace d3dx8 {
+
+// The bytes of the file at path, or false (and bytes empty) when it cannot be
+// opened or read or is longer than maxBytes. With error given, a false result
+// says why there.
+bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes,
+                   std::string* error = nullptr);
+
+}  // namespace d3dx8
