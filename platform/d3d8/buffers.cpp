@@ -69,19 +69,7 @@ void BufferData::Forget(Device* device, bool deleteObjects) {
 
 uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize) {
     uint32_t max = 0;
-    if (indexSize == 2) {
-        for (UINT i = 0; i < count; ++i) {
-            uint32_t v = uint32_t(indices[2 * i]) | uint32_t(indices[2 * i + 1]) << 8;
-            max = std::max(max, v);
-        }
-    } else {
-        for (UINT i = 0; i < count; ++i) {
-            const uint8_t* p = indices + 4 * i;
-            uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                         uint32_t(p[3]) << 24;
-            max = std::max(max, v);
-        }
-    }
+    for (UINT i = 0; i < count; ++i) max = std::max(max, IndexAt(indices, i, indexSize));
     return max;
 }
 

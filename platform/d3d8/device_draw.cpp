@@ -281,10 +281,7 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     const UINT size = indexFormat == D3DFMT_INDEX32 ? 4 : 2;
     const auto* bytes = static_cast<const uint8_t*>(indexData);
     for (UINT i = 0; i < indexCount; ++i) {
-        uint32_t v = size == 2 ? uint32_t(bytes[2 * i]) | uint32_t(bytes[2 * i + 1]) << 8
-                               : uint32_t(bytes[4 * i]) | uint32_t(bytes[4 * i + 1]) << 8 |
-                                     uint32_t(bytes[4 * i + 2]) << 16 |
-                                     uint32_t(bytes[4 * i + 3]) << 24;
+        const uint32_t v = IndexAt(bytes, i, size);
         if (v < minVertexIndex || uint64_t(v) >= uint64_t(minVertexIndex) + numVertexIndices)
             return D3DERR_INVALIDCALL;
     }

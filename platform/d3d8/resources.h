@@ -270,6 +270,14 @@ private:
     uint32_t maxIndex_ = 0;
 };
 
+// Index i of a little-endian index array of the given size (2 or 4 bytes).
+inline uint32_t IndexAt(const uint8_t* indices, UINT i, UINT indexSize) {
+    const uint8_t* p = indices + size_t(i) * indexSize;
+    uint32_t v = uint32_t(p[0]) | uint32_t(p[1]) << 8;
+    if (indexSize == 4) v |= uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return v;
+}
+
 // The largest of count indices of the given size (2 or 4 bytes).
 uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize);
 
