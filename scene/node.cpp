@@ -40,6 +40,12 @@ D3DXVECTOR3 Cross(const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
 // atan(a / b), with the undefined 0 / 0 read as 0 rather than producing NaN.
 float AtanRatio(float a, float b) { return (a == 0.0f && b == 0.0f) ? 0.0f : std::atan(a / b); }
 
+// The turn about y that points +z along (dx, dz); straight ahead or behind
+// (dx = 0) reads as the dx < 0 side, which callers that care handle first.
+float YawToward(float dx, float dz) {
+    return dx > 0.0f ? D3DX_PI / 2 - AtanRatio(dz, dx) : -AtanRatio(dz, dx) - D3DX_PI / 2;
+}
+
 }  // namespace
 
 CNode::CNode() : local(Identity()), previous(Identity()), work(Identity()) {
@@ -217,13 +223,8 @@ void CNode::SetRotationKeepingPosition(const D3DXMATRIX& rotation) {
 
 void CNode::TurnTo(const D3DXVECTOR3& target) {
     D3DXVECTOR3 d = target - GetWorldPosition();
-    float yaw;
-    if (d.x > 0.0f)
-        yaw = D3DX_PI / 2 - std::atan(d.z / d.x);
-    else if (d.x < 0.0f)
-        yaw = -std::atan(d.z / d.x) - D3DX_PI / 2;
-    else
-        yaw = d.z >= 0.0f ? 0.0f : -D3DX_PI;
+    const bool ahead = !(d.x > 0.0f || d.x < 0.0f);  // straight ahead or behind (or not a number)
+    const float yaw = ahead ? (d.z >= 0.0f ? 0.0f : -D3DX_PI) : YawToward(d.x, d.z);
     D3DXMATRIX rotation;
     D3DXMatrixRotationYawPitchRoll(&rotation, yaw, 0.0f, 0.0f);
     SetRotationKeepingPosition(rotation);
@@ -231,9 +232,8 @@ void CNode::TurnTo(const D3DXVECTOR3& target) {
 
 void CNode::FaceCameraY() {
     D3DXVECTOR3 d = GetCameraPosition() - GetWorldPosition();
-    float angle = d.x > 0.0f ? D3DX_PI / 2 - AtanRatio(d.z, d.x) : -AtanRatio(d.z, d.x) - D3DX_PI / 2;
     D3DXMATRIX rotation;
-    D3DXMatrixRotationY(&rotation, angle);
+    D3DXMatrixRotationY(&rotation, YawToward(d.x, d.z));
     SetRotationKeepingPosition(rotation);
 }
 
