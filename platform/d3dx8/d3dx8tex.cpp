@@ -10,8 +10,8 @@
 
 namespace {
 
-using d3dx::Image;
-using d3dx::Pixels;
+using d3dx8::Image;
+using d3dx8::Pixels;
 
 // No image file the game could use comes near this.
 constexpr size_t kMaxFileBytes = size_t(256) << 20;
@@ -158,8 +158,8 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width
         D3DSURFACE_DESC desc{};
         hr = texture->GetLevelDesc(i, &desc);
         if (FAILED(hr)) break;
-        level = i == 0 ? d3dx::Resample(source, desc.Width, desc.Height, filter)
-                       : d3dx::Resample(level, desc.Width, desc.Height, mipFilter);
+        level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
+                       : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
         hr = WriteLevel(texture, i, level);
     }
     if (FAILED(hr)) {
@@ -211,10 +211,10 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 pDevice, co
     if (!pDevice || !pSrcData || !ppTexture || SrcDataSize == 0) return D3DERR_INVALIDCALL;
     if (Filter == D3DX_DEFAULT) Filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
     if (MipFilter == D3DX_DEFAULT) MipFilter = D3DX_FILTER_BOX;
-    if (!d3dx::IsValidFilter(Filter) || !d3dx::IsValidFilter(MipFilter)) return D3DERR_INVALIDCALL;
+    if (!d3dx8::IsValidFilter(Filter) || !d3dx8::IsValidFilter(MipFilter)) return D3DERR_INVALIDCALL;
 
     Image image;
-    if (!d3dx::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image))
+    if (!d3dx8::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image))
         return D3DXERR_INVALIDDATA;
     return CreateFromImage(pDevice, image, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
                            ColorKey, pSrcInfo, pPalette, ppTexture);
@@ -249,8 +249,8 @@ HRESULT WINAPI D3DXCreateTextureFromResourceExA(LPDIRECT3DDEVICE8 pDevice, HMODU
                                                 LPDIRECT3DTEXTURE8* ppTexture) {
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice || !pSrcResource || !ppTexture) return D3DERR_INVALIDCALL;
-    if ((Filter != D3DX_DEFAULT && !d3dx::IsValidFilter(Filter)) ||
-        (MipFilter != D3DX_DEFAULT && !d3dx::IsValidFilter(MipFilter)))
+    if ((Filter != D3DX_DEFAULT && !d3dx8::IsValidFilter(Filter)) ||
+        (MipFilter != D3DX_DEFAULT && !d3dx8::IsValidFilter(MipFilter)))
         return D3DERR_INVALIDCALL;
     return D3DXERR_INVALIDDATA;
 }

@@ -8,12 +8,11 @@
 #include <SDL_image.h>
 
 #include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
 
-namespace d3dx {
+namespace d3dx8 {
 
 namespace {
 
@@ -368,4 +367,4 @@ bool DecodeImage(const uint8_t* data, size_t size, Image* out) {
     return true;
 }
 
-}  // namespace d3dx
+}  // namespace d3dx8

@@ -9,7 +9,7 @@
 #include "d3d8/d3d8.h"
 #include "win32/windows.h"
 
-namespace d3dx {
+namespace d3dx8 {
 
 // File data formats that Direct3D 8 names and this layer's format list leaves
 // out (it holds only the formats its device can store).
@@ -35,4 +35,4 @@ struct Image {
 // False for data that is not a complete image of a kind the loaders read.
 bool DecodeImage(const uint8_t* data, size_t size, Image* out);
 
-}  // namespace d3dx
+}  // namespace d3dx8
