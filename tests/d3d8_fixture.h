@@ -5,14 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "d3d8/d3d8.h"
-#include "d3d8/d3d8_test_hooks.h"
-#include "win32/sdl_bridge.h"
+#include "tests/readback_fixture.h"
 #include "win32/windows.h"
 
 namespace d3dtest {
@@ -73,10 +70,11 @@ inline LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARA
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-class D3DTest : public ::testing::Test {
+class D3DTest : public ReadbackTest {
 protected:
     void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+        ReadbackTest::SetUp();
+        if (!Ready()) return;
         WNDCLASSEXA wc{};
         wc.cbSize = sizeof wc;
         wc.lpfnWndProc = TestWindowProc;
@@ -127,27 +125,7 @@ protected:
     }
 
     std::vector<uint32_t> ReadBack(IDirect3DSurface8* surface = nullptr) {
-        std::vector<uint32_t> pixels;
-        UINT w = 0, h = 0;
-        EXPECT_TRUE(NolD3D8ReadSurface(device, surface, &pixels, &w, &h));
-        lastWidth = w;
-        lastHeight = h;
-        SavePng(pixels, w, h);
-        return pixels;
-    }
-
-    uint32_t At(const std::vector<uint32_t>& pixels, int x, int y) const {
-        return pixels.at(static_cast<size_t>(y) * lastWidth + static_cast<size_t>(x));
-    }
-
-    // With NOL_TEST_PNG_DIR set, every read-back is kept as <test>[-n].png there.
-    void SavePng(const std::vector<uint32_t>& pixels, UINT w, UINT h) {
-        const char* dir = std::getenv("NOL_TEST_PNG_DIR");
-        if (!dir || pixels.empty()) return;
-        const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-        std::string name = std::string(dir) + "/" + info->test_suite_name() + "." + info->name();
-        if (pngCount++ > 0) name += "-" + std::to_string(pngCount);
-        NolD3D8WritePng((name + ".png").c_str(), pixels.data(), w, h);
+        return ReadSurface(device, surface);
     }
 
     void DrawScreen(D3DPRIMITIVETYPE type, UINT count, const ScreenVertex* v) {
@@ -167,8 +145,15 @@ protected:
     IDirect3DDevice8* device = nullptr;
     D3DDISPLAYMODE desktop{};
     D3DPRESENT_PARAMETERS params{};
-    UINT lastWidth = 0, lastHeight = 0;
-    int pngCount = 0;
+};
+
+// The same with a windowed device made before each test.
+class D3DDeviceTest : public D3DTest {
+protected:
+    void SetUp() override {
+        D3DTest::SetUp();
+        if (Ready()) CreateDevice();
+    }
 };
 
 }  // namespace d3dtest

@@ -82,16 +82,11 @@ inline std::vector<DWORD> Adjacency(ID3DXMesh* mesh, float epsilon = 0.0f) {
 }
 
 // A real device on a hidden window for every test of the fixture.
-class MeshTest : public d3dtest::D3DTest {
+class MeshTest : public d3dtest::D3DDeviceTest {
 protected:
-    void SetUp() override {
-        D3DTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        CreateDevice();
-    }
     void TearDown() override {
         for (IUnknown* o : owned) o->Release();
-        D3DTest::TearDown();
+        D3DDeviceTest::TearDown();
     }
     // Released at tear-down.
     template <typename T>

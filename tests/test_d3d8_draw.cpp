@@ -11,13 +11,11 @@ namespace {
 constexpr uint32_t kWhite = 0xFFFFFFFFu;
 constexpr uint32_t kBlack = 0xFF000000u;
 
-class D3DDraw : public D3DTest {
+class D3DDraw : public D3DDeviceTest {
 protected:
     void SetUp() override {
-        D3DTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        CreateDevice();
-        if (HasFatalFailure()) return;
+        D3DDeviceTest::SetUp();
+        if (!Ready()) return;
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlack, 1.0f, 0),
                   D3D_OK);
         PlainStates();

@@ -19,13 +19,11 @@ uint32_t Expected(Rgb c) {
     return D3DCOLOR_XRGB(q(c.r), q(c.g), q(c.b));
 }
 
-class D3DLighting : public D3DTest {
+class D3DLighting : public D3DDeviceTest {
 protected:
     void SetUp() override {
-        D3DTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        CreateDevice();
-        if (HasFatalFailure()) return;
+        D3DDeviceTest::SetUp();
+        if (!Ready()) return;
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
         // Identity view and projection: eye space is clip space, the viewer looks
         // along +z. Lighting is on by default.
@@ -220,13 +218,11 @@ TEST_F(D3DLighting, LightsAreCheckedAndDefaulted) {
     EXPECT_LE(RgbDistance(Centre(), Expected({0.1 + 0.5 * ga, 0.5 * ga, 0.05 + 0.5 * ga})), 1);
 }
 
-class D3DFog : public D3DTest {
+class D3DFog : public D3DDeviceTest {
 protected:
     void SetUp() override {
-        D3DTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        CreateDevice();
-        if (HasFatalFailure()) return;
+        D3DDeviceTest::SetUp();
+        if (!Ready()) return;
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
         PlainStates();
         // A perspective projection: fov 90°, aspect 4/3, near 1, far 101.

@@ -8,13 +8,11 @@ using namespace d3dtest;
 
 namespace {
 
-class D3DReset : public D3DTest {
+class D3DReset : public D3DDeviceTest {
 protected:
     void SetUp() override {
-        D3DTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        CreateDevice();
-        if (HasFatalFailure()) return;
+        D3DDeviceTest::SetUp();
+        if (!Ready()) return;
         PlainStates();
     }
 

@@ -56,13 +56,11 @@ uint32_t OverBlack(uint32_t argb) {
     return D3DCOLOR_XRGB(c(argb >> 16 & 255), c(argb >> 8 & 255), c(argb & 255));
 }
 
-class D3DTexture : public D3DTest {
+class D3DTexture : public D3DDeviceTest {
 protected:
     void SetUp() override {
-        D3DTest::SetUp();
-        if (IsSkipped() || HasFatalFailure()) return;
-        CreateDevice();
-        if (HasFatalFailure()) return;
+        D3DDeviceTest::SetUp();
+        if (!Ready()) return;
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000u, 1.0f, 0), D3D_OK);
         PlainStates();
         device->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);

@@ -6,10 +6,9 @@
 #include "render/direct3d.h"
 #include "render/frame.h"
 #include "render/mesh.h"
+#include "render_fixture.h"
 #include "scene/camera.h"
 #include "scene/node.h"
-#include "shell/window.h"
-#include "win32/sdl_bridge.h"
 
 namespace {
 
@@ -106,17 +105,13 @@ struct FloorVertex {
     float x, y, z;
 };
 
-class NodeOnDevice : public ::testing::Test {
+class NodeOnDevice : public FrameworkDevice {
 protected:
     Mesh floor;
 
     void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
-        static char arg0[] = "nolrace", arg1[] = "-win";
-        static char* argv[] = {arg0, arg1, nullptr};
-        SetCommandLineArgs(2, argv);
-        ASSERT_EQ(InitWindow(GetModuleHandleA(nullptr)), 1);
-        ASSERT_EQ(InitDirect3D(), 1);
+        FrameworkDevice::SetUp();
+        if (!Ready()) return;
         // A 10 x 10 floor at y = 0, clockwise seen from above.
         ASSERT_EQ(D3DXCreateMeshFVF(2, 4, D3DXMESH_SYSTEMMEM, D3DFVF_XYZ, GraphicsState.device, &floor.mesh), D3D_OK);
         FloorVertex* v = nullptr;
@@ -136,7 +131,7 @@ protected:
     }
     void TearDown() override {
         floor.Release();
-        FreeDirect3D();
+        FrameworkDevice::TearDown();
     }
 };
 

@@ -6,10 +6,9 @@
 #include "d3d8/d3d8_test_hooks.h"
 #include "render/direct3d.h"
 #include "render/frame.h"
-#include "shell/application.h"
+#include "render_fixture.h"
 #include "shell/window.h"
 #include "support/test_support.h"
-#include "win32/sdl_bridge.h"
 
 namespace {
 
@@ -20,21 +19,7 @@ uint32_t Pixel(int x, int y) {
     return pixels[(size_t)y * w + x];
 }
 
-class RenderDevice : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
-        static char arg0[] = "nolrace", arg1[] = "-win";
-        static char* argv[] = {arg0, arg1, nullptr};
-        SetCommandLineArgs(2, argv);
-        ASSERT_EQ(InitWindow(GetModuleHandleA(nullptr)), 1);
-        testing::internal::CaptureStderr();
-        ASSERT_EQ(InitDirect3D(), 1);
-        log = testing::internal::GetCapturedStderr();
-    }
-    void TearDown() override { FreeDirect3D(); }
-    std::string log;
-};
+class RenderDevice : public FrameworkDevice {};
 
 TEST_F(RenderDevice, SetsUpAWindowedHardwareDeviceOnThisMachine) {
     EXPECT_NE(log.find(reinterpret_cast<const char*>(u8"ウインドウ化 = ON\n")), std::string::npos) << log;
