@@ -6,15 +6,9 @@
 #include <vector>
 
 #include "d3dx8/xfile/x_mesh.h"
+#include "d3dx8/xfile/x_mesh_object.h"
 
 namespace xfile {
-
-// True when obj is of the standard template with GUID type and lays its data
-// out as that template does.
-bool IsStandardObject(const XData& obj, const GUID& type);
-
-// Reads 16 floats of a FrameTransformMatrix.
-bool ReadFrameTransform(const XData& obj, D3DXMATRIX& out);
 
 class XMeshBuilder {
 public:
@@ -31,6 +25,17 @@ private:
         size_t firstVertex, vertexCount, firstTriangle, triangleCount;
         bool normals, colours, texCoords;
     };
+    // Where each merged vertex comes from: every vertex of the file keeps its
+    // place; a vertex met with a second, different normal is copied after them.
+    struct VertexSources {
+        std::vector<uint32_t> fileVertex;  // per merged vertex
+        std::vector<uint32_t> normal;      // per merged vertex; UINT32_MAX: none
+    };
+    // Adds the mesh's polygons as triangles whose indices start at base, and
+    // says where each of the vertices they use comes from.
+    void AppendTriangles(const XMeshObject& mesh, uint32_t base, VertexSources& sources);
+    // Adds those vertices, transformed by world when it is given.
+    void AppendVertices(const XMeshObject& mesh, const VertexSources& sources, const D3DXMATRIX* world);
     void ComputeNormals(const Part& part);
 
     XMeshData mesh_;
