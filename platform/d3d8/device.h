@@ -167,8 +167,13 @@ private:
     bool PrepareDraw();
     void SetupVertexInput(unsigned buffer, UINT stride, size_t offset);
 
-    // device_pipeline.cpp
+    // device_shader_key.cpp
     ShaderKey BuildKey() const;
+    void KeyLighting(ShaderKey& key) const;
+    void KeyFog(ShaderKey& key) const;
+    void KeyStages(ShaderKey& key) const;
+
+    // device_pipeline.cpp
     void ApplyFixedState();
     void ApplySamplers();
     void UploadUniforms(Program& program);
