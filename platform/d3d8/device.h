@@ -177,6 +177,11 @@ private:
     void ApplyFixedState();
     void ApplySamplers();
     void UploadUniforms(Program& program);
+    void UploadTransformUniforms(Program& program);
+    void UploadMaterialUniforms(Program& program);
+    void UploadLights(Program& program);
+    void UploadFogUniforms(Program& program);
+    void UploadMiscUniforms(Program& program);
     void UploadTexelNudges(Program& program);
 
     // device_resources.cpp

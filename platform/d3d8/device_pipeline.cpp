@@ -91,6 +91,25 @@ void NormalMatrix(const D3DMATRIX& m, float out[9]) {
     for (int k = 0; k < 9; ++k) out[k] = static_cast<float>(cof[k] / det);
 }
 
+// A point as a row vector times the view matrix.
+void EyePoint(const D3DMATRIX& v, const D3DVECTOR& P, float out[3]) {
+    out[0] = P.x * v._11 + P.y * v._21 + P.z * v._31 + v._41;
+    out[1] = P.x * v._12 + P.y * v._22 + P.z * v._32 + v._42;
+    out[2] = P.x * v._13 + P.y * v._23 + P.z * v._33 + v._43;
+}
+
+// A direction turned by the view matrix and made unit length (zero stays zero).
+void EyeDirection(const D3DMATRIX& v, const D3DVECTOR& D, float out[3]) {
+    float dx = D.x * v._11 + D.y * v._21 + D.z * v._31;
+    float dy = D.x * v._12 + D.y * v._22 + D.z * v._32;
+    float dz = D.x * v._13 + D.y * v._23 + D.z * v._33;
+    float len = std::sqrt(dx * dx + dy * dy + dz * dz);
+    float inv = len > 0.0f ? 1.0f / len : 0.0f;
+    out[0] = dx * inv;
+    out[1] = dy * inv;
+    out[2] = dz * inv;
+}
+
 }  // namespace
 
 void Device::ApplyFixedState() {
@@ -205,110 +224,115 @@ void Device::ApplySamplers() {
 }
 
 void Device::UploadUniforms(Program& p) {
-    if (p.uploaded[kTransformUniforms] != versions_[kTransformUniforms]) {
-        D3DMATRIX worldView = D3DXMATRIX(worlds_[0]) * D3DXMATRIX(view_);
-        gl::UniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView._11);
-        gl::UniformMatrix4fv(p.projection, 1, GL_FALSE, &projection_._11);
-        if (p.normalMatrix >= 0) {
-            float normal[9];
-            NormalMatrix(worldView, normal);
-            gl::UniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normal);
-        }
-        const D3DVIEWPORT8& vp = viewport_;
-        const float screen[4] = {static_cast<float>(vp.X), static_cast<float>(vp.Y),
-                                 2.0f / static_cast<float>(vp.Width),
-                                 2.0f / static_cast<float>(vp.Height)};
-        gl::Uniform4fv(p.screen, 1, screen);
-        // Pre-transformed z is the depth itself, whatever MinZ and MaxZ map it to.
-        float range = vp.MaxZ - vp.MinZ;
-        const float rhwDepth[2] = {range > 0.0f ? 2.0f / range : 0.0f,
-                                   range > 0.0f ? -2.0f * vp.MinZ / range - 1.0f : -1.0f};
-        gl::Uniform2fv(p.rhwDepth, 1, rhwDepth);
-        const float offset[2] = {1.0f / static_cast<float>(vp.Width),
-                                 1.0f / static_cast<float>(vp.Height)};
-        gl::Uniform2fv(p.pixelOffset, 1, offset);
-        p.uploaded[kTransformUniforms] = versions_[kTransformUniforms];
-    }
+    UploadTransformUniforms(p);
     if (!p.key.lighting) {
         p.uploaded[kMaterialUniforms] = versions_[kMaterialUniforms];
         p.uploaded[kLightUniforms] = versions_[kLightUniforms];
     }
-    if (p.uploaded[kMaterialUniforms] != versions_[kMaterialUniforms]) {
-        gl::Uniform4fv(p.materialDiffuse, 1, &material_.Diffuse.r);
-        gl::Uniform4fv(p.materialAmbient, 1, &material_.Ambient.r);
-        gl::Uniform4fv(p.materialSpecular, 1, &material_.Specular.r);
-        gl::Uniform4fv(p.materialEmissive, 1, &material_.Emissive.r);
-        gl::Uniform1f(p.materialPower, material_.Power);
-        float ambient[4];
-        ColorToFloats(renderStates_[D3DRS_AMBIENT], ambient);
-        gl::Uniform4fv(p.globalAmbient, 1, ambient);
-        p.uploaded[kMaterialUniforms] = versions_[kMaterialUniforms];
-    }
-    if (p.uploaded[kLightUniforms] != versions_[kLightUniforms] && p.key.lightCount > 0) {
-        const int n = p.key.lightCount;
-        float diffuse[8][4], specular[8][4], ambient[8][4], position[8][3], direction[8][3],
-            attenuation[8][4], spot[8][3];
-        for (int i = 0; i < n; ++i) {
-            const D3DLIGHT8& l = lights_.at(activeLights_[i]).light;
-            std::memcpy(diffuse[i], &l.Diffuse, sizeof diffuse[i]);
-            std::memcpy(specular[i], &l.Specular, sizeof specular[i]);
-            std::memcpy(ambient[i], &l.Ambient, sizeof ambient[i]);
-            const D3DMATRIX& v = view_;
-            const D3DVECTOR& P = l.Position;
-            position[i][0] = P.x * v._11 + P.y * v._21 + P.z * v._31 + v._41;
-            position[i][1] = P.x * v._12 + P.y * v._22 + P.z * v._32 + v._42;
-            position[i][2] = P.x * v._13 + P.y * v._23 + P.z * v._33 + v._43;
-            const D3DVECTOR& D = l.Direction;
-            float dx = D.x * v._11 + D.y * v._21 + D.z * v._31;
-            float dy = D.x * v._12 + D.y * v._22 + D.z * v._32;
-            float dz = D.x * v._13 + D.y * v._23 + D.z * v._33;
-            float len = std::sqrt(dx * dx + dy * dy + dz * dz);
-            float inv = len > 0.0f ? 1.0f / len : 0.0f;
-            direction[i][0] = dx * inv;
-            direction[i][1] = dy * inv;
-            direction[i][2] = dz * inv;
-            attenuation[i][0] = l.Attenuation0;
-            attenuation[i][1] = l.Attenuation1;
-            attenuation[i][2] = l.Attenuation2;
-            attenuation[i][3] = l.Range;
-            spot[i][0] = std::cos(l.Theta * 0.5f);
-            spot[i][1] = std::cos(l.Phi * 0.5f);
-            spot[i][2] = l.Falloff;
-        }
-        gl::Uniform4fv(p.lightDiffuse, n, diffuse[0]);
-        gl::Uniform4fv(p.lightSpecular, n, specular[0]);
-        gl::Uniform4fv(p.lightAmbient, n, ambient[0]);
-        gl::Uniform3fv(p.lightPosition, n, position[0]);
-        gl::Uniform3fv(p.lightDirection, n, direction[0]);
-        gl::Uniform4fv(p.lightAttenuation, n, attenuation[0]);
-        gl::Uniform3fv(p.lightSpot, n, spot[0]);
-    }
+    UploadMaterialUniforms(p);
+    if (p.uploaded[kLightUniforms] != versions_[kLightUniforms] && p.key.lightCount > 0) UploadLights(p);
     p.uploaded[kLightUniforms] = versions_[kLightUniforms];
-    if (p.uploaded[kFogUniforms] != versions_[kFogUniforms]) {
-        float start = BitsFloat(renderStates_[D3DRS_FOGSTART]);
-        float end = BitsFloat(renderStates_[D3DRS_FOGEND]);
-        // A zero-length linear ramp is a step at the end distance.
-        const float params[3] = {end, end != start ? 1.0f / (end - start) : 1e30f,
-                                 BitsFloat(renderStates_[D3DRS_FOGDENSITY])};
-        gl::Uniform3fv(p.fogParams, 1, params);
-        float color[4];
-        ColorToFloats(renderStates_[D3DRS_FOGCOLOR], color);
-        gl::Uniform4fv(p.fogColor, 1, color);
-        p.uploaded[kFogUniforms] = versions_[kFogUniforms];
-    }
-    if (p.uploaded[kMiscUniforms] != versions_[kMiscUniforms]) {
-        float factor[4];
-        ColorToFloats(renderStates_[D3DRS_TEXTUREFACTOR], factor);
-        gl::Uniform4fv(p.textureFactor, 1, factor);
-        gl::Uniform1f(p.alphaRef, static_cast<float>(renderStates_[D3DRS_ALPHAREF]));
-        float size = BitsFloat(renderStates_[D3DRS_POINTSIZE]);
-        float lo = BitsFloat(renderStates_[D3DRS_POINTSIZE_MIN]);
-        float hi = std::min(BitsFloat(renderStates_[D3DRS_POINTSIZE_MAX]), ProbeGl().maxPointSize);
-        size = std::isfinite(size) ? std::max(1.0f, std::min(std::max(size, lo), hi)) : 1.0f;
-        gl::Uniform1f(p.pointSize, size);
-        p.uploaded[kMiscUniforms] = versions_[kMiscUniforms];
-    }
+    UploadFogUniforms(p);
+    UploadMiscUniforms(p);
     UploadTexelNudges(p);
+}
+
+void Device::UploadTransformUniforms(Program& p) {
+    if (p.uploaded[kTransformUniforms] == versions_[kTransformUniforms]) return;
+    D3DMATRIX worldView = D3DXMATRIX(worlds_[0]) * D3DXMATRIX(view_);
+    gl::UniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView._11);
+    gl::UniformMatrix4fv(p.projection, 1, GL_FALSE, &projection_._11);
+    if (p.normalMatrix >= 0) {
+        float normal[9];
+        NormalMatrix(worldView, normal);
+        gl::UniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normal);
+    }
+    const D3DVIEWPORT8& vp = viewport_;
+    const float screen[4] = {static_cast<float>(vp.X), static_cast<float>(vp.Y),
+                             2.0f / static_cast<float>(vp.Width),
+                             2.0f / static_cast<float>(vp.Height)};
+    gl::Uniform4fv(p.screen, 1, screen);
+    // Pre-transformed z is the depth itself, whatever MinZ and MaxZ map it to.
+    float range = vp.MaxZ - vp.MinZ;
+    const float rhwDepth[2] = {range > 0.0f ? 2.0f / range : 0.0f,
+                               range > 0.0f ? -2.0f * vp.MinZ / range - 1.0f : -1.0f};
+    gl::Uniform2fv(p.rhwDepth, 1, rhwDepth);
+    const float offset[2] = {1.0f / static_cast<float>(vp.Width),
+                             1.0f / static_cast<float>(vp.Height)};
+    gl::Uniform2fv(p.pixelOffset, 1, offset);
+    p.uploaded[kTransformUniforms] = versions_[kTransformUniforms];
+}
+
+void Device::UploadMaterialUniforms(Program& p) {
+    if (p.uploaded[kMaterialUniforms] == versions_[kMaterialUniforms]) return;
+    gl::Uniform4fv(p.materialDiffuse, 1, &material_.Diffuse.r);
+    gl::Uniform4fv(p.materialAmbient, 1, &material_.Ambient.r);
+    gl::Uniform4fv(p.materialSpecular, 1, &material_.Specular.r);
+    gl::Uniform4fv(p.materialEmissive, 1, &material_.Emissive.r);
+    gl::Uniform1f(p.materialPower, material_.Power);
+    float ambient[4];
+    ColorToFloats(renderStates_[D3DRS_AMBIENT], ambient);
+    gl::Uniform4fv(p.globalAmbient, 1, ambient);
+    p.uploaded[kMaterialUniforms] = versions_[kMaterialUniforms];
+}
+
+// The active lights, positions and directions in eye space, one array per
+// uniform.
+void Device::UploadLights(Program& p) {
+    const int n = p.key.lightCount;
+    float diffuse[8][4], specular[8][4], ambient[8][4], position[8][3], direction[8][3],
+        attenuation[8][4], spot[8][3];
+    for (int i = 0; i < n; ++i) {
+        const D3DLIGHT8& l = lights_.at(activeLights_[i]).light;
+        std::memcpy(diffuse[i], &l.Diffuse, sizeof diffuse[i]);
+        std::memcpy(specular[i], &l.Specular, sizeof specular[i]);
+        std::memcpy(ambient[i], &l.Ambient, sizeof ambient[i]);
+        EyePoint(view_, l.Position, position[i]);
+        EyeDirection(view_, l.Direction, direction[i]);
+        attenuation[i][0] = l.Attenuation0;
+        attenuation[i][1] = l.Attenuation1;
+        attenuation[i][2] = l.Attenuation2;
+        attenuation[i][3] = l.Range;
+        spot[i][0] = std::cos(l.Theta * 0.5f);
+        spot[i][1] = std::cos(l.Phi * 0.5f);
+        spot[i][2] = l.Falloff;
+    }
+    gl::Uniform4fv(p.lightDiffuse, n, diffuse[0]);
+    gl::Uniform4fv(p.lightSpecular, n, specular[0]);
+    gl::Uniform4fv(p.lightAmbient, n, ambient[0]);
+    gl::Uniform3fv(p.lightPosition, n, position[0]);
+    gl::Uniform3fv(p.lightDirection, n, direction[0]);
+    gl::Uniform4fv(p.lightAttenuation, n, attenuation[0]);
+    gl::Uniform3fv(p.lightSpot, n, spot[0]);
+}
+
+void Device::UploadFogUniforms(Program& p) {
+    if (p.uploaded[kFogUniforms] == versions_[kFogUniforms]) return;
+    float start = BitsFloat(renderStates_[D3DRS_FOGSTART]);
+    float end = BitsFloat(renderStates_[D3DRS_FOGEND]);
+    // A zero-length linear ramp is a step at the end distance.
+    const float params[3] = {end, end != start ? 1.0f / (end - start) : 1e30f,
+                             BitsFloat(renderStates_[D3DRS_FOGDENSITY])};
+    gl::Uniform3fv(p.fogParams, 1, params);
+    float color[4];
+    ColorToFloats(renderStates_[D3DRS_FOGCOLOR], color);
+    gl::Uniform4fv(p.fogColor, 1, color);
+    p.uploaded[kFogUniforms] = versions_[kFogUniforms];
+}
+
+// Texture factor, alpha reference and point size.
+void Device::UploadMiscUniforms(Program& p) {
+    if (p.uploaded[kMiscUniforms] == versions_[kMiscUniforms]) return;
+    float factor[4];
+    ColorToFloats(renderStates_[D3DRS_TEXTUREFACTOR], factor);
+    gl::Uniform4fv(p.textureFactor, 1, factor);
+    gl::Uniform1f(p.alphaRef, static_cast<float>(renderStates_[D3DRS_ALPHAREF]));
+    float size = BitsFloat(renderStates_[D3DRS_POINTSIZE]);
+    float lo = BitsFloat(renderStates_[D3DRS_POINTSIZE_MIN]);
+    float hi = std::min(BitsFloat(renderStates_[D3DRS_POINTSIZE_MAX]), ProbeGl().maxPointSize);
+    size = std::isfinite(size) ? std::max(1.0f, std::min(std::max(size, lo), hi)) : 1.0f;
+    gl::Uniform1f(p.pointSize, size);
+    p.uploaded[kMiscUniforms] = versions_[kMiscUniforms];
 }
 
 // Point sampling at a coordinate that lies exactly on a texel edge (where a
