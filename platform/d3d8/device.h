@@ -161,6 +161,10 @@ private:
     void BindTargets(Surface* renderTarget, Surface* depthStencil);
     void FullViewport();
 
+    // device_present.cpp
+    void BlitBackBuffer(const RECT& src, const RECT& dst, int drawableWidth, int drawableHeight);
+    void CaptureWindow(int drawableWidth, int drawableHeight);
+
     // device_draw.cpp
     HRESULT CheckDraw(D3DPRIMITIVETYPE type, UINT primitiveCount, UINT* vertexCount) const;
     bool PrepareTarget();

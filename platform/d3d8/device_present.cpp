@@ -7,6 +7,35 @@
 
 namespace d3d8 {
 
+namespace {
+
+bool InsideBackBuffer(const RECT& r, LONG width, LONG height) {
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
+           r.bottom <= height;
+}
+
+// Full screen keeps the back buffer's shape: bars left and right or above and
+// below.
+RECT Letterboxed(const RECT& src, LONG dw, LONG dh) {
+    const LONG srcW = src.right - src.left, srcH = src.bottom - src.top;
+    LONG w = dw, h = dw * srcH / srcW;
+    if (h > dh) {
+        h = dh;
+        w = dh * srcW / srcH;
+    }
+    return RECT{(dw - w) / 2, (dh - h) / 2, (dw - w) / 2 + w, (dh - h) / 2 + h};
+}
+
+void ClearWindowToBlack() {
+    gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl::Disable(GL_SCISSOR_TEST);
+    gl::ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
+    gl::ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+    gl::Clear(GL_COLOR_BUFFER_BIT);
+}
+
+}  // namespace
+
 HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                         const RGNDATA*) {
     if (condition_ != Condition::Operational) return D3DERR_DEVICELOST;
@@ -22,13 +51,8 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
 
     const LONG bw = static_cast<LONG>(backBuffer_->Desc().Width);
     const LONG bh = static_cast<LONG>(backBuffer_->Desc().Height);
-    RECT src{0, 0, bw, bh};
-    if (sourceRect) {
-        src = *sourceRect;
-        if (src.left < 0 || src.top < 0 || src.left >= src.right || src.top >= src.bottom ||
-            src.right > bw || src.bottom > bh)
-            return D3DERR_INVALIDCALL;
-    }
+    if (sourceRect && !InsideBackBuffer(*sourceRect, bw, bh)) return D3DERR_INVALIDCALL;
+    const RECT src = sourceRect ? *sourceRect : RECT{0, 0, bw, bh};
     if (window != sdlWindow_ && SDL_GL_MakeCurrent(window, context_) != 0)
         return D3DERR_INVALIDCALL;
 
@@ -37,67 +61,58 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     if (window == sdlWindow_ && (dw != drawableWidth_ || dh != drawableHeight_)) {
         // Some GL implementations see a window's new size only after a swap; one
         // black frame on a size change lets this picture fill the window.
-        gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-        gl::Disable(GL_SCISSOR_TEST);
-        gl::ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        gl::ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-        gl::Clear(GL_COLOR_BUFFER_BIT);
+        ClearWindowToBlack();
         SDL_GL_SwapWindow(window);
         drawableWidth_ = dw;
         drawableHeight_ = dh;
     }
     RECT dst{0, 0, dw, dh};
-    if (destRect) {
-        dst = *destRect;
-    } else if (!params_.Windowed) {
-        // Full screen keeps the back buffer's shape: bars left and right or above
-        // and below.
-        const LONG srcW = src.right - src.left, srcH = src.bottom - src.top;
-        LONG w = dw, h = dw * srcH / srcW;
-        if (h > dh) {
-            h = dh;
-            w = dh * srcW / srcH;
-        }
-        dst = RECT{(dw - w) / 2, (dh - h) / 2, (dw - w) / 2 + w, (dh - h) / 2 + h};
-    }
+    if (destRect) dst = *destRect;
+    else if (!params_.Windowed) dst = Letterboxed(src, dw, dh);
 
+    BlitBackBuffer(src, dst, dw, dh);
+    if (capturePresents_) CaptureWindow(dw, dh);
+    SDL_GL_SwapWindow(window);
+    gl::BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    if (window != sdlWindow_) SDL_GL_MakeCurrent(sdlWindow_, context_);
+    fixedStateDirty_ = true;  // scissor, mask and viewport
+    return D3D_OK;
+}
+
+// Draws src of the back buffer at dst of a window whose drawable is dw x dh,
+// the rest of the window black.
+void Device::BlitBackBuffer(const RECT& src, const RECT& dst, int dw, int dh) {
     gl::BindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
     gl::FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
                              backBuffer_->ColorTexture(), 0);
     gl::ReadBuffer(GL_COLOR_ATTACHMENT0);
     gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
     gl::DrawBuffer(GL_BACK);
-    gl::Disable(GL_SCISSOR_TEST);
-    gl::ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
     gl::Viewport(0, 0, dw, dh);
-    gl::ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
-    gl::Clear(GL_COLOR_BUFFER_BIT);
+    ClearWindowToBlack();
     // Window rows count upwards in OpenGL, back-buffer rows downwards: flip here.
     const bool sameSize = (dst.right - dst.left) == (src.right - src.left) &&
                           (dst.bottom - dst.top) == (src.bottom - src.top);
     gl::BlitFramebuffer(src.left, src.top, src.right, src.bottom, dst.left, dh - dst.top,
                         dst.right, dh - dst.bottom, GL_COLOR_BUFFER_BIT,
                         sameSize ? GL_NEAREST : GL_LINEAR);
-    if (capturePresents_) {
-        // Window rows come bottom-up; keep them top-down like every surface here.
-        presentedWidth_ = static_cast<UINT>(dw);
-        presentedHeight_ = static_cast<UINT>(dh);
-        std::vector<uint32_t> rows(size_t(dw) * dh);
-        gl::BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-        gl::ReadBuffer(GL_BACK);
-        gl::PixelStorei(GL_PACK_ALIGNMENT, 4);
-        gl::PixelStorei(GL_PACK_ROW_LENGTH, 0);
-        gl::ReadPixels(0, 0, dw, dh, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
-        presented_.resize(rows.size());
-        for (int y = 0; y < dh; ++y)
-            std::copy_n(rows.begin() + std::ptrdiff_t(y) * dw, dw,
-                        presented_.begin() + std::ptrdiff_t(dh - 1 - y) * dw);
-    }
-    SDL_GL_SwapWindow(window);
-    gl::BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
-    if (window != sdlWindow_) SDL_GL_MakeCurrent(sdlWindow_, context_);
-    fixedStateDirty_ = true;  // scissor, mask and viewport
-    return D3D_OK;
+}
+
+// Keeps the window's picture for LastPresented.
+void Device::CaptureWindow(int dw, int dh) {
+    // Window rows come bottom-up; keep them top-down like every surface here.
+    presentedWidth_ = static_cast<UINT>(dw);
+    presentedHeight_ = static_cast<UINT>(dh);
+    std::vector<uint32_t> rows(size_t(dw) * dh);
+    gl::BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    gl::ReadBuffer(GL_BACK);
+    gl::PixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl::PixelStorei(GL_PACK_ROW_LENGTH, 0);
+    gl::ReadPixels(0, 0, dw, dh, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());
+    presented_.resize(rows.size());
+    for (int y = 0; y < dh; ++y)
+        std::copy_n(rows.begin() + std::ptrdiff_t(y) * dw, dw,
+                    presented_.begin() + std::ptrdiff_t(dh - 1 - y) * dw);
 }
 
 bool Device::LastPresented(std::vector<uint32_t>* pixels, UINT* width, UINT* height) const {
