@@ -40,53 +40,24 @@ void Sharers(size_t b, size_t w, bool lastColumn, bool lastRow, size_t out[6]) {
     }
 }
 
-}  // namespace
+// The grid points of a locked height map: the green byte of each pixel. Points
+// past the last column or row repeat the last one.
+struct HeightMap {
+    const uint8_t* bits;
+    size_t pitch, width, height;
 
-int Terrain::Build(const char* file, const D3DXVECTOR3& origin, float d, float s, D3DCOLOR colour) {
-    heights.reset();
+    float At(size_t i, size_t j, float scale, float base) const {
+        if (i >= width) i = width - 1;
+        if (j >= height) j = height - 1;
+        const uint8_t green = bits[j * pitch + i * 4 + 1];
+        return static_cast<float>(green) * scale / 256.0f + base;
+    }
+};
 
-    IDirect3DTexture8* image = nullptr;
-    HRESULT hr = D3DXCreateTextureFromFileExA(GraphicsState.device, file, 0, 0, 1, 0, D3DFMT_A8R8G8B8,
-                                              D3DPOOL_SYSTEMMEM, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr,
-                                              nullptr, &image);
-    if (FAILED(hr) || !image) {
-        LogMessage("LOAD_TEXTURE_SYS:%s\n", file ? file : "");
-        return 0;
-    }
-    D3DSURFACE_DESC desc{};
-    image->GetLevelDesc(0, &desc);
-    const size_t w = desc.Width, h = desc.Height;
-    const uint64_t n = uint64_t(w) * h * 6;
-    // Six vertices per cell are counted against the primitive limit.
-    if (n > GraphicsState.maxPrimitiveCount) {
-        LogMessage("Over max primitive count.\n");
-        image->Release();
-        return 0;
-    }
-    if (w == 0 || h == 0 || n * sizeof(TerrainVertex) > UINT32_MAX ||
-        (desc.Format != D3DFMT_A8R8G8B8 && desc.Format != D3DFMT_X8R8G8B8)) {
-        LogMessage("Unusable height map: %s\n", file);
-        image->Release();
-        return 0;
-    }
-    std::unique_ptr<TerrainVertex[]> v(new (std::nothrow) TerrainVertex[n]);
-    std::unique_ptr<float[]> grid(new (std::nothrow) float[w * h]);
-    D3DLOCKED_RECT lr{};
-    if (!v || !grid || FAILED(image->LockRect(0, &lr, nullptr, D3DLOCK_READONLY)) || !lr.pBits) {
-        LogMessage("Height map could not be read: %s\n", file);
-        image->Release();
-        return 0;
-    }
-
-    // Heights of the grid points: the green byte of each pixel. Points past the
-    // last column or row repeat the last one.
-    const uint8_t* bits = static_cast<const uint8_t*>(lr.pBits);
-    auto height = [&](size_t i, size_t j) {
-        if (i >= w) i = w - 1;
-        if (j >= h) j = h - 1;
-        const uint8_t green = bits[j * static_cast<size_t>(lr.Pitch) + i * 4 + 1];
-        return static_cast<float>(green) * s / 256.0f + origin.y;
-    };
+// Two flat-shaded triangles per grid cell, the grid centred on origin's x and z.
+void BuildCells(const HeightMap& map, const D3DXVECTOR3& origin, float d, float s, D3DCOLOR colour,
+                TerrainVertex* v) {
+    const size_t w = map.width, h = map.height;
     const float left = origin.x - static_cast<float>(w) * d * 0.5f;
     const float front = origin.z - static_cast<float>(h) * d * 0.5f;
     for (size_t j = 0; j < h; ++j) {
@@ -94,7 +65,8 @@ int Terrain::Build(const char* file, const D3DXVECTOR3& origin, float d, float s
             TerrainVertex* cell = &v[6 * (j * w + i)];
             for (int k = 0; k < 6; ++k) {
                 const size_t column = i + kCellCorners[k][0], row = j + kCellCorners[k][1];
-                cell[k].position = D3DXVECTOR3(left + static_cast<float>(column) * d, height(column, row),
+                cell[k].position = D3DXVECTOR3(left + static_cast<float>(column) * d,
+                                               map.At(column, row, s, origin.y),
                                                front + static_cast<float>(row) * d);
                 cell[k].colour = colour;
                 cell[k].u = static_cast<float>(column) / static_cast<float>(w);
@@ -104,11 +76,11 @@ int Terrain::Build(const char* file, const D3DXVECTOR3& origin, float d, float s
             SetFaceNormal(cell + 3);
         }
     }
-    image->UnlockRect(0);
-    image->Release();
+}
 
-    // Smooth shading: each grid point's sharers take the mean of their normals,
-    // cell by cell in the order the cells were built.
+// Smooth shading: each grid point's sharers take the mean of their normals,
+// cell by cell in the order the cells were built.
+void SmoothNormals(size_t w, size_t h, TerrainVertex* v) {
     for (size_t j = 0; j < h; ++j) {
         for (size_t i = 0; i < w; ++i) {
             size_t sharer[6];
@@ -119,6 +91,64 @@ int Terrain::Build(const char* file, const D3DXVECTOR3& origin, float d, float s
             for (size_t index : sharer) v[index].normal = sum;
         }
     }
+}
+
+// The height map as an A8R8G8B8 image in system memory; logged when it cannot
+// be loaded.
+IDirect3DTexture8* LoadHeightMap(const char* file) {
+    IDirect3DTexture8* image = nullptr;
+    HRESULT hr = D3DXCreateTextureFromFileExA(GraphicsState.device, file, 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                              D3DPOOL_SYSTEMMEM, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr,
+                                              nullptr, &image);
+    if (SUCCEEDED(hr) && image) return image;
+    LogMessage("LOAD_TEXTURE_SYS:%s\n", file ? file : "");
+    return nullptr;
+}
+
+// Whether a w x h map of this format makes a terrain the device can draw; the
+// reason is logged when not.
+bool UsableSize(const D3DSURFACE_DESC& desc, const char* file) {
+    const uint64_t n = uint64_t(desc.Width) * desc.Height * 6;
+    // Six vertices per cell are counted against the primitive limit.
+    if (n > GraphicsState.maxPrimitiveCount) {
+        LogMessage("Over max primitive count.\n");
+        return false;
+    }
+    if (desc.Width == 0 || desc.Height == 0 || n * sizeof(TerrainVertex) > UINT32_MAX ||
+        (desc.Format != D3DFMT_A8R8G8B8 && desc.Format != D3DFMT_X8R8G8B8)) {
+        LogMessage("Unusable height map: %s\n", file);
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int Terrain::Build(const char* file, const D3DXVECTOR3& origin, float d, float s, D3DCOLOR colour) {
+    heights.reset();
+
+    IDirect3DTexture8* image = LoadHeightMap(file);
+    if (!image) return 0;
+    D3DSURFACE_DESC desc{};
+    image->GetLevelDesc(0, &desc);
+    if (!UsableSize(desc, file)) {
+        image->Release();
+        return 0;
+    }
+    const size_t w = desc.Width, h = desc.Height, n = w * h * 6;
+    std::unique_ptr<TerrainVertex[]> v(new (std::nothrow) TerrainVertex[n]);
+    std::unique_ptr<float[]> grid(new (std::nothrow) float[w * h]);
+    D3DLOCKED_RECT lr{};
+    if (!v || !grid || FAILED(image->LockRect(0, &lr, nullptr, D3DLOCK_READONLY)) || !lr.pBits) {
+        LogMessage("Height map could not be read: %s\n", file);
+        image->Release();
+        return 0;
+    }
+    const HeightMap map{static_cast<const uint8_t*>(lr.pBits), static_cast<size_t>(lr.Pitch), w, h};
+    BuildCells(map, origin, d, s, colour, v.get());
+    image->UnlockRect(0);
+    image->Release();
+    SmoothNormals(w, h, v.get());
 
     vertices.Create(v.get(), kTerrainFvf, static_cast<UINT>(n * sizeof(TerrainVertex)));
     built = 1;
