@@ -1,5 +1,7 @@
 #include "d3d8/formats.h"
 
+#include <algorithm>
+
 #include "d3d8/gl_api.h"
 
 namespace d3d8 {
@@ -65,6 +67,12 @@ bool IsDisplayFormat(D3DFORMAT format) {
 
 UINT SurfacePitch(const ColorFormatInfo& format, UINT width) {
     return (width * format.bytesPerPixel + 3) & ~3u;
+}
+
+UINT FullChainLength(UINT width, UINT height) {
+    UINT levels = 1;
+    for (UINT size = std::max(width, height); size > 1; size >>= 1) ++levels;
+    return levels;
 }
 
 uint32_t ReadPixel(const ColorFormatInfo& format, const uint8_t* p) {

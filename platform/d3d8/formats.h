@@ -31,6 +31,9 @@ bool IsDisplayFormat(D3DFORMAT format);
 // Bytes per row of a surface: whole pixels, rounded up to four bytes.
 UINT SurfacePitch(const ColorFormatInfo& format, UINT width);
 
+// Levels of a full mipmap chain, down to 1 x 1.
+UINT FullChainLength(UINT width, UINT height);
+
 // One pixel in the format's layout to 0xAARRGGBB and back. Channels narrower than
 // eight bits widen by bit replication and narrow by rounding.
 uint32_t ReadPixel(const ColorFormatInfo& format, const uint8_t* pixel);

@@ -2,20 +2,11 @@
 #include <new>
 
 #include "d3d8/device.h"
+#include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
 
 namespace d3d8 {
-
-namespace {
-
-UINT FullChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    for (UINT size = std::max(width, height); size > 1; size >>= 1) ++levels;
-    return levels;
-}
-
-}  // namespace
 
 Texture::Texture(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format)
     : DeviceChild(device, pool), usage_(usage), format_(format) {}

@@ -12,17 +12,12 @@ namespace {
 
 using d3dx8::Image;
 using d3dx8::Pixels;
+using d3d8::FullChainLength;
 
 // No image file the game could use comes near this.
 constexpr size_t kMaxFileBytes = size_t(256) << 20;
 
 bool IsDefault(UINT value) { return value == 0 || value == D3DX_DEFAULT; }
-
-UINT FullChainLength(UINT width, UINT height) {
-    UINT levels = 1;
-    for (UINT size = std::max(width, height); size > 1; size >>= 1) ++levels;
-    return levels;
-}
 
 UINT NextPowerOfTwo(UINT v) {
     UINT p = 1;
