@@ -208,13 +208,13 @@ void Mesh::DrawWithTexture(const D3DXMATRIX& world, IDirect3DTexture8* texture) 
 
 // The stored material changes for the subset's draw and is put back after it;
 // Diffuse ends equal to Ambient, as the load made it.
-void Mesh::DrawWithAlpha(const D3DXMATRIX& world, float alpha) {
+void Mesh::DrawWithAmbientAlpha(const D3DXMATRIX& world, float value, bool offset) {
     if (!mesh) return;
     SetWorldMatrix(world);
     for (DWORD i = 0; i < materialCount; ++i) {
         D3DMATERIAL8& m = materials[i];
         D3DCOLORVALUE saved = m.Ambient;
-        m.Ambient.a = alpha;
+        m.Ambient.a = offset ? std::clamp(m.Ambient.a + value, -1.0f, 1.0f) : value;
         m.Diffuse = m.Ambient;
         Device()->SetMaterial(&m);
         Device()->SetTexture(0, textures[i]);
@@ -224,21 +224,9 @@ void Mesh::DrawWithAlpha(const D3DXMATRIX& world, float alpha) {
     }
 }
 
-void Mesh::DrawWithAlphaOffset(const D3DXMATRIX& world, float delta) {
-    if (!mesh) return;
-    SetWorldMatrix(world);
-    for (DWORD i = 0; i < materialCount; ++i) {
-        D3DMATERIAL8& m = materials[i];
-        D3DCOLORVALUE saved = m.Ambient;
-        m.Ambient.a = std::clamp(m.Ambient.a + delta, -1.0f, 1.0f);
-        m.Diffuse = m.Ambient;
-        Device()->SetMaterial(&m);
-        Device()->SetTexture(0, textures[i]);
-        mesh->DrawSubset(i);
-        m.Ambient = saved;
-        m.Diffuse = m.Ambient;
-    }
-}
+void Mesh::DrawWithAlpha(const D3DXMATRIX& world, float alpha) { DrawWithAmbientAlpha(world, alpha, false); }
+
+void Mesh::DrawWithAlphaOffset(const D3DXMATRIX& world, float delta) { DrawWithAmbientAlpha(world, delta, true); }
 
 void Mesh::DrawWithMaterial(const D3DXMATRIX& world, const D3DMATERIAL8& material) {
     if (!mesh) return;

@@ -43,4 +43,7 @@ private:
     void TakeMaterials(LPD3DXBUFFER buffer, DWORD count, BOOL fromResource, D3DCOLOR colourKey, UINT mipLevels);
     bool Optimise(LPD3DXBUFFER adjacency);
     int SetSingleMaterial(float r, float g, float b, float a);
+    // Draws every subset with its material's alpha set to value (or moved by it,
+    // clamped to -1..1, with offset).
+    void DrawWithAmbientAlpha(const D3DXMATRIX& world, float value, bool offset);
 };

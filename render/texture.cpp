@@ -33,21 +33,18 @@ int Texture::Load(const char* path, D3DCOLOR colourKey, UINT mipLevels) {
     Release();
     name = path ? path : "";
     LogMessage("load(%s) ... ", name.c_str());
-    if (FAILED(LoadTextureFile(path, colourKey, mipLevels, &texture)) || !texture) {
-        texture = nullptr;
-        LogMessage("failed.\n");
-        return 0;
-    }
-    texture->GetLevelDesc(0, &desc);
-    LogMessage("ok.\n");
-    return 1;
+    return Loaded(LoadTextureFile(path, colourKey, mipLevels, &texture));
 }
 
 int Texture::LoadFromResource(const char* resource, D3DCOLOR colourKey, UINT mipLevels) {
     Release();
     name = ResourceLabel(resource);
     LogMessage("load(%s) ... ", name.c_str());
-    if (FAILED(LoadTextureResource(resource, colourKey, mipLevels, &texture)) || !texture) {
+    return Loaded(LoadTextureResource(resource, colourKey, mipLevels, &texture));
+}
+
+int Texture::Loaded(HRESULT result) {
+    if (FAILED(result) || !texture) {
         texture = nullptr;
         LogMessage("failed.\n");
         return 0;

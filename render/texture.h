@@ -26,6 +26,10 @@ public:
     IDirect3DTexture8* texture = nullptr;
     D3DSURFACE_DESC desc{};
     std::string name;  // file of the last load, "text" for rendered text
+
+private:
+    // Ends a load that the log line "load(name) ... " began.
+    int Loaded(HRESULT result);
 };
 
 struct TextureCacheNode {
