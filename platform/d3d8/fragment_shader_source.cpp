@@ -85,10 +85,7 @@ const char* Comparison(uint8_t func) {
     }
 }
 
-}  // namespace
-
-std::string FragmentShaderSource(const ShaderKey& key) {
-    std::string s = "#version 330 core\n";
+void Declarations(std::string& s, const ShaderKey& key) {
     Add(s, "%sin vec4 v_diffuse;\n%sin vec4 v_specular;\n", Interpolation(key), Interpolation(key));
     for (int i = 0; i < key.stageCount; ++i) {
         if (!key.stages[i].sampled) continue;
@@ -100,49 +97,61 @@ std::string FragmentShaderSource(const ShaderKey& key) {
          "uniform float u_alphaRef;\n"
          "uniform vec4 u_fogColor;\n"
          "uniform vec3 u_fogParams;\n"
-         "layout(location = 0) out vec4 o_color;\n"
-         "void main() {\n"
+         "layout(location = 0) out vec4 o_color;\n";
+}
+
+// One texture stage: its colour and alpha operations into current (or temp).
+void Stage(std::string& s, const ShaderKey& key, int i) {
+    const StageKey& st = key.stages[i];
+    s += "    {\n";
+    if (st.sampled) Add(s, "        vec4 tex = texture(u_texture%d, v_texcoord%d + u_texelNudge%d);\n", i, i, i);
+    s += "        vec3 c = " + Operation(key, i, st.colorOp, st.colorArg, ".rgb") + ";\n";
+    if (st.colorOp == D3DTOP_DOTPRODUCT3)
+        s += "        float a = " + Operation(key, i, st.colorOp, st.colorArg, ".a") + ";\n";
+    else if (st.alphaOp == D3DTOP_DISABLE)
+        s += std::string("        float a = ") + (i == 0 ? "v_diffuse.a" : "current.a") + ";\n";
+    else
+        s += "        float a = " + Operation(key, i, st.alphaOp, st.alphaArg, ".a") + ";\n";
+    Add(s, "        %s = clamp(vec4(c, a), 0.0, 1.0);\n", st.resultTemp ? "temp" : "current");
+    s += "    }\n";
+}
+
+void PixelFog(std::string& s, const ShaderKey& key) {
+    s += "    float f;\n";
+    if (UsesFogFactorVarying(key)) {
+        s += "    f = clamp(v_fog, 0.0, 1.0);\n";
+    } else {
+        // Per pixel: eye-space depth under a perspective projection, the depth
+        // value itself otherwise.
+        const char* depth = key.fog == kFogTableEye ? "v_eyeDepth" : "gl_FragCoord.z";
+        glsl::FogFactor(s, key, depth, "f");
+    }
+    s += "    color.rgb = mix(u_fogColor.rgb, color.rgb, f);\n";
+}
+
+void AlphaTest(std::string& s, const ShaderKey& key) {
+    // The reference is 0..255; the test sees alpha at the render target's
+    // eight bits.
+    Add(s,
+        "    float a = floor(color.a * 255.0 + 0.5);\n"
+        "    float ref = u_alphaRef;\n"
+        "    if (!(%s)) discard;\n",
+        Comparison(key.alphaFunc));
+}
+
+}  // namespace
+
+std::string FragmentShaderSource(const ShaderKey& key) {
+    std::string s = "#version 330 core\n";
+    Declarations(s, key);
+    s += "void main() {\n"
          "    vec4 current = v_diffuse;\n"
          "    vec4 temp = vec4(0.0);\n";
-
-    for (int i = 0; i < key.stageCount; ++i) {
-        const StageKey& st = key.stages[i];
-        s += "    {\n";
-        if (st.sampled) Add(s, "        vec4 tex = texture(u_texture%d, v_texcoord%d + u_texelNudge%d);\n", i, i, i);
-        s += "        vec3 c = " + Operation(key, i, st.colorOp, st.colorArg, ".rgb") + ";\n";
-        if (st.colorOp == D3DTOP_DOTPRODUCT3)
-            s += "        float a = " + Operation(key, i, st.colorOp, st.colorArg, ".a") + ";\n";
-        else if (st.alphaOp == D3DTOP_DISABLE)
-            s += std::string("        float a = ") + (i == 0 ? "v_diffuse.a" : "current.a") + ";\n";
-        else
-            s += "        float a = " + Operation(key, i, st.alphaOp, st.alphaArg, ".a") + ";\n";
-        Add(s, "        %s = clamp(vec4(c, a), 0.0, 1.0);\n", st.resultTemp ? "temp" : "current");
-        s += "    }\n";
-    }
-
+    for (int i = 0; i < key.stageCount; ++i) Stage(s, key, i);
     s += "    vec4 color = current;\n";
     if (key.specularEnable) s += "    color.rgb = min(color.rgb + v_specular.rgb, 1.0);\n";
-    if (key.fog != kFogNone) {
-        s += "    float f;\n";
-        if (UsesFogFactorVarying(key)) {
-            s += "    f = clamp(v_fog, 0.0, 1.0);\n";
-        } else {
-            // Per pixel: eye-space depth under a perspective projection, the depth
-            // value itself otherwise.
-            const char* depth = key.fog == kFogTableEye ? "v_eyeDepth" : "gl_FragCoord.z";
-            glsl::FogFactor(s, key, depth, "f");
-        }
-        s += "    color.rgb = mix(u_fogColor.rgb, color.rgb, f);\n";
-    }
-    if (key.alphaFunc) {
-        // The reference is 0..255; the test sees alpha at the render target's
-        // eight bits.
-        Add(s,
-            "    float a = floor(color.a * 255.0 + 0.5);\n"
-            "    float ref = u_alphaRef;\n"
-            "    if (!(%s)) discard;\n",
-            Comparison(key.alphaFunc));
-    }
+    if (key.fog != kFogNone) PixelFog(s, key);
+    if (key.alphaFunc) AlphaTest(s, key);
     s += "    o_color = color;\n}\n";
     return s;
 }
