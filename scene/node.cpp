@@ -223,8 +223,8 @@ void CNode::SetRotationKeepingPosition(const D3DXMATRIX& rotation) {
 
 void CNode::TurnTo(const D3DXVECTOR3& target) {
     D3DXVECTOR3 d = target - GetWorldPosition();
-    const bool ahead = !(d.x > 0.0f || d.x < 0.0f);  // straight ahead or behind (or not a number)
-    const float yaw = ahead ? (d.z >= 0.0f ? 0.0f : -D3DX_PI) : YawToward(d.x, d.z);
+    const bool alongZ = !(d.x > 0.0f || d.x < 0.0f);  // straight ahead or behind (or not a number)
+    const float yaw = alongZ ? (d.z >= 0.0f ? 0.0f : -D3DX_PI) : YawToward(d.x, d.z);
     D3DXMATRIX rotation;
     D3DXMatrixRotationYawPitchRoll(&rotation, yaw, 0.0f, 0.0f);
     SetRotationKeepingPosition(rotation);
