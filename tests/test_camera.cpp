@@ -239,8 +239,9 @@ TEST_F(Camera, LightDirectionIsNormalisedAndDrivesTheShadow) {
 class CameraMouse : public Camera {
 protected:
     static void SetUpTestSuite() {
-        static PrivateDisplay* display = new PrivateDisplay;
-        if (!display->name.empty()) setenv("DISPLAY", display->name.c_str(), 1);
+        // Destroyed when the test program ends, which stops its Xvfb.
+        static PrivateDisplay display;
+        if (!display.name.empty()) setenv("DISPLAY", display.name.c_str(), 1);
     }
 };
 
