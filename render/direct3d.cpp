@@ -32,6 +32,8 @@ int InitDirect3D() {
     InitTransforms();
     InitRenderStates();
     SetDirectionalLight(D3DXVECTOR3(1.0f, -1.0f, 1.0f), D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.0f});
+    // Without a sprite object sprites simply do not draw.
+    D3DXCreateSprite(GraphicsState.device, &GraphicsState.sprite);
     return 1;
 }
 
@@ -154,6 +156,7 @@ void InitRenderStates() {
 void FreeDirect3D() {
     LogSeparator();
     LogMessage("FreeDirect3D\n");
+    ReleaseAndClear(GraphicsState.sprite);
     ReleaseAndClear(GraphicsState.device);
     ReleaseAndClear(GraphicsState.d3d);
 }

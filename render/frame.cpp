@@ -2,6 +2,7 @@
 #include "render/frame.h"
 
 #include "render/graphics_state.h"
+#include "render/render_target.h"
 #include "shell/log.h"
 #include "shell/window.h"
 
@@ -34,6 +35,10 @@ HRESULT EndFrame() {
     if (!device) return D3DERR_INVALIDCALL;
     device->EndScene();
     HRESULT hr = device->Present(nullptr, nullptr, nullptr, nullptr);
-    if (FAILED(hr)) return device->Reset(&GraphicsState.presentParams);
+    if (FAILED(hr)) {
+        ReleaseRenderTargetsForReset();
+        hr = device->Reset(&GraphicsState.presentParams);
+        if (SUCCEEDED(hr)) RestoreRenderTargetsAfterReset();
+    }
     return hr;
 }

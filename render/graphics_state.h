@@ -3,6 +3,7 @@
 #pragma once
 
 #include "d3d8/d3d8.h"
+#include "d3dx8/d3dx8core.h"
 #include "d3dx8/d3dx8math.h"
 
 struct RectTexWindow {
@@ -13,6 +14,7 @@ struct GraphicsStateRecord {
     IDirect3D8* d3d = nullptr;
     IDirect3DDevice8* device = nullptr;
     D3DPRESENT_PARAMETERS presentParams{};
+    ID3DXSprite* sprite = nullptr;  // shared by every Sprite
 
     D3DXMATRIX worldMatrix;
     D3DXMATRIX viewMatrix;       // written by the camera, put on the device per frame

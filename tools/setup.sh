@@ -10,6 +10,8 @@ packages=(
   libgl-dev libgl1-mesa-dri                      # OpenGL headers; Mesa (llvmpipe without a GPU)
   zlib1g-dev                                     # compressed .x files
   libmeshoptimizer-dev                           # vertex-cache ordering of meshes
+  libfreetype-dev libfontconfig-dev              # glyphs of the text fonts, faces found by name
+  fonts-ipafont-gothic                           # a Japanese gothic face in place of "ＭＳ ゴシック"
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   xvfb xauth                                     # a display for headless tests
 )

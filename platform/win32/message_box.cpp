@@ -1,4 +1,5 @@
-// Message boxes through SDL. Where no box can be shown (no display), or where
+// Message boxes: our own window, drawn with the fonts' glyphs; SDL's box where no
+// face can be found to draw with. Where no box can be shown (no display), or where
 // NOL_AUTO_MESSAGEBOX asks for it, the text goes to standard error and the box
 // answers by itself, so that nothing ever waits for a user who is not there.
 #include <SDL.h>
@@ -9,6 +10,8 @@
 #include <string>
 
 #include "win32/codepage.h"
+#include "win32/message_box_layout.h"
+#include "win32/message_box_window.h"
 #include "win32/sdl_bridge.h"
 #include "win32/test_hooks.h"
 #include "win32/windows.h"
@@ -16,24 +19,6 @@
 namespace {
 
 NolMessageBoxAnswerer answerer = nullptr;
-
-// The answer given when the box is dismissed without choosing (Escape, the
-// close button, no display).
-int CloseAnswer(UINT type) {
-    switch (type & 0xF) {
-        case MB_YESNO: return IDNO;
-        case MB_OKCANCEL: return IDCANCEL;
-        default: return IDOK;
-    }
-}
-
-bool Offers(UINT type, int answer) {
-    switch (type & 0xF) {
-        case MB_YESNO: return answer == IDYES || answer == IDNO;
-        case MB_OKCANCEL: return answer == IDOK || answer == IDCANCEL;
-        default: return answer == IDOK;
-    }
-}
 
 void Print(LPCSTR text, LPCSTR caption) {
     std::string line = "MessageBox";
@@ -50,7 +35,7 @@ int AutomaticAnswer(const char* setting, UINT type) {
     if (!std::strcmp(setting, "yes")) answer = IDYES;
     if (!std::strcmp(setting, "no")) answer = IDNO;
     if (!std::strcmp(setting, "cancel")) answer = IDCANCEL;
-    return Offers(type, answer) ? answer : CloseAnswer(type);
+    return msgbox::Offers(type, answer) ? answer : msgbox::CloseAnswer(type);
 }
 
 Uint32 IconFlags(UINT type) {
@@ -72,7 +57,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
         return AutomaticAnswer(setting, type);
     }
 
-    const int escape = CloseAnswer(type);
+    if (const int answer = ShowMessageBoxWindow(owner, text, caption, type)) return answer;
+
+    const int escape = msgbox::CloseAnswer(type);
     SDL_MessageBoxButtonData buttons[2];
     int count = 0;
     switch (type & 0xF) {
