@@ -3,6 +3,7 @@
 #pragma once
 
 #include "d3d8/d3d8.h"
+#include "d3dx8/d3dx8core.h"
 #include "d3dx8/d3dx8math.h"
 
 struct RectTexWindow {
@@ -45,6 +46,11 @@ struct GraphicsStateRecord {
     UINT alphaTextures = 0;
     UINT mipmaps = 0;
     UINT bumpMapping = 0;
+
+    // The one font all text is drawn with.
+    ID3DXFont* font = nullptr;
+    int fontHeight = 0;
+    D3DCOLOR textColour = 0;
 };
 
 extern GraphicsStateRecord GraphicsState;
