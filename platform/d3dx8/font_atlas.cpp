@@ -43,7 +43,8 @@ bool FontAtlas::NewPage() {
     if (FAILED(device_->CreateTexture(UINT(pageSize_), UINT(pageSize_), 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                                       &page.texture)) ||
         !page.texture) {
-        NolLog("font: no glyph texture of %d x %d\n", pageSize_, pageSize_);
+        if (!refusedLogged_) NolLog("font: no glyph texture of %d x %d\n", pageSize_, pageSize_);
+        refusedLogged_ = true;  // once, not once per glyph
         return false;
     }
     page.alpha.resize(size_t(pageSize_) * size_t(pageSize_));
