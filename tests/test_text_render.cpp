@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "gdi/cp932_text.h"
 #include "gdi/glyph_source.h"
 #include "render/frame.h"
 #include "render/text.h"
@@ -113,6 +114,56 @@ TEST_F(TextRender, GlyphsLandTexelForTexelOnTheirPixels) {
     const Box box = InkBox(pixels);
     EXPECT_GE(box.left, 50 + kan.left);
     EXPECT_LE(box.right, 50 + kan.left + kan.width);
+}
+
+// n distinct kanji of CP932's first level, from the k-th on.
+std::string Kanji(int k, int n) {
+    std::string out;
+    for (int i = k; i < k + n; ++i) {
+        int trail = 0x40 + i % 188;
+        if (trail >= 0x7F) ++trail;  // 0x7F is never a trail byte
+        int lead = 0x89 + i / 188;
+        if (lead > 0x9F) lead += 0x40;  // 0xA0-0xDF are single bytes
+        out += char(lead);
+        out += char(trail);
+    }
+    return out;
+}
+
+TEST_F(TextRender, TheAtlasAddsPagesAndStartsOverWhenFull) {
+    NolSetLogSink([](const char*) {});
+    LOGFONT lf{};
+    GraphicsState.font->GetLogFont(&lf);
+    auto source = glyphs::GlyphSource::Open(lf);
+    NolSetLogSink(nullptr);
+    ASSERT_NE(source, nullptr);
+    auto expectGlyph = [&](const std::vector<uint32_t>& pixels, const std::string& sjis, int x0, int y0) {
+        size_t pos = 0;
+        char32_t code = glyphs::NextCp932(sjis.data(), sjis.size(), &pos);
+        const glyphs::Glyph& g = source->Get(code);
+        int wrong = 0;
+        for (int y = 0; y < g.height; ++y)
+            for (int x = 0; x < g.width; ++x) {
+                const int got = int((At(pixels, x0 + g.left + x, y0 + g.top + y) >> 16) & 0xFF);
+                wrong += std::abs(got - g.coverage[size_t(y * g.width + x)]) > 2;
+            }
+        EXPECT_EQ(wrong, 0) << sjis;
+    };
+
+    // 320 new glyphs in one string: more than one page holds.
+    const std::string many = Kanji(0, 320);
+    auto pixels = Frame("text_atlas_pages", [&] { DrawRect(many.c_str(), {0, 0, 640, 480}, DT_WORDBREAK); });
+    expectGlyph(pixels, many.substr(0, 2), 0, 0);
+    expectGlyph(pixels, many.substr(319 * 2, 2), 16 * (319 % 40), 16 * (319 / 40));
+
+    // Thousands more fill every page; the atlas starts over and still draws right.
+    EXPECT_EQ(BeginFrame(kBlack), 1);
+    for (int k = 320; k < 5000; k += 400) DrawRect(Kanji(k, 400).c_str(), {0, 0, 640, 480}, DT_WORDBREAK);
+    EndFrame();
+    const std::string late = Kanji(4990, 10) + Kanji(0, 1);
+    pixels = Frame("text_atlas_again", [&] { DrawRect(late.c_str(), {0, 0, 640, 480}, 0); });
+    expectGlyph(pixels, late.substr(0, 2), 0, 0);
+    expectGlyph(pixels, late.substr(20, 2), 160, 0);
 }
 
 TEST_F(TextRender, TextIsCutPixelExactlyAtTheRectangleAndTheScreenEdge) {

@@ -24,6 +24,7 @@ void FontAtlas::ReleaseTextures() {
         if (page.texture) page.texture->Release();
     pages_.clear();
     slots_.clear();
+    current_ = 0;
 }
 
 void FontAtlas::ResetPage(Sheet& page) {
@@ -55,6 +56,7 @@ bool FontAtlas::NewPage() {
 
 void FontAtlas::Clear() {
     slots_.clear();
+    current_ = 0;
     for (Sheet& page : pages_) ResetPage(page);
 }
 
@@ -76,18 +78,19 @@ bool FontAtlas::Add(char32_t code, const glyphs::Glyph& glyph) {
     AtlasSlot slot;
     slot.left = glyph.left;
     slot.top = glyph.top;
-    if (glyph.width <= 0 || glyph.height <= 0 || glyph.width > pageSize_ || glyph.height > pageSize_) {
+    const int room = pageSize_ - kSolidSize - kPadding;  // what a fresh page surely holds
+    if (glyph.width <= 0 || glyph.height <= 0 || glyph.width > room || glyph.height > room) {
         slots_[code] = slot;
         return true;
     }
     int x = 0, y = 0;
-    int page = 0;
-    // Only the last page has room; earlier ones are full.
-    if (pages_.empty() || !Place(pages_.back(), glyph.width, glyph.height, &x, &y)) {
-        if (!NewPage() || !Place(pages_.back(), glyph.width, glyph.height, &x, &y)) return false;
+    // Pages before the current one are full; after Clear they fill again in order.
+    while (current_ >= PageCount() || !Place(pages_[size_t(current_)], glyph.width, glyph.height, &x, &y)) {
+        if (current_ < PageCount()) ++current_;
+        if (current_ >= PageCount() && !NewPage()) return false;
     }
-    page = PageCount() - 1;
-    Sheet& p = pages_.back();
+    const int page = current_;
+    Sheet& p = pages_[size_t(page)];
     for (int row = 0; row < glyph.height; ++row)
         std::memcpy(&p.alpha[size_t(y + row) * size_t(pageSize_) + size_t(x)],
                     &glyph.coverage[size_t(row) * size_t(glyph.width)], size_t(glyph.width));

@@ -66,6 +66,7 @@ private:
     int pageSize_;
     std::vector<Sheet> pages_;
     std::unordered_map<char32_t, AtlasSlot> slots_;
+    int current_ = 0;  // the page being filled
     bool refusedLogged_ = false;
 };
 
