@@ -73,6 +73,25 @@ TEST_F(GdiText, DrawsInTheTextColourInsideItsRectangle) {
         EXPECT_EQ(std::memcmp(&up[(31 - y) * 64], &topDown[size_t(y) * 64], 64 * 4), 0) << "row " << y;
 }
 
+TEST_F(GdiText, OpaqueModePaintsWhiteBehindEachLine) {
+    uint32_t* pixels = MakeBitmap(64, 48);
+    ASSERT_NE(pixels, nullptr);
+    RECT rect{4, 4, 64, 48};
+    DrawTextA(dc, "ab\nc", -1, &rect, 0);  // a new context: OPAQUE, black text
+    int white = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) {
+            const bool inLine = (y >= 4 && y < 20 && x >= 4 && x < 20) || (y >= 20 && y < 36 && x >= 4 && x < 12);
+            const uint32_t p = pixels[y * 64 + x];
+            if (!inLine) {
+                EXPECT_EQ(p, 0u) << x << "," << y;
+            }
+            white += inLine && p == 0x00FFFFFF;
+        }
+    EXPECT_GT(white, (16 * 16 + 8 * 16) / 2);
+    EXPECT_LT(white, 16 * 16 + 8 * 16);  // the letters are black on it
+}
+
 TEST_F(GdiText, HandlesAndSectionSizesAreChecked) {
     int dummy = 0;
     EXPECT_FALSE(DeleteObject(&dummy));

@@ -25,6 +25,13 @@ struct Painter {
     uint32_t r, g, b;
     bool solid;
 
+    // The background of OPAQUE mode, white as a new context has it.
+    void Background(const RECT& box) {
+        const int x0 = std::max<int>(box.left, clip.left), x1 = std::min<int>(box.right, clip.right);
+        const int y0 = std::max<int>(box.top, clip.top), y1 = std::min<int>(box.bottom, clip.bottom);
+        for (int y = y0; y < y1; ++y) std::fill(bitmap.Row(y) + x0, bitmap.Row(y) + std::max(x0, x1), 0x00FFFFFFu);
+    }
+
     void Blend(int x, int y, unsigned coverage) {
         if (solid) coverage = coverage >= 128 ? 255 : 0;
         if (coverage == 0) return;
@@ -70,9 +77,10 @@ int DrawTextA(HDC handle, LPCSTR text, int count, LPRECT rect, UINT format) {
         clip.right = std::min(clip.right, layout.clipRect.right);
         clip.bottom = std::min(clip.bottom, layout.clipRect.bottom);
     }
-    // Without a background colour to paint, OPAQUE draws as TRANSPARENT does.
     Painter painter{bitmap, clip, GetRValue(dc->textColour), GetGValue(dc->textColour), GetBValue(dc->textColour),
                     source->LogFont().lfQuality == NONANTIALIASED_QUALITY};
+    if (dc->bkMode == OPAQUE)
+        for (const RECT& box : layout.lineBoxes) painter.Background(box);
     for (const glyphs::PlacedGlyph& placed : layout.glyphs) {
         const glyphs::Glyph& glyph = source->Get(placed.code);
         painter.Glyph(glyph, placed.x + glyph.left, placed.y + glyph.top);

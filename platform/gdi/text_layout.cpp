@@ -145,6 +145,7 @@ public:
                 x = rect.left + FloorHalf((rect.right - rect.left) - line.width);
             else if (format_ & DT_RIGHT)
                 x = rect.right - line.width;
+            out->lineBoxes.push_back({x, y, x + line.width, y + cell});
             int pen = 0;
             for (size_t k = line.begin; k < line.end; ++k) {
                 const char32_t item = chars_[k];
@@ -189,6 +190,7 @@ void LayoutText(TextMetrics& metrics, const char* text, int count, RECT* rect, u
                 TextLayout* out) {
     out->glyphs.clear();
     out->underlines.clear();
+    out->lineBoxes.clear();
     out->draw = false;
     out->clip = false;
     out->height = 0;

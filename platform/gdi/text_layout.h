@@ -22,6 +22,7 @@ struct Underline {  // a prefixed ("&x") character's mark
 struct TextLayout {
     std::vector<PlacedGlyph> glyphs;
     std::vector<Underline> underlines;
+    std::vector<RECT> lineBoxes;  // each drawn line's cells, for an opaque background
     bool draw = false;  // false: nothing to draw (empty text, DT_CALCRECT, empty rectangle)
     bool clip = false;  // true: cut every glyph at clipRect
     RECT clipRect{};

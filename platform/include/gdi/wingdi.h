@@ -66,7 +66,7 @@ BOOL DeleteDC(HDC dc);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);  // a font or a bitmap; returns the previous one
 BOOL DeleteObject(HGDIOBJ object);
 int SetMapMode(HDC dc, int mode);              // MM_TEXT only
-int SetBkMode(HDC dc, int mode);
+int SetBkMode(HDC dc, int mode);              // OPAQUE (the default) paints white behind each line
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 
 // ---- DIB sections ---------------------------------------------------------------
