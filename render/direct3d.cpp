@@ -33,7 +33,6 @@ int InitDirect3D() {
     InitTransforms();
     InitRenderStates();
     SetDirectionalLight(D3DXVECTOR3(1.0f, -1.0f, 1.0f), D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.0f});
-    // The shared sprite comes here, before the font.
     InitFont(16, 0xFFFFFFFF, 400);
     return 1;
 }
@@ -158,7 +157,6 @@ void FreeDirect3D() {
     LogSeparator();
     LogMessage("FreeDirect3D\n");
     FreeFont();
-    // The shared sprite is released here, after the font.
     ReleaseAndClear(GraphicsState.device);
     ReleaseAndClear(GraphicsState.d3d);
 }

@@ -166,6 +166,33 @@ TEST_F(TextRender, TheAtlasAddsPagesAndStartsOverWhenFull) {
     expectGlyph(pixels, late.substr(20, 2), 160, 0);
 }
 
+TEST_F(TextRender, GlyphsSurviveALostDeviceAndItsReset) {
+    auto first = Frame("text_before_reset", [] { DrawTextAt(50, 60, "漢字 Lap 12"); });
+    ASSERT_FALSE(InkBox(first).Empty());
+
+    IDirect3DDevice8* d = GraphicsState.device;
+    ASSERT_TRUE(NolD3D8SetDeviceCondition(d, NOL_D3D_LOST));
+    ID3DXFont* font = GraphicsState.font;
+    ASSERT_EQ(d->BeginScene(), D3D_OK);
+    font->Begin();
+    DWORD zenable = 0;
+    d->GetRenderState(D3DRS_ZENABLE, &zenable);
+    EXPECT_EQ(zenable, DWORD(FALSE));
+    EXPECT_EQ(font->OnLostDevice(), D3D_OK);  // ends the drawing it interrupts
+    d->GetRenderState(D3DRS_ZENABLE, &zenable);
+    EXPECT_EQ(zenable, DWORD(TRUE));
+    EXPECT_NE(font->End(), D3D_OK);
+    RECT r{0, 0, 640, 480};
+    EXPECT_EQ(font->DrawTextA("while lost", -1, &r, 0, 0xFFFFFFFF), 16);  // nothing to see, no harm
+    d->EndScene();
+
+    ASSERT_TRUE(NolD3D8SetDeviceCondition(d, NOL_D3D_NOTRESET));
+    ASSERT_EQ(d->Reset(&GraphicsState.presentParams), D3D_OK);
+    EXPECT_EQ(font->OnResetDevice(), D3D_OK);
+    auto second = Frame("text_after_reset", [] { DrawTextAt(50, 60, "漢字 Lap 12"); });
+    EXPECT_EQ(first, second);
+}
+
 TEST_F(TextRender, TextIsCutPixelExactlyAtTheRectangleAndTheScreenEdge) {
     auto pixels = Frame("text_cut_at_640", [] { DrawTextAt(600, 10, "MMMMMMMMMM"); });
     const Box edge = InkBox(pixels);
