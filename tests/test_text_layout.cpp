@@ -133,6 +133,11 @@ TEST(TextLayout, CalcRectEmptyTextAndEmptyRectangles) {
     EXPECT_FALSE(r.layout.clip);
     EXPECT_EQ(r.layout.glyphs.size(), 2u);
 
+    // Beyond a mebibyte the text is cut, so no pixel position can overflow.
+    const std::string huge(glyphs::kMaxTextBytes + 10, 'a');
+    r = Lay(huge.c_str(), {0, 0, 1, 1}, DT_CALCRECT);
+    EXPECT_EQ(r.rect.right, 8 * int(glyphs::kMaxTextBytes));
+
     // A count stops early, and never runs past a terminator.
     EXPECT_EQ(Places(Lay("abc", kScreen, 0, 2).layout), "a@0,0 b@8,0");
     EXPECT_EQ(Places(Lay("ab\0cd", kScreen, 0, 5).layout), "a@0,0 b@8,0");

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gdi/cp932_text.h"
+#include "win32/platform_log.h"
 
 namespace glyphs {
 namespace {
@@ -196,7 +197,11 @@ void LayoutText(TextMetrics& metrics, const char* text, int count, RECT* rect, u
     out->height = 0;
     if (!rect) return;
     size_t length = 0;
-    if (text) length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
+    if (text) length = count < 0 ? strnlen(text, kMaxTextBytes + 1) : strnlen(text, static_cast<size_t>(count));
+    if (length > kMaxTextBytes) {
+        NolLog("DrawTextA: text cut to its first %zu bytes\n", kMaxTextBytes);
+        length = kMaxTextBytes;
+    }
 
     Layouter layouter(metrics, format, CharBuffer(), LineBuffer());
     layouter.Decode(text, length);

@@ -34,8 +34,11 @@ struct TextLayout {
 // (DT_EXPANDTABS), "&" prefixes (not with DT_NOPREFIX), word wrapping at the
 // rectangle's width (DT_WORDBREAK), horizontal and vertical alignment. With
 // DT_CALCRECT, rect's right and bottom are fitted to the text. count < 0: up to the
-// terminator; otherwise at most count bytes, never past a terminator. The work
-// buffers of out are reused between calls.
+// terminator; otherwise at most count bytes, never past a terminator; never more
+// than kMaxTextBytes, which keeps every pixel position far inside an int. The
+// work buffers of out are reused between calls.
+constexpr size_t kMaxTextBytes = size_t(1) << 20;
+
 void LayoutText(TextMetrics& metrics, const char* text, int count, RECT* rect, unsigned format,
                 TextLayout* out);
 
