@@ -82,6 +82,26 @@ TEST_F(TextRender, ASelectionLineInksOnlyItsOwnBoxAndLineFeedsStartBelow) {
     EXPECT_GE(course.right, 250);
     EXPECT_LE(course.bottom, 336);
 
+    // The race display: a line every 18 pixels, numbers beside their labels.
+    pixels = Frame("text_race_display", [] {
+        BeginText();
+        DrawTextAt(0, 0, "Tota Frame");
+        DrawTextFormat(100, 0, "%d\n", 1234);
+        for (int i = 1; i <= 3; ++i) {
+            DrawTextAt(0, 18 * i, "Lap");
+            DrawTextFormat(40, 18 * i, "%d\n", i);
+            DrawTextFormat(50, 18 * i, "%d\n", 400 + i);
+        }
+        EndText();
+    });
+    for (int i = 0; i <= 3; ++i) {
+        const Box row = InkBox(pixels, 0, 18 * i, 640, 18 * i + 18);
+        EXPECT_GE(row.top, 18 * i) << i;
+        EXPECT_LE(row.bottom, 18 * i + 16) << i;
+        EXPECT_LE(row.right, i == 0 ? 132 : 74) << i;
+    }
+    EXPECT_TRUE(InkBox(pixels, 0, 72, 640, 480).Empty());
+
     // "\n": the second line at the same x, one cell (16 pixels) lower.
     pixels = Frame("text_line_feed", [] { DrawTextAt(100, 100, "I\nI"); });
     const Box first = InkBox(pixels, 0, 0, 640, 116), second = InkBox(pixels, 0, 116, 640, 480);

@@ -48,7 +48,8 @@ public:
     // Texels of every page's solid block: underlines are drawn from its centre.
     static constexpr int kSolidSize = 2;
 
-    // Pages never exceed this number; the oldest glyphs make room past it.
+    // Pages never exceed this number; when they are all full the font draws what
+    // it has, clears the atlas and fills it again.
     static constexpr int kMaxPages = 16;
 
 private:
