@@ -213,6 +213,36 @@ TEST_F(TextRender, GlyphsSurviveALostDeviceAndItsReset) {
     EXPECT_EQ(first, second);
 }
 
+TEST_F(TextRender, ALargeBoldFontDrawsItsGlyphsWhole) {
+    LOGFONT lf{};
+    lf.lfHeight = 200;
+    lf.lfWeight = FW_BOLD;
+    lf.lfCharSet = SHIFTJIS_CHARSET;
+    std::strcpy(lf.lfFaceName, "ＭＳ ゴシック");
+    ID3DXFont* big = nullptr;
+    NolSetLogSink([](const char*) {});
+    ASSERT_EQ(D3DXCreateFontIndirect(GraphicsState.device, &lf, &big), D3D_OK);
+    auto source = glyphs::GlyphSource::Open(lf);
+    NolSetLogSink(nullptr);
+    ASSERT_NE(source, nullptr);
+    auto pixels = Frame("text_large_bold", [&] {
+        RECT r{20, 100, 640, 480};
+        EXPECT_EQ(big->DrawTextA("A漢", -1, &r, DT_NOPREFIX, 0xFFFFFFFF), 200);
+    });
+    const glyphs::Glyph& a = source->Get(U'A');
+    const glyphs::Glyph& kan = source->Get(U'漢');
+    int wrong = 0;
+    for (auto [g, x0] : {std::pair{&a, 20}, {&kan, 20 + a.advance}})
+        for (int y = 0; y < g->height; ++y)
+            for (int x = 0; x < g->width; ++x) {
+                const int got = int((At(pixels, x0 + g->left + x, 100 + g->top + y) >> 16) & 0xFF);
+                wrong += std::abs(got - g->coverage[size_t(y * g->width + x)]) > 2;
+            }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(kan.width, 150);
+    big->Release();
+}
+
 TEST_F(TextRender, TextIsCutPixelExactlyAtTheRectangleAndTheScreenEdge) {
     auto pixels = Frame("text_cut_at_640", [] { DrawTextAt(600, 10, "MMMMMMMMMM"); });
     const Box edge = InkBox(pixels);

@@ -15,6 +15,7 @@ constexpr int kPadding = 1;  // empty texels between glyphs
 FontAtlas::FontAtlas(IDirect3DDevice8* device, int cellHeight) : device_(device), pageSize_(256) {
     // Room for at least eight rows of the largest glyphs on a page.
     while (pageSize_ < 8 * cellHeight && pageSize_ < 2048) pageSize_ *= 2;
+    maxPages_ = static_cast<int>(std::max<int64_t>(2, kMaxTexels / (int64_t(pageSize_) * pageSize_)));
 }
 
 FontAtlas::~FontAtlas() { ReleaseTextures(); }
@@ -39,7 +40,7 @@ void FontAtlas::ResetPage(Sheet& page) {
 }
 
 bool FontAtlas::NewPage() {
-    if (PageCount() >= kMaxPages) return false;
+    if (PageCount() >= maxPages_) return false;
     Sheet page;
     if (FAILED(device_->CreateTexture(UINT(pageSize_), UINT(pageSize_), 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED,
                                       &page.texture)) ||

@@ -48,9 +48,10 @@ public:
     // Texels of every page's solid block: underlines are drawn from its centre.
     static constexpr int kSolidSize = 2;
 
-    // Pages never exceed this number; when they are all full the font draws what
-    // it has, clears the atlas and fills it again.
-    static constexpr int kMaxPages = 16;
+    // Pages of a font never hold more than this many texels between them (but a
+    // font always gets two pages); when they are all full the font draws what it
+    // has, clears the atlas and fills it again.
+    static constexpr int64_t kMaxTexels = int64_t(16) * 256 * 256;
 
 private:
     struct Sheet {
@@ -67,6 +68,7 @@ private:
     int pageSize_;
     std::vector<Sheet> pages_;
     std::unordered_map<char32_t, AtlasSlot> slots_;
+    int maxPages_;
     int current_ = 0;  // the page being filled
     bool refusedLogged_ = false;
 };
