@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "render/text.h"
 #include "scene/light.h"
 #include "shell/log.h"
 #include "shell/window.h"
@@ -34,6 +35,7 @@ int InitDirect3D() {
     SetDirectionalLight(D3DXVECTOR3(1.0f, -1.0f, 1.0f), D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0.0f});
     // Without a sprite object sprites simply do not draw.
     D3DXCreateSprite(GraphicsState.device, &GraphicsState.sprite);
+    InitFont(16, 0xFFFFFFFF, 400);
     return 1;
 }
 
@@ -156,6 +158,7 @@ void InitRenderStates() {
 void FreeDirect3D() {
     LogSeparator();
     LogMessage("FreeDirect3D\n");
+    FreeFont();
     ReleaseAndClear(GraphicsState.sprite);
     ReleaseAndClear(GraphicsState.device);
     ReleaseAndClear(GraphicsState.d3d);

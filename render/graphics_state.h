@@ -47,6 +47,11 @@ struct GraphicsStateRecord {
     UINT alphaTextures = 0;
     UINT mipmaps = 0;
     UINT bumpMapping = 0;
+
+    // The one font all text is drawn with.
+    ID3DXFont* font = nullptr;
+    int fontHeight = 0;
+    D3DCOLOR textColour = 0;
 };
 
 extern GraphicsStateRecord GraphicsState;

@@ -17,6 +17,9 @@ public:
     // colourKey: texels of this colour become transparent, 0 for none.
     int Load(const char* path, D3DCOLOR colourKey, UINT mipLevels);
     int LoadFromResource(const char* name, D3DCOLOR colourKey, UINT mipLevels);
+    // The text rendered once through GDI as a one-bit mask in colour (ARGB):
+    // A4R4G4B4, cut at the device's largest texture size.
+    bool CreateFromText(const char* text, int height, D3DCOLOR colour, int weight, const char* faceName);
     void Release();
     IDirect3DTexture8* GetTexture() const { return texture; }
     void GetSize(UINT* width, UINT* height) const;

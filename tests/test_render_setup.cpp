@@ -278,10 +278,18 @@ TEST_F(RenderSetup, InitDirect3DRunsTheWholeSetUpAndFreeUndoesIt) {
     NolD3D8SetCreateHook(CreateFake);
     testing::internal::CaptureStderr();
     ASSERT_EQ(InitDirect3D(), 1);
+    EXPECT_NE(GraphicsState.font, nullptr);
+    EXPECT_EQ(GraphicsState.fontHeight, 16);
+    EXPECT_EQ(GraphicsState.textColour, 0xFFFFFFFFu);
     FreeDirect3D();
+    EXPECT_EQ(GraphicsState.font, nullptr);
     std::string log = testing::internal::GetCapturedStderr();
     NolD3D8SetCreateHook(nullptr);
     EXPECT_EQ(requestedVersion, 120u);
+    // The font names the face file it found, which depends on the machine.
+    const size_t font = log.find("font: ");
+    ASSERT_NE(font, std::string::npos);
+    log.erase(font, log.find('\n', font) + 1 - font);
     EXPECT_EQ(log, U8(u8"----------------------------------------\n"
                       u8"InitDirect3D\n"
                       u8"アダプタ数 = 1\n"

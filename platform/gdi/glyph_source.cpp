@@ -62,10 +62,10 @@ private:
     Glyph Rasterise(char32_t code, bool bold) {
         Glyph glyph;
         const FT_UInt index = FT_Get_Char_Index(face_, code);
-        if (FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return Box(index);
+        if (FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return Box();
         FT_GlyphSlot slot = face_->glyph;
         if (bold) FT_GlyphSlot_Embolden(slot);
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return Box(index);
+        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return Box();
         const FT_Bitmap& bitmap = slot->bitmap;
         glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
         glyph.left = slot->bitmap_left;
@@ -83,12 +83,12 @@ private:
             }
         }
         // Some faces leave .notdef blank; a missing character must still show.
-        if (index == 0 && glyph.width == 0) return Box(index);
+        if (index == 0 && glyph.width == 0) return Box();
         return glyph;
     }
 
     // A hollow box the size of a half-width character.
-    Glyph Box(FT_UInt) const {
+    Glyph Box() const {
         Glyph glyph;
         glyph.advance = std::max(averageWidth_, 3);
         glyph.width = std::max(glyph.advance - 2, 2);

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "gdi/cp932_text.h"
+#include "win32/platform_log.h"
 
 namespace glyphs {
 namespace {
@@ -145,6 +146,7 @@ public:
                 x = rect.left + FloorHalf((rect.right - rect.left) - line.width);
             else if (format_ & DT_RIGHT)
                 x = rect.right - line.width;
+            out->lineBoxes.push_back({x, y, x + line.width, y + cell});
             int pen = 0;
             for (size_t k = line.begin; k < line.end; ++k) {
                 const char32_t item = chars_[k];
@@ -189,12 +191,17 @@ void LayoutText(TextMetrics& metrics, const char* text, int count, RECT* rect, u
                 TextLayout* out) {
     out->glyphs.clear();
     out->underlines.clear();
+    out->lineBoxes.clear();
     out->draw = false;
     out->clip = false;
     out->height = 0;
     if (!rect) return;
     size_t length = 0;
-    if (text) length = count < 0 ? std::strlen(text) : strnlen(text, static_cast<size_t>(count));
+    if (text) length = count < 0 ? strnlen(text, kMaxTextBytes + 1) : strnlen(text, static_cast<size_t>(count));
+    if (length > kMaxTextBytes) {
+        NolLog("DrawTextA: text cut to its first %zu bytes\n", kMaxTextBytes);
+        length = kMaxTextBytes;
+    }
 
     Layouter layouter(metrics, format, CharBuffer(), LineBuffer());
     layouter.Decode(text, length);

@@ -22,6 +22,7 @@ struct Underline {  // a prefixed ("&x") character's mark
 struct TextLayout {
     std::vector<PlacedGlyph> glyphs;
     std::vector<Underline> underlines;
+    std::vector<RECT> lineBoxes;  // each drawn line's cells, for an opaque background
     bool draw = false;  // false: nothing to draw (empty text, DT_CALCRECT, empty rectangle)
     bool clip = false;  // true: cut every glyph at clipRect
     RECT clipRect{};
@@ -33,8 +34,11 @@ struct TextLayout {
 // (DT_EXPANDTABS), "&" prefixes (not with DT_NOPREFIX), word wrapping at the
 // rectangle's width (DT_WORDBREAK), horizontal and vertical alignment. With
 // DT_CALCRECT, rect's right and bottom are fitted to the text. count < 0: up to the
-// terminator; otherwise at most count bytes, never past a terminator. The work
-// buffers of out are reused between calls.
+// terminator; otherwise at most count bytes, never past a terminator; never more
+// than kMaxTextBytes, which keeps every pixel position far inside an int. The
+// work buffers of out are reused between calls.
+constexpr size_t kMaxTextBytes = size_t(1) << 20;
+
 void LayoutText(TextMetrics& metrics, const char* text, int count, RECT* rect, unsigned format,
                 TextLayout* out);
 

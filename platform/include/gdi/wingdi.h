@@ -13,6 +13,7 @@ struct HBITMAP__;
 typedef HFONT__* HFONT;
 typedef HBITMAP__* HBITMAP;
 typedef DWORD COLORREF;
+#define CLR_INVALID 0xFFFFFFFF
 
 #define RGB(r, g, b) ((COLORREF)(((BYTE)(r)) | (((WORD)(BYTE)(g)) << 8) | (((DWORD)(BYTE)(b)) << 16)))
 #define GetRValue(c) ((BYTE)(c))
@@ -55,6 +56,7 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
 HFONT CreateFontIndirectA(const LOGFONTA* font);
 
 // ---- device contexts ----------------------------------------------------------
+#define NONANTIALIASED_QUALITY 3  // lfQuality: solid glyphs, no grey edges
 #define MM_TEXT 1
 #define TRANSPARENT 1
 #define OPAQUE 2
@@ -64,7 +66,7 @@ BOOL DeleteDC(HDC dc);
 HGDIOBJ SelectObject(HDC dc, HGDIOBJ object);  // a font or a bitmap; returns the previous one
 BOOL DeleteObject(HGDIOBJ object);
 int SetMapMode(HDC dc, int mode);              // MM_TEXT only
-int SetBkMode(HDC dc, int mode);
+int SetBkMode(HDC dc, int mode);              // OPAQUE (the default) paints white behind each line
 COLORREF SetTextColor(HDC dc, COLORREF colour);
 
 // ---- DIB sections ---------------------------------------------------------------
