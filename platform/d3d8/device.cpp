@@ -9,6 +9,7 @@
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
+#include "win32/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace d3d8 {
@@ -114,8 +115,7 @@ HRESULT Device::Initialize(const D3DPRESENT_PARAMETERS& params, HWND window) {
     RequestCoreContext();
     context_ = SDL_GL_CreateContext(sdlWindow_);
     if (!context_) {
-        std::fprintf(stderr, "Direct3D: no OpenGL 3.3 core context on the device window: %s\n",
-                     SDL_GetError());
+        NolLog("Direct3D: no OpenGL 3.3 core context on the device window: %s\n", SDL_GetError());
         return D3DERR_NOTAVAILABLE;
     }
     if (SDL_GL_MakeCurrent(sdlWindow_, context_) != 0 || !gl::Load()) return D3DERR_NOTAVAILABLE;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win32/codepage.h"
+#include "win32/platform_log.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_internal.h"
 
@@ -94,7 +95,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     std::string utf8Title = Cp932ToUtf8(title ? title : "");
     SDL_Window* sdl = SDL_CreateWindow(utf8Title.c_str(), x + frame.left, y + frame.top, cw, ch, flags);
     if (!sdl) {
-        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+        NolLog("SDL: %s\n", SDL_GetError());
         return nullptr;
     }
 
