@@ -9,6 +9,7 @@
 
 #include "win32/codepage.h"
 #include "win32/platform_log.h"
+#include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_internal.h"
 
@@ -19,17 +20,13 @@ struct WindowClass {
     UINT style = 0;
 };
 
-// Never destroyed, so that windows can still be destroyed from the program's
-// static shutdown.
-std::map<std::string, WindowClass>& Classes() {
-    static auto* classes = new std::map<std::string, WindowClass>;
-    return *classes;
-}
+// Windows are still destroyed from the program's static shutdown.
+constinit nol::ProcessStatic<std::map<std::string, WindowClass>> classes;
+constinit nol::ProcessStatic<std::vector<HWND>> windows;
 
-std::vector<HWND>& Windows() {
-    static auto* windows = new std::vector<HWND>;
-    return *windows;
-}
+std::map<std::string, WindowClass>& Classes() { return *classes; }
+
+std::vector<HWND>& Windows() { return *windows; }
 
 HWND__ desktop;  // stands for the desktop; never a live window
 HWND activeWindow = nullptr;
