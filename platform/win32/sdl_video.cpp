@@ -2,6 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "win32/display_connection.h"
 #include "win32/platform_log.h"
 #include "win32/sdl_bridge.h"
 
@@ -21,6 +22,7 @@ bool Start(Uint32 flags) {
         NolLog("SDL: %s\n", SDL_GetError());
         return false;
     }
+    if (flags & SDL_INIT_VIDEO) NolWatchDisplayConnection();
     return true;
 }
 

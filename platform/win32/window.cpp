@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "win32/codepage.h"
+#include "win32/display_connection.h"
 #include "win32/platform_log.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
@@ -118,7 +119,7 @@ BOOL DestroyWindow(HWND hwnd) {
     SendMessageA(hwnd, WM_DESTROY, 0, 0);
     Windows().erase(std::find(Windows().begin(), Windows().end(), hwnd));
     if (activeWindow == hwnd) activeWindow = nullptr;
-    SDL_DestroyWindow(hwnd->sdl);
+    if (!NolDisplayLost()) SDL_DestroyWindow(hwnd->sdl);
     delete hwnd;
     return TRUE;
 }
