@@ -239,8 +239,9 @@ TEST_F(Camera, LightDirectionIsNormalisedAndDrivesTheShadow) {
 class CameraMouse : public Camera {
 protected:
     static void SetUpTestSuite() {
-        static PrivateDisplay* display = new PrivateDisplay;
-        if (!display->name.empty()) setenv("DISPLAY", display->name.c_str(), 1);
+        // Destroyed at exit, which ends the X server with the test program.
+        static PrivateDisplay display;
+        if (!display.name.empty()) setenv("DISPLAY", display.name.c_str(), 1);
     }
 };
 
