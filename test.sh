@@ -18,7 +18,7 @@ if [ -z "${DISPLAY:-}" ]; then
     sleep 0.1
   done
 fi
-cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true; }
+cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 
 ctest --test-dir build --output-on-failure -j2 "$@"

@@ -6,10 +6,13 @@
 #include <cstdio>
 #include <cstring>
 
+#include "win32/log_sink.h"
 #include "win32/windows.h"
 
 namespace {
 
+// Plain storage, never destroyed: the platform's lines may come through WriteLine
+// at any time, from static initialisation to the last static destructor.
 char logPath[MAX_PATH];
 
 bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
@@ -58,6 +61,10 @@ void GetModuleDirectory(char* buffer) {
 }
 
 int InitDebugStream() {
+    // The platform's own lines (a backend that cannot start, a shader that does not
+    // compile) land wherever this log's do. Before this they go to the debugger
+    // output, as the log's own lines do.
+    NolSetLogSink(WriteLine);
     if (HasSwitch("-dbf")) {
         char directory[MAX_PATH];
         GetModuleDirectory(directory);

@@ -6,6 +6,7 @@ cd "$(dirname "$0")/.."
 packages=(
   build-essential cmake ninja-build pkg-config   # the build
   libsdl2-dev                                    # window, events, input, GL context
+  libx11-dev                                     # noticing a lost X display connection
   libsdl2-image-dev                              # image files for the texture loaders
   libgl-dev libgl1-mesa-dri                      # OpenGL headers; Mesa (llvmpipe without a GPU)
   zlib1g-dev                                     # compressed .x files

@@ -7,6 +7,7 @@
 
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
+#include "win32/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace d3d8 {
@@ -24,12 +25,12 @@ GlCapabilities Probe() {
     SDL_Window* window =
         SDL_CreateWindow("", 0, 0, 16, 16, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!window) {
-        std::fprintf(stderr, "Direct3D: no window for OpenGL: %s\n", SDL_GetError());
+        NolLog("Direct3D: no window for OpenGL: %s\n", SDL_GetError());
         return caps;
     }
     SDL_GLContext context = SDL_GL_CreateContext(window);
     if (!context) {
-        std::fprintf(stderr, "Direct3D: no OpenGL 3.3 core context: %s\n", SDL_GetError());
+        NolLog("Direct3D: no OpenGL 3.3 core context: %s\n", SDL_GetError());
         SDL_DestroyWindow(window);
         return caps;
     }

@@ -9,6 +9,8 @@
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
+#include "win32/display_connection.h"
+#include "win32/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace d3d8 {
@@ -114,8 +116,7 @@ HRESULT Device::Initialize(const D3DPRESENT_PARAMETERS& params, HWND window) {
     RequestCoreContext();
     context_ = SDL_GL_CreateContext(sdlWindow_);
     if (!context_) {
-        std::fprintf(stderr, "Direct3D: no OpenGL 3.3 core context on the device window: %s\n",
-                     SDL_GetError());
+        NolLog("Direct3D: no OpenGL 3.3 core context on the device window: %s\n", SDL_GetError());
         return D3DERR_NOTAVAILABLE;
     }
     if (SDL_GL_MakeCurrent(sdlWindow_, context_) != 0 || !gl::Load()) return D3DERR_NOTAVAILABLE;
@@ -281,12 +282,14 @@ void Device::Shutdown() {
         gl::DeleteBuffers(1, &streamIndices_);
         gl::DeleteSamplers(8, samplers_);
     }
-    if (context_) {
+    // With the display gone the context and the full-screen mode went with it.
+    if (context_ && !NolDisplayLost()) {
         if (SDL_GL_GetCurrentContext() == context_) SDL_GL_MakeCurrent(nullptr, nullptr);
         SDL_GL_DeleteContext(context_);
-        context_ = nullptr;
     }
-    if (!params_.Windowed && sdlWindow_ && IsWindow(window_) && NolSdlWindow(window_) == sdlWindow_)
+    context_ = nullptr;
+    if (!params_.Windowed && sdlWindow_ && IsWindow(window_) && NolSdlWindow(window_) == sdlWindow_ &&
+        !NolDisplayLost())
         LeaveFullScreen();
     if (d3d_) {
         d3d_->Release();
@@ -295,7 +298,7 @@ void Device::Shutdown() {
 }
 
 bool Device::MakeCurrent() {
-    if (!context_) return false;
+    if (!context_ || NolDisplayLost()) return false;
     if (SDL_GL_GetCurrentContext() == context_) return true;
     if (!IsWindow(window_) || NolSdlWindow(window_) != sdlWindow_) return false;
     return SDL_GL_MakeCurrent(sdlWindow_, context_) == 0;

@@ -7,6 +7,7 @@
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
+#include "win32/platform_log.h"
 
 namespace d3d8 {
 
@@ -70,7 +71,7 @@ bool Device::PrepareTarget() {
     gl::DrawBuffer(GL_COLOR_ATTACHMENT0);
     GLenum status = gl::CheckFramebufferStatus(GL_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
-        std::fprintf(stderr, "Direct3D: render target not usable (GL status 0x%x)\n", status);
+        NolLog("Direct3D: render target not usable (GL status 0x%x)\n", status);
         return false;
     }
     targetDirty_ = false;

@@ -2,8 +2,9 @@
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <cstring>
+
+#include "win32/platform_log.h"
 
 namespace gl {
 
@@ -16,7 +17,7 @@ bool Load() {
 #define NOL_GL_LOAD(type, name)                                                          \
     name = reinterpret_cast<type>(SDL_GL_GetProcAddress("gl" #name));                    \
     if (!name && ok) {                                                                   \
-        std::fprintf(stderr, "Direct3D: OpenGL entry point gl%s is missing\n", #name);   \
+        NolLog("Direct3D: OpenGL entry point gl%s is missing\n", #name);                 \
         ok = false;                                                                      \
     }
     NOL_GL_FUNCTIONS(NOL_GL_LOAD)

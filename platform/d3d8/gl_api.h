@@ -106,7 +106,7 @@ namespace gl {
 NOL_GL_FUNCTIONS(NOL_GL_DECLARE)
 #undef NOL_GL_DECLARE
 
-// Loads every entry point; false (naming the first missing one on standard error)
+// Loads every entry point; false (naming the first missing one in the log)
 // when the GL library lacks any. Needs a current context.
 bool Load();
 

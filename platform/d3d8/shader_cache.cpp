@@ -1,14 +1,34 @@
 #include "d3d8/shader_cache.h"
 
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_generator.h"
+#include "win32/platform_log.h"
 
 namespace d3d8 {
 
 namespace {
+
+ShaderBreaker breaker = nullptr;
+
+// A multi-line text (a compiler's message, a shader's source) as one log line per
+// line, so that none is cut at the log's line length; numbered when asked, since
+// compiler messages refer to source lines by number.
+void LogLines(const char* text, bool numbered) {
+    int number = 1;
+    for (const char* line = text; *line;) {
+        const char* end = std::strchr(line, '\n');
+        int length = end ? (int)(end - line) : (int)std::strlen(line);
+        if (numbered)
+            NolLog("%4d  %.*s\n", number++, length, line);
+        else
+            NolLog("  %.*s\n", length, line);
+        line += length + (end ? 1 : 0);
+    }
+}
 
 GLuint Compile(GLenum type, const std::string& source) {
     GLuint shader = gl::CreateShader(type);
@@ -20,8 +40,10 @@ GLuint Compile(GLenum type, const std::string& source) {
     if (!ok) {
         char log[2048] = "";
         gl::GetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "Direct3D: generated %s shader does not compile:\n%s\n%s\n",
-                     type == GL_VERTEX_SHADER ? "vertex" : "fragment", log, text);
+        NolLog("Direct3D: generated %s shader does not compile; its state draws nothing:\n",
+               type == GL_VERTEX_SHADER ? "vertex" : "fragment");
+        LogLines(log, false);
+        LogLines(text, true);
         gl::DeleteShader(shader);
         return 0;
     }
@@ -30,17 +52,23 @@ GLuint Compile(GLenum type, const std::string& source) {
 
 }  // namespace
 
+void SetShaderBreaker(ShaderBreaker breaks) { breaker = breaks; }
+
 ShaderCache::~ShaderCache() = default;
 
 Program* ShaderCache::Get(const ShaderKey& key) {
     std::string bytes(key.Bytes());
     auto found = programs_.find(bytes);
     if (found != programs_.end()) return found->second.get();
+    if (failed_.count(bytes)) return nullptr;
 
+    std::string fragment = FragmentShaderSource(key);
+    if (breaker && breaker(key)) fragment += "not GLSL\n";
     GLuint vs = Compile(GL_VERTEX_SHADER, VertexShaderSource(key));
-    GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, FragmentShaderSource(key)) : 0;
+    GLuint fs = vs ? Compile(GL_FRAGMENT_SHADER, fragment) : 0;
     if (!vs || !fs) {
         if (vs) gl::DeleteShader(vs);
+        failed_.insert(std::move(bytes));
         return nullptr;
     }
     GLuint id = gl::CreateProgram();
@@ -54,8 +82,10 @@ Program* ShaderCache::Get(const ShaderKey& key) {
     if (!ok) {
         char log[2048] = "";
         gl::GetProgramInfoLog(id, sizeof log, nullptr, log);
-        std::fprintf(stderr, "Direct3D: generated program does not link:\n%s\n", log);
+        NolLog("Direct3D: generated program does not link; its state draws nothing:\n");
+        LogLines(log, false);
         gl::DeleteProgram(id);
+        failed_.insert(std::move(bytes));
         return nullptr;
     }
 
@@ -107,6 +137,7 @@ void ShaderCache::Clear(bool deleteObjects) {
     if (deleteObjects)
         for (auto& entry : programs_) gl::DeleteProgram(entry.second->id);
     programs_.clear();
+    failed_.clear();
 }
 
 }  // namespace d3d8

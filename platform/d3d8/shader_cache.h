@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "d3d8/shader_key.h"
 
@@ -35,15 +36,22 @@ public:
     ShaderCache& operator=(const ShaderCache&) = delete;
     ~ShaderCache();
 
-    // The program for a key, compiled on first use; null (with the compiler's
-    // message on standard error) when it does not compile.
+    // The program for a key, compiled on first use; null when it does not compile
+    // or link. A key that failed is remembered: its failure is logged once and it is
+    // not compiled again (every draw with that state would otherwise repeat it).
     Program* Get(const ShaderKey& key);
-    // Deletes every program (needs the context current).
+    // Deletes every program (needs the context current) and forgets failed keys.
     void Clear(bool deleteObjects);
     size_t Size() const { return programs_.size(); }
 
 private:
     std::unordered_map<std::string, std::unique_ptr<Program>> programs_;
+    std::unordered_set<std::string> failed_;
 };
+
+// Tests only: from now on the generated fragment shader of every key for which
+// breaks answers true fails to compile. Null: none does.
+typedef bool (*ShaderBreaker)(const ShaderKey& key);
+void SetShaderBreaker(ShaderBreaker breaks);
 
 }  // namespace d3d8

@@ -9,6 +9,7 @@
 
 #include "d3d8/fvf.h"
 #include "d3dx8/d3dx8mesh_object.h"
+#include "win32/platform_log.h"
 
 const IID IID_ID3DXBuffer = {0x932e6a7e, 0xc68e, 0x45dd, {0xa7, 0xbf, 0x53, 0xd1, 0x9c, 0x86, 0xdb, 0x1f}};
 const IID IID_ID3DXBaseMesh = {0x2a835771, 0xbf4d, 0x43f4, {0x8e, 0x14, 0x82, 0xa8, 0x09, 0xf1, 0x7d, 0x8a}};
@@ -22,7 +23,7 @@ void MeshLog(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(line, sizeof line, format, args);
     va_end(args);
-    std::fprintf(stderr, "D3DX: %s\n", line);
+    NolLog("D3DX: %s\n", line);
 }
 
 std::vector<D3DXVECTOR3> Positions(const uint8_t* vertices, DWORD vertexCount, UINT vertexSize) {

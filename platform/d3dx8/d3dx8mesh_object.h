@@ -15,7 +15,7 @@ constexpr DWORD kMaxMeshVertices = 0xFFFF;
 // inside 32 bits.
 constexpr DWORD kMaxMeshFaces = 0x10000000;
 
-// Writes a message about refused input to standard error.
+// Writes a message about refused input to the platform log.
 void MeshLog(const char* format, ...);
 
 // A mesh's contents read out of its buffers: what the optimiser and the shape

@@ -7,16 +7,16 @@
 #include <vector>
 
 #include "win32/codepage.h"
+#include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_internal.h"
 
 namespace {
 
-// Never destroyed: the program's shutdown runs from a static destructor and may
-// still post, send and unregister after other statics are gone.
-std::deque<MSG>& queue = *new std::deque<MSG>;
-std::vector<std::pair<NolSdlEventObserver, void*>>& observers =
-    *new std::vector<std::pair<NolSdlEventObserver, void*>>;
+// The program's shutdown runs from a static destructor and still posts, sends and
+// unregisters.
+constinit nol::ProcessStatic<std::deque<MSG>> queue;
+constinit nol::ProcessStatic<std::vector<std::pair<NolSdlEventObserver, void*>>> observers;
 
 void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};
@@ -25,11 +25,11 @@ void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     msg.wParam = wParam;
     msg.lParam = lParam;
     msg.time = timeGetTime();
-    queue.push_back(msg);
+    queue->push_back(msg);
 }
 
 bool PaintQueued(HWND hwnd) {
-    return std::any_of(queue.begin(), queue.end(),
+    return std::any_of(queue->begin(), queue->end(),
                        [&](const MSG& m) { return m.hwnd == hwnd && m.message == WM_PAINT; });
 }
 
@@ -93,7 +93,7 @@ HWND TargetOf(Uint32 windowId) {
 }
 
 void Translate(const SDL_Event& event) {
-    for (auto& [observer, context] : std::vector(observers)) observer(event, context);
+    for (auto& [observer, context] : std::vector(*observers)) observer(event, context);
     switch (event.type) {
         case SDL_QUIT:
             // Raised by SIGINT and SIGTERM: ask the main window to close, as its
@@ -135,11 +135,11 @@ bool Matches(const MSG& m, HWND hwnd, UINT filterMin, UINT filterMax) {
 }  // namespace
 
 void NolAddSdlEventObserver(NolSdlEventObserver observer, void* context) {
-    observers.emplace_back(observer, context);
+    observers->emplace_back(observer, context);
 }
 
 void NolRemoveSdlEventObserver(NolSdlEventObserver observer, void* context) {
-    std::erase(observers, std::make_pair(observer, context));
+    std::erase(*observers, std::make_pair(observer, context));
 }
 
 void NolDrainSdlEvents() {
@@ -150,10 +150,10 @@ void NolDrainSdlEvents() {
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
     NolDrainSdlEvents();
-    for (auto it = queue.begin(); it != queue.end(); ++it) {
+    for (auto it = queue->begin(); it != queue->end(); ++it) {
         if (!Matches(*it, hwnd, filterMin, filterMax)) continue;
         if (msg) *msg = *it;
-        if (removeMsg & PM_REMOVE) queue.erase(it);
+        if (removeMsg & PM_REMOVE) queue->erase(it);
         return TRUE;
     }
     return FALSE;
@@ -174,7 +174,7 @@ BOOL TranslateMessage(const MSG* msg) {
             // The character comes next, before anything queued after the key.
             MSG ch = *msg;
             ch.message = WM_CHAR;
-            queue.push_front(ch);
+            queue->push_front(ch);
             return TRUE;
         }
         default: return FALSE;
@@ -201,7 +201,7 @@ void PostQuitMessage(int exitCode) { Post(nullptr, WM_QUIT, (WPARAM)exitCode, 0)
 
 BOOL WaitMessage() {
     NolDrainSdlEvents();
-    while (queue.empty()) {
+    while (queue->empty()) {
         SDL_Event event;
         if (SDL_WasInit(SDL_INIT_EVENTS) && SDL_WaitEvent(&event))
             Translate(event);
@@ -217,7 +217,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     *paint = PAINTSTRUCT{};
     paint->rcPaint = RECT{0, 0, hwnd->clientWidth, hwnd->clientHeight};
     // Painting validates the window: a repaint still queued is dropped.
-    std::erase_if(queue, [&](const MSG& m) { return m.hwnd == hwnd && m.message == WM_PAINT; });
+    std::erase_if(*queue, [&](const MSG& m) { return m.hwnd == hwnd && m.message == WM_PAINT; });
     return reinterpret_cast<HDC>(hwnd);
 }
 

@@ -10,6 +10,7 @@
 #include <map>
 #include <string>
 
+#include "win32/process_static.h"
 #include "win32/windows.h"
 
 namespace {
@@ -21,11 +22,10 @@ struct NamedMutex {
     int owned = 0;    // recursion count of this process's ownership
 };
 
-// Never destroyed: the guard is released from the program's static shutdown.
-std::map<std::string, NamedMutex*>& Registry() {
-    static auto* registry = new std::map<std::string, NamedMutex*>;
-    return *registry;
-}
+// The guard is released from the program's static shutdown.
+constinit nol::ProcessStatic<std::map<std::string, NamedMutex*>> registry;
+
+std::map<std::string, NamedMutex*>& Registry() { return *registry; }
 
 std::string LockFilePath(const std::string& name) {
     const char* dir = std::getenv("XDG_RUNTIME_DIR");

@@ -29,3 +29,12 @@ void NolLog(const char* format, ...) {
     else
         OutputDebugStringA(line);
 }
+
+void NolLogToTerminal(const char* line) {
+    unsigned before = NolDebuggerOutputCount();
+    NolLog("%s", line);
+    if (NolDebuggerOutputCount() == before) {
+        std::fputs(line, stderr);
+        std::fflush(stderr);
+    }
+}

@@ -7,12 +7,12 @@
 
 #include "win32/windows.h"
 
-// Starts SDL's video and event subsystems once; false (with SDL's reason on
-// standard error) when no display can be opened.
+// Starts SDL's video and event subsystems once; false (with SDL's reason in the
+// log) when no display can be opened.
 bool NolInitSdlVideo();
 
 // Starts an extra SDL subsystem (SDL_INIT_JOYSTICK, ...) together with the
-// event subsystem (video is not needed); false with SDL's reason on standard error.
+// event subsystem (video is not needed); false with SDL's reason in the log.
 bool NolInitSdlSubsystem(Uint32 flags);
 
 // The SDL window of a window handle, or null.

@@ -2,6 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "win32/display_connection.h"
+#include "win32/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace {
@@ -17,9 +19,10 @@ bool Start(Uint32 flags) {
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
     if (!chosen || !*chosen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_OVERRIDE);
     if (SDL_InitSubSystem(flags) != 0) {
-        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+        NolLog("SDL: %s\n", SDL_GetError());
         return false;
     }
+    if (flags & SDL_INIT_VIDEO) NolWatchDisplayConnection();
     return true;
 }
 

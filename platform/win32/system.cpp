@@ -10,6 +10,7 @@
 #include <string>
 
 #include "win32/codepage.h"
+#include "win32/platform_log.h"
 #include "win32/windows.h"
 
 namespace {
@@ -82,9 +83,16 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
         status->dwTotalPhys ? (DWORD)(100 - available * 100 / status->dwTotalPhys) : 0;
 }
 
+namespace {
+unsigned debuggerOutputs = 0;
+}
+
+unsigned NolDebuggerOutputCount() { return debuggerOutputs; }
+
 // Debugger output goes to standard error, converted to UTF-8 for the terminal.
 void OutputDebugStringA(LPCSTR text) {
     if (!text) return;
+    ++debuggerOutputs;
     std::string utf8 = Cp932ToUtf8(text);
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);
     std::fflush(stderr);

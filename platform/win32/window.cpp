@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "win32/codepage.h"
+#include "win32/display_connection.h"
+#include "win32/platform_log.h"
+#include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_internal.h"
 
@@ -18,17 +21,13 @@ struct WindowClass {
     UINT style = 0;
 };
 
-// Never destroyed, so that windows can still be destroyed from the program's
-// static shutdown.
-std::map<std::string, WindowClass>& Classes() {
-    static auto* classes = new std::map<std::string, WindowClass>;
-    return *classes;
-}
+// Windows are still destroyed from the program's static shutdown.
+constinit nol::ProcessStatic<std::map<std::string, WindowClass>> classes;
+constinit nol::ProcessStatic<std::vector<HWND>> windows;
 
-std::vector<HWND>& Windows() {
-    static auto* windows = new std::vector<HWND>;
-    return *windows;
-}
+std::map<std::string, WindowClass>& Classes() { return *classes; }
+
+std::vector<HWND>& Windows() { return *windows; }
 
 HWND__ desktop;  // stands for the desktop; never a live window
 HWND activeWindow = nullptr;
@@ -94,7 +93,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     std::string utf8Title = Cp932ToUtf8(title ? title : "");
     SDL_Window* sdl = SDL_CreateWindow(utf8Title.c_str(), x + frame.left, y + frame.top, cw, ch, flags);
     if (!sdl) {
-        std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
+        NolLog("SDL: %s\n", SDL_GetError());
         return nullptr;
     }
 
@@ -120,7 +119,7 @@ BOOL DestroyWindow(HWND hwnd) {
     SendMessageA(hwnd, WM_DESTROY, 0, 0);
     Windows().erase(std::find(Windows().begin(), Windows().end(), hwnd));
     if (activeWindow == hwnd) activeWindow = nullptr;
-    SDL_DestroyWindow(hwnd->sdl);
+    if (!NolDisplayLost()) SDL_DestroyWindow(hwnd->sdl);
     delete hwnd;
     return TRUE;
 }

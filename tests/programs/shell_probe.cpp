@@ -7,6 +7,8 @@
 //   PROBE_BLUR_AT=n      make the window lose focus before frame n, and regain it
 //                        PROBE_BLUR_MS later (from another thread)
 //   PROBE_SLEEP_MS=ms    work done inside every frame
+//   PROBE_HANG_AT_EXIT=1 a static destructor that never returns, standing for a
+//                        shutdown stuck on something that will never answer
 #include <SDL.h>
 #include <time.h>
 
@@ -51,6 +53,13 @@ void PushFocus(Uint8 event) {
     e.window.windowID = 1;
     SDL_PushEvent(&e);
 }
+
+struct HangAtExit {
+    ~HangAtExit() {
+        if (EnvInt("PROBE_HANG_AT_EXIT", 0))
+            for (;;) sleep(1);
+    }
+} hangAtExit;
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "win32/platform_lifetime.h"
+
 // ---- basic types -----------------------------------------------------------
 typedef int BOOL;
 typedef unsigned char BYTE;
