@@ -15,7 +15,6 @@
 #include <thread>
 #include <unistd.h>
 
-#include "game/game.h"
 #include "shell/application.h"
 #include "shell/window.h"
 
@@ -52,11 +51,9 @@ void PushFocus(Uint8 event) {
     SDL_PushEvent(&e);
 }
 
-}  // namespace
+void ProbeStart() { std::printf("GameStart\n"); }
 
-void GameStart() { std::printf("GameStart\n"); }
-
-void GameFrame() {
+void ProbeFrame() {
     ++frameNumber;
     std::printf("frame %d %.1f\n", frameNumber, NowMs());
     std::fflush(stdout);
@@ -75,12 +72,15 @@ void GameFrame() {
     if (int work = EnvInt("PROBE_SLEEP_MS", 0)) usleep((useconds_t)work * 1000);
 }
 
-void GameEnd() {
+void ProbeEnd() {
     std::printf("GameEnd\n");
     std::fflush(stdout);
 }
 
+}  // namespace
+
 int main(int argc, char** argv) {
     SetCommandLineArgs(argc, argv);
+    SetGameHooks(GameHooks{ProbeStart, ProbeFrame, ProbeEnd});
     return WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }
