@@ -239,15 +239,9 @@ TEST_F(Camera, LightDirectionIsNormalisedAndDrivesTheShadow) {
 class CameraMouse : public Camera {
 protected:
     static void SetUpTestSuite() {
-        display = new PrivateDisplay;
+        static PrivateDisplay* display = new PrivateDisplay;
         if (!display->name.empty()) setenv("DISPLAY", display->name.c_str(), 1);
     }
-    // The display's server must not outlive the test program.
-    static void TearDownTestSuite() {
-        delete display;
-        display = nullptr;
-    }
-    static inline PrivateDisplay* display = nullptr;
 };
 
 TEST_F(CameraMouse, TurnsByTheCursorAndRecentresItHorizontally) {
