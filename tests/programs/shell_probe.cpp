@@ -51,6 +51,8 @@ void PushFocus(Uint8 event) {
     SDL_PushEvent(&e);
 }
 
+}  // namespace
+
 void ProbeStart() { std::printf("GameStart\n"); }
 
 void ProbeFrame() {
@@ -76,8 +78,6 @@ void ProbeEnd() {
     std::printf("GameEnd\n");
     std::fflush(stdout);
 }
-
-}  // namespace
 
 int main(int argc, char** argv) {
     SetCommandLineArgs(argc, argv);
