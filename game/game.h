@@ -1,4 +1,4 @@
-// The game's three hooks, called by the shell.
+// The game's three hooks, which the program's entry point hands to the shell.
 #pragma once
 
 void GameStart();

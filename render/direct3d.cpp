@@ -28,7 +28,7 @@ int InitDirect3D() {
         ShowError("Direct3Dの初期化に失敗しました.");
         return 0;
     }
-    if (!InitDevice(640, 480)) return 0;
+    if (!InitDevice(SCREEN_WIDTH, SCREEN_HEIGHT)) return 0;
     ReportDeviceCaps();
     InitTransforms();
     InitRenderStates();

@@ -6,6 +6,12 @@
 #include "d3dx8/d3dx8core.h"
 #include "d3dx8/d3dx8math.h"
 
+// The picture the program draws. The back buffer always has this size, whatever
+// the window's; screenWidth and screenHeight hold it once the device exists, and
+// on-screen tests use it whether or not there is a device.
+constexpr int SCREEN_WIDTH = 640;
+constexpr int SCREEN_HEIGHT = 480;
+
 struct RectTexWindow {
     float uLeft, uRight, vTop, vBottom;
 };

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "render/graphics_state.h"
 #include "render/mesh.h"
 #include "render/texture.h"
 #include "scene/camera.h"
@@ -316,7 +317,9 @@ bool CNode::HitBox(const D3DXVECTOR3& origin, const D3DXVECTOR3& dir) {
 bool CNode::IsOnScreen() {
     auto visibleAt = [](const D3DXVECTOR3& p) {
         D3DXVECTOR3 s = WorldToScreen(p);
-        return s.z >= 0.0f && s.y >= 0.0f && s.y <= 480.0f && s.x >= 0.0f && s.x <= 640.0f;
+        // The picture's own rectangle: a larger or smaller window does not move it.
+        return s.z >= 0.0f && s.y >= 0.0f && s.y <= SCREEN_HEIGHT && s.x >= 0.0f &&
+               s.x <= SCREEN_WIDTH;
     };
     if (visibleAt(GetWorldPosition())) return true;
     D3DXVECTOR3 corners[8];

@@ -2,7 +2,6 @@
 #include "shell/application.h"
 
 #include "com/objbase.h"
-#include "game/game.h"
 #include "input/input.h"
 #include "render/direct3d.h"
 #include "shell/frame_timer.h"
@@ -10,6 +9,14 @@
 #include "shell/window.h"
 
 Application application;
+
+namespace {
+
+GameHooks game;
+
+}  // namespace
+
+void SetGameHooks(const GameHooks& hooks) { game = hooks; }
 
 // Shutdown runs at process exit, whatever start-up achieved.
 Application::~Application() { FreeApplication(); }
@@ -45,7 +52,7 @@ int InitApplication(HINSTANCE instance) {
     if (!InitDirect3D()) return 0;
     if (!InitDirectInput()) return 0;
     InitFrameTimer();
-    application.frame = GameFrame;
+    application.frame = game.frame;
     return 1;
 }
 
@@ -80,7 +87,7 @@ void RunFrame() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     if (!InitApplication(instance)) return 0;
-    GameStart();
+    if (game.start) game.start();
     for (;;) {
         if (!PumpMessages()) break;
         if (IsActive())
@@ -88,6 +95,6 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
         else
             WaitMessage();
     }
-    GameEnd();
+    if (game.end) game.end();
     return 0;
 }

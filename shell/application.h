@@ -11,6 +11,17 @@ struct Application {
 
 extern Application application;
 
+// The game as the shell sees it: three hooks, which the program's entry point
+// hands over before it enters WinMain. The shell knows nothing else of the game.
+// A hook left null is skipped.
+struct GameHooks {
+    void (*start)() = nullptr;
+    void (*frame)() = nullptr;
+    void (*end)() = nullptr;
+};
+
+void SetGameHooks(const GameHooks& hooks);
+
 int InitApplication(HINSTANCE instance);
 void FreeApplication();
 int CheckMultipleStart();

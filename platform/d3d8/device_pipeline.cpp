@@ -4,11 +4,11 @@
 #include <cstring>
 
 #include "d3d8/adapter.h"
-#include "d3dx8/d3dx8math.h"
 #include "d3d8/device.h"
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
+#include "math/matrix.h"
 
 namespace d3d8 {
 
@@ -239,7 +239,8 @@ void Device::UploadUniforms(Program& p) {
 
 void Device::UploadTransformUniforms(Program& p) {
     if (p.uploaded[kTransformUniforms] == versions_[kTransformUniforms]) return;
-    D3DMATRIX worldView = D3DXMATRIX(worlds_[0]) * D3DXMATRIX(view_);
+    D3DMATRIX worldView;
+    NolMatrixMultiply(&worldView, worlds_[0], view_);
     gl::UniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView._11);
     gl::UniformMatrix4fv(p.projection, 1, GL_FALSE, &projection_._11);
     if (p.normalMatrix >= 0) {

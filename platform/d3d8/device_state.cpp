@@ -3,9 +3,9 @@
 #include <cfloat>
 
 #include "d3d8/adapter.h"
-#include "d3dx8/d3dx8math.h"
 #include "d3d8/device.h"
 #include "d3d8/shader_cache.h"
+#include "math/matrix.h"
 
 namespace d3d8 {
 
@@ -80,7 +80,8 @@ HRESULT Device::GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) {
 HRESULT Device::MultiplyTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matrix) {
     D3DMATRIX current;
     if (!matrix || FAILED(GetTransform(state, &current))) return D3DERR_INVALIDCALL;
-    D3DMATRIX product = D3DXMATRIX(*matrix) * D3DXMATRIX(current);
+    D3DMATRIX product;
+    NolMatrixMultiply(&product, *matrix, current);
     return SetTransform(state, &product);
 }
 

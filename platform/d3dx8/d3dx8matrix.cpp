@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "math/matrix.h"
+
 // ---- D3DXMATRIX members --------------------------------------------------------
 
 D3DXMATRIX::D3DXMATRIX(const float* f) { std::memcpy(&_11, f, sizeof(float) * 16); }
@@ -60,12 +62,7 @@ BOOL D3DXMatrixIsIdentity(const D3DXMATRIX* m) {
 }
 
 D3DXMATRIX* D3DXMatrixMultiply(D3DXMATRIX* out, const D3DXMATRIX* a, const D3DXMATRIX* b) {
-    D3DXMATRIX r;
-    for (int i = 0; i < 4; ++i)
-        for (int j = 0; j < 4; ++j)
-            r.m[i][j] = a->m[i][0] * b->m[0][j] + a->m[i][1] * b->m[1][j] +
-                        a->m[i][2] * b->m[2][j] + a->m[i][3] * b->m[3][j];
-    *out = r;
+    NolMatrixMultiply(out, *a, *b);
     return out;
 }
 

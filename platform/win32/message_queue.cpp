@@ -1,6 +1,8 @@
 // The thread's message queue. Posted messages and the quit message are kept in
 // one FIFO; SDL events are turned into window messages and appended as the
-// queue is read.
+// queue is read. Windows and their procedures are window.cpp's: the queue looks
+// them up there and hands messages over through DispatchMessageA, never the
+// other way round.
 #include <algorithm>
 #include <deque>
 #include <utility>
@@ -181,20 +183,10 @@ BOOL TranslateMessage(const MSG* msg) {
     }
 }
 
-LRESULT DispatchMessageA(const MSG* msg) {
-    if (!msg || !NolIsLiveWindow(msg->hwnd) || !msg->hwnd->proc) return 0;
-    return msg->hwnd->proc(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     if (hwnd && !NolIsLiveWindow(hwnd)) return FALSE;
     Post(hwnd, message, wParam, lParam);
     return TRUE;
-}
-
-LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!NolIsLiveWindow(hwnd) || !hwnd->proc) return 0;
-    return hwnd->proc(hwnd, message, wParam, lParam);
 }
 
 void PostQuitMessage(int exitCode) { Post(nullptr, WM_QUIT, (WPARAM)exitCode, 0); }

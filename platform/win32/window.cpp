@@ -257,3 +257,15 @@ void NolAskScreenSaver(HWND hwnd) {
     if (SendMessageA(hwnd, WM_SYSCOMMAND, SC_SCREENSAVE, 0) == 1)
         SDL_DisableScreenSaver();
 }
+
+// Sending and dispatching both end in the window procedure, so they live with the
+// windows; the message queue calls them, never the reverse.
+LRESULT SendMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!NolIsLiveWindow(hwnd) || !hwnd->proc) return 0;
+    return hwnd->proc(hwnd, message, wParam, lParam);
+}
+
+LRESULT DispatchMessageA(const MSG* msg) {
+    if (!msg) return 0;
+    return SendMessageA(msg->hwnd, msg->message, msg->wParam, msg->lParam);
+}

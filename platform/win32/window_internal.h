@@ -1,4 +1,6 @@
-// The record behind a window handle, shared by the window and message code.
+// The window registry (window.cpp) as the rest of the Win32 stand-in sees it: the
+// record behind a window handle and the look-ups over live windows. The message
+// queue uses it; window.cpp needs nothing of the queue.
 #pragma once
 
 #include <SDL.h>

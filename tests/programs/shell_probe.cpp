@@ -17,7 +17,6 @@
 #include <thread>
 #include <unistd.h>
 
-#include "game/game.h"
 #include "shell/application.h"
 #include "shell/window.h"
 
@@ -63,9 +62,9 @@ struct HangAtExit {
 
 }  // namespace
 
-void GameStart() { std::printf("GameStart\n"); }
+void ProbeStart() { std::printf("GameStart\n"); }
 
-void GameFrame() {
+void ProbeFrame() {
     ++frameNumber;
     std::printf("frame %d %.1f\n", frameNumber, NowMs());
     std::fflush(stdout);
@@ -84,12 +83,13 @@ void GameFrame() {
     if (int work = EnvInt("PROBE_SLEEP_MS", 0)) usleep((useconds_t)work * 1000);
 }
 
-void GameEnd() {
+void ProbeEnd() {
     std::printf("GameEnd\n");
     std::fflush(stdout);
 }
 
 int main(int argc, char** argv) {
     SetCommandLineArgs(argc, argv);
+    SetGameHooks(GameHooks{ProbeStart, ProbeFrame, ProbeEnd});
     return WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -1,0 +1,88 @@
+// The shell runs whatever game the entry point hands it, in-process: WinMain with
+// hooks that record their calls.
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "shell/application.h"
+#include "shell/window.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::vector<std::string> calls;
+
+void Start() { calls.push_back("start"); }
+
+void Frame() {
+    calls.push_back("frame");
+    // The third frame asks the window to close, as the close key would.
+    if (std::count(calls.begin(), calls.end(), "frame") == 3) CloseMainWindow();
+}
+
+void End() { calls.push_back("end"); }
+
+// Should the hooks never close the window, a quit request from outside ends the
+// loop, so that the test fails instead of hanging. (No <chrono>: its micro
+// suffix has no CP932 spelling.)
+class Watchdog {
+public:
+    explicit Watchdog(int limitMs)
+        : thread_([this, limitMs] {
+              for (int waited = 0; waited < limitMs; waited += 50) {
+                  if (finished_) return;
+                  usleep(50000);
+              }
+              SDL_Event quit{};
+              quit.type = SDL_QUIT;
+              SDL_PushEvent(&quit);
+          }) {}
+    ~Watchdog() {
+        finished_ = true;
+        thread_.join();
+    }
+
+private:
+    std::atomic<bool> finished_{false};
+    std::thread thread_;
+};
+
+TEST(Application, WinMainRunsTheHandedOverHooksAroundTheLoop) {
+    // A display and a lock directory of its own: no other test's window can take
+    // the focus (which would stop the loop) and no running copy blocks start-up.
+    TempDir dir;
+    PrivateDisplay display;
+    ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
+    setenv("DISPLAY", display.name.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
+    static char arg0[] = "nolrace", arg1[] = "-win";
+    static char* argv[] = {arg0, arg1, nullptr};
+    SetCommandLineArgs(2, argv);
+
+    SetGameHooks(GameHooks{Start, Frame, End});
+    EXPECT_EQ(application.frame, nullptr);
+    testing::internal::CaptureStderr();
+    int result = -1;
+    {
+        Watchdog watchdog(10000);
+        result = WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
+    }
+    std::string log = testing::internal::GetCapturedStderr();
+
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(calls, (std::vector<std::string>{"start", "frame", "frame", "frame", "end"})) << log;
+    // Start-up ended by making the game's frame hook the per-frame callback.
+    EXPECT_EQ(application.frame, &Frame);
+    // Shut down while this test's display still exists.
+    FreeApplication();
+}
+
+}  // namespace

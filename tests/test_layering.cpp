@@ -1,0 +1,245 @@
+// Which way includes may point. The source tree is read as text: every #include of
+// the platform layer, the framework and the game is resolved against the tree and
+// checked against the layering rules, and each breach is reported with its file and
+// line.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kFramework[] = {"shell", "scene", "render", "input", "sound"};
+const char* const kSourceDirs[] = {"platform", "shell", "game", "scene", "render", "input", "sound"};
+const char* const kSourceExtensions[] = {".h", ".hpp", ".cpp", ".cc", ".inl"};
+// Libraries that only the platform layer may see.
+const char* const kLibraryPrefixes[] = {"SDL", "GL/", "GLES", "EGL/", "AL/", "fluidsynth", "gst/",
+                                        "ft2build.h", "freetype/", "fontconfig/"};
+
+struct Violation {
+    std::string file;  // relative to the root
+    int line = 0;
+    std::string include;  // as written: "name" or <name>
+    std::string reason;
+};
+
+struct ScanResult {
+    int files = 0;
+    int includes = 0;
+    std::vector<Violation> violations;
+};
+
+bool StartsWith(const std::string& s, const std::string& prefix) { return s.rfind(prefix, 0) == 0; }
+
+std::string TopDir(const std::string& rel) { return rel.substr(0, rel.find('/')); }
+
+bool IsFramework(const std::string& rel) {
+    std::string top = TopDir(rel);
+    return std::any_of(std::begin(kFramework), std::end(kFramework),
+                       [&](const char* d) { return top == d; });
+}
+
+bool IsGame(const std::string& rel) { return TopDir(rel) == "game"; }
+bool IsPlatform(const std::string& rel) { return TopDir(rel) == "platform"; }
+bool IsPlatformPublic(const std::string& rel) { return StartsWith(rel, "platform/include/"); }
+bool IsPlatformPrivate(const std::string& rel) { return IsPlatform(rel) && !IsPlatformPublic(rel); }
+
+bool IsLibraryHeader(const std::string& name) {
+    return std::any_of(std::begin(kLibraryPrefixes), std::end(kLibraryPrefixes),
+                       [&](const char* p) { return StartsWith(name, p); });
+}
+
+// The tree file an include names, relative to the root, or "" when it names none
+// (a system or library header). Quoted names are looked up beside the including
+// file first, as the compiler does; then in the platform's public interfaces, the
+// root, and the platform's internals, so that a private header is recognised even
+// where it could not be compiled.
+std::string Resolve(const fs::path& root, const std::string& from, const std::string& name,
+                    bool quoted) {
+    std::vector<fs::path> bases;
+    if (quoted) bases.push_back(root / fs::path(from).parent_path());
+    bases.push_back(root / "platform" / "include");
+    bases.push_back(root);
+    bases.push_back(root / "platform");
+    for (const fs::path& base : bases) {
+        fs::path candidate = (base / name).lexically_normal();
+        std::error_code ec;
+        if (!fs::is_regular_file(candidate, ec)) continue;
+        std::string rel = candidate.lexically_relative(root).generic_string();
+        if (!rel.empty() && !StartsWith(rel, "..")) return rel;
+    }
+    return "";
+}
+
+// Every rule an include from `from` of `name` (resolved to `target`) breaks.
+std::vector<std::string> Breaches(const std::string& from, const std::string& name,
+                                  const std::string& target) {
+    std::vector<std::string> reasons;
+    bool fromAbove = IsFramework(from) || IsGame(from);
+    if (IsPlatform(from) && (IsFramework(target) || IsGame(target)))
+        reasons.push_back("the platform layer includes the framework or the game");
+    if (IsGame(target) && !IsGame(from) && from != "shell/main.cpp")
+        reasons.push_back("only the entry point shell/main.cpp includes the game");
+    if (StartsWith(from, "platform/d3d8/") &&
+        (StartsWith(target, "platform/d3dx8/") || StartsWith(target, "platform/include/d3dx8/")))
+        reasons.push_back("Direct3D includes D3DX, which is built on it");
+    if ((fromAbove || IsPlatformPublic(from)) && IsLibraryHeader(name))
+        reasons.push_back("a library header above the platform layer's internals");
+    if (fromAbove && IsPlatformPrivate(target))
+        reasons.push_back("a private platform header (only platform/include is public)");
+    if (IsPlatformPublic(from) && IsPlatformPrivate(target))
+        reasons.push_back("a public platform header includes a private one");
+    return reasons;
+}
+
+void ScanFile(const fs::path& root, const std::string& rel, ScanResult& result) {
+    static const std::regex includeLine(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
+    std::ifstream in(root / rel);
+    std::string line;
+    bool inComment = false;
+    for (int number = 1; std::getline(in, line); ++number) {
+        // A directive inside a block comment is not one; comments that open and
+        // close on a single line before a directive are not worth the trouble.
+        if (inComment) {
+            size_t end = line.find("*/");
+            if (end == std::string::npos) continue;
+            inComment = false;
+            line = line.substr(end + 2);
+        }
+        size_t open = line.find("/*");
+        if (open != std::string::npos && line.find("*/", open + 2) == std::string::npos)
+            inComment = true;
+        std::smatch m;
+        if (!std::regex_search(line, m, includeLine)) continue;
+        ++result.includes;
+        std::string name = m[2];
+        bool quoted = m[1] == "\"";
+        std::string written = quoted ? "\"" + name + "\"" : "<" + name + ">";
+        std::string target = Resolve(root, rel, name, quoted);
+        for (std::string& reason : Breaches(rel, name, target))
+            result.violations.push_back(Violation{rel, number, written, std::move(reason)});
+    }
+}
+
+ScanResult ScanTree(const fs::path& root) {
+    ScanResult result;
+    std::vector<std::string> files;
+    for (const char* dir : kSourceDirs) {
+        std::error_code ec;
+        if (!fs::is_directory(root / dir, ec)) continue;
+        for (const auto& entry : fs::recursive_directory_iterator(root / dir, ec)) {
+            if (!entry.is_regular_file()) continue;
+            std::string ext = entry.path().extension().string();
+            if (std::find(std::begin(kSourceExtensions), std::end(kSourceExtensions), ext) ==
+                std::end(kSourceExtensions))
+                continue;
+            files.push_back(entry.path().lexically_relative(root).generic_string());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    for (const std::string& rel : files) {
+        ++result.files;
+        ScanFile(root, rel, result);
+    }
+    return result;
+}
+
+std::string Describe(const Violation& v) {
+    return v.file + ":" + std::to_string(v.line) + ": #include " + v.include + ": " + v.reason;
+}
+
+TEST(Layering, EveryIncludeOfTheSourceTreePointsDownTheLayers) {
+    ScanResult result = ScanTree(NOL_SOURCE_DIR);
+    // A wrong root would find nothing and prove nothing.
+    ASSERT_GT(result.files, 100) << "source tree not found at " << NOL_SOURCE_DIR;
+    ASSERT_GT(result.includes, 500);
+    for (const Violation& v : result.violations) ADD_FAILURE() << Describe(v);
+}
+
+// A small tree with one breach of each rule, and includes that are allowed beside
+// them, written line by line so that the reported lines are known.
+class LayeringRules : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    void Write(const std::string& rel, const std::vector<std::string>& lines) {
+        fs::path path = fs::path(dir.path) / rel;
+        fs::create_directories(path.parent_path());
+        std::ofstream out(path);
+        for (const std::string& line : lines) out << line << "\n";
+    }
+
+    std::set<std::string> Found() {
+        std::set<std::string> found;
+        for (const Violation& v : ScanTree(dir.path).violations)
+            found.insert(v.file + ":" + std::to_string(v.line));
+        return found;
+    }
+
+    void SetUp() override {
+        Write("platform/include/win32/windows.h", {"#pragma once"});
+        Write("platform/include/d3d8/d3d8.h", {"#pragma once", "#include \"win32/windows.h\""});
+        Write("platform/include/d3dx8/d3dx8math.h", {"#pragma once", "#include \"d3d8/d3d8.h\""});
+        Write("platform/win32/sdl_bridge.h", {"#pragma once", "#include <SDL.h>"});
+        Write("platform/d3d8/formats.h", {"#pragma once"});
+        Write("shell/log.h", {"#pragma once"});
+        Write("game/game.h", {"#pragma once", "#include \"shell/log.h\""});
+        Write("shell/main.cpp", {"#include \"game/game.h\""});
+    }
+};
+
+TEST_F(LayeringRules, AWellLayeredTreeHasNoBreach) {
+    Write("platform/d3dx8/d3dx8tex.cpp",
+          {"#include \"d3d8/formats.h\"", "#include \"d3dx8/d3dx8math.h\""});
+    Write("render/frame.cpp", {"#include <vector>", "#include \"d3dx8/d3dx8math.h\"",
+                               "#include \"shell/log.h\"", "#include \"../shell/log.h\""});
+    Write("game/car.cpp", {"#include \"game.h\"", "#include \"shell/log.h\""});
+    EXPECT_EQ(Found(), std::set<std::string>{});
+}
+
+TEST_F(LayeringRules, EachBreachIsReportedAtItsFileAndLine) {
+    Write("platform/win32/window.cpp", {"#include \"win32/sdl_bridge.h\"",
+                                        "#include \"shell/log.h\"",           // platform -> shell
+                                        "#include \"../../game/game.h\""});   // platform -> game
+    Write("platform/d3d8/device.cpp", {"#include \"d3d8/formats.h\"",
+                                       "#include \"d3dx8/d3dx8math.h\""});    // d3d8 -> d3dx8
+    Write("render/frame.cpp", {"// #include \"game/game.h\" in a line comment is no include",
+                               "#include \"game/game.h\"",                     // game outside main
+                               "#include <SDL.h>",                            // library
+                               "  #  include <GL/gl.h>",                      // library
+                               "#include \"win32/sdl_bridge.h\"",             // private platform
+                               "#include \"platform/d3d8/formats.h\""});     // private platform
+    Write("scene/node.h", {"/*", "#include <SDL.h>", "*/", "#include <fontconfig/fontconfig.h>"});
+    Write("platform/include/d3d8/d3d8caps.h", {"#include \"d3d8/formats.h\"",   // public -> private
+                                               "#include <AL/al.h>"});
+    EXPECT_EQ(Found(), (std::set<std::string>{
+                           "platform/win32/window.cpp:2", "platform/win32/window.cpp:3",
+                           "platform/d3d8/device.cpp:2", "render/frame.cpp:2", "render/frame.cpp:3",
+                           "render/frame.cpp:4", "render/frame.cpp:5", "render/frame.cpp:6",
+                           "scene/node.h:4", "platform/include/d3d8/d3d8caps.h:1",
+                           "platform/include/d3d8/d3d8caps.h:2"}));
+}
+
+TEST_F(LayeringRules, TheReportNamesTheFileTheLineTheIncludeAndTheRule) {
+    Write("input/mouse.cpp",
+          {"#include \"shell/log.h\"", "#include \"d3d8/formats.h\"", "#include <SDL2/SDL.h>"});
+    ScanResult result = ScanTree(dir.path);
+    ASSERT_EQ(result.violations.size(), 2u);
+    EXPECT_EQ(Describe(result.violations[0]),
+              "input/mouse.cpp:2: #include \"d3d8/formats.h\": a private platform header "
+              "(only platform/include is public)");
+    EXPECT_EQ(Describe(result.violations[1]),
+              "input/mouse.cpp:3: #include <SDL2/SDL.h>: a library header above the platform "
+              "layer's internals");
+}
+
+}  // namespace
