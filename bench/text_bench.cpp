@@ -102,6 +102,33 @@ void BM_RaceDisplayCachedGlyphs(benchmark::State& state) {
 }
 BENCHMARK(BM_RaceDisplayCachedGlyphs)->Unit(benchmark::kMicrosecond);
 
+// The budget case: two dozen short strings of about 200 characters in all, as a
+// busier display than the race's would draw.
+void BM_TwoDozenStringsOf200Characters(benchmark::State& state) {
+    Bench& b = Shared();
+    if (!b.ok) return state.SkipWithError("no Direct3D device (no display?)");
+    char lines[24][16];
+    int characters = 0;
+    for (int i = 0; i < 24; ++i)
+        characters += std::snprintf(lines[i], sizeof lines[i], "Lap %2d %04d", i, 1000 + 37 * i);
+    for (auto& line : lines) b.Draw(0, 0, line);  // every glyph into the atlas
+    int frame = 0;
+    for (auto _ : state) {
+        b.font->Begin();
+        for (int i = 0; i < 24; ++i) b.Draw(8 + (i / 12) * 320, 20 * (i % 12), lines[i]);
+        b.font->End();
+        if (++frame % 64 == 0) {
+            state.PauseTiming();
+            b.Finish();
+            state.ResumeTiming();
+        }
+    }
+    state.counters["strings"] = 24;
+    state.counters["characters"] = characters;
+    state.SetLabel("24 strings, glyphs cached, between Begin and End");
+}
+BENCHMARK(BM_TwoDozenStringsOf200Characters)->Unit(benchmark::kMicrosecond);
+
 // Ten kanji never drawn before per string: rasterising, placing in the atlas,
 // uploading and drawing. The kanji of CP932's first level run out after some
 // 290 strings, so the count is fixed.
