@@ -6,7 +6,7 @@
 
 #include "d3dx8/d3dx8core.h"
 #include "d3dx8/font_atlas.h"
-#include "d3dx8/font_states.h"
+#include "d3dx8/screen_quad_states.h"
 #include "gdi/gdi_objects.h"
 #include "gdi/text_layout.h"
 
@@ -23,6 +23,46 @@ struct FontVertex {
 constexpr DWORD kFontFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 // Quads per DrawPrimitiveUP, far below any device's primitive limit.
 constexpr size_t kQuadsPerDraw = 4096;
+
+constexpr DWORD kRenderState = ScreenQuadStates::kRenderState;
+using Setting = ScreenQuadStates::Setting;
+
+// Screen quads blended over what is there by the glyph's coverage, untouched by
+// depth, fog, lighting, stencil or culling; texels taken one to one.
+constexpr Setting kSettings[] = {
+    {kRenderState, D3DRS_ALPHABLENDENABLE, TRUE},
+    {kRenderState, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {kRenderState, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {kRenderState, D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {kRenderState, D3DRS_ALPHATESTENABLE, TRUE},
+    {kRenderState, D3DRS_ALPHAFUNC, D3DCMP_GREATER},
+    {kRenderState, D3DRS_ALPHAREF, 0},
+    {kRenderState, D3DRS_ZENABLE, FALSE},
+    {kRenderState, D3DRS_ZWRITEENABLE, FALSE},
+    {kRenderState, D3DRS_STENCILENABLE, FALSE},
+    {kRenderState, D3DRS_FILLMODE, D3DFILL_SOLID},
+    {kRenderState, D3DRS_CULLMODE, D3DCULL_NONE},
+    {kRenderState, D3DRS_FOGENABLE, FALSE},
+    {kRenderState, D3DRS_LIGHTING, FALSE},
+    {kRenderState, D3DRS_SPECULARENABLE, FALSE},
+    {kRenderState, D3DRS_CLIPPING, TRUE},
+    {kRenderState, D3DRS_COLORWRITEENABLE, 0xF},
+    {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
+    {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+    {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+    {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+    {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+    {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+    {0, D3DTSS_TEXCOORDINDEX, 0},
+    {0, D3DTSS_TEXTURETRANSFORMFLAGS, D3DTTFF_DISABLE},
+    {0, D3DTSS_ADDRESSU, D3DTADDRESS_CLAMP},
+    {0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP},
+    {0, D3DTSS_MAGFILTER, D3DTEXF_POINT},
+    {0, D3DTSS_MINFILTER, D3DTEXF_POINT},
+    {0, D3DTSS_MIPFILTER, D3DTEXF_NONE},
+    {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
+    {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
+};
 
 class Font final : public ID3DXFont {
 public:
@@ -164,7 +204,7 @@ private:
     IDirect3DDevice8* device_;
     std::shared_ptr<glyphs::GlyphSource> source_;
     FontAtlas atlas_;
-    FontStates states_;
+    ScreenQuadStates states_{kSettings};
     glyphs::TextLayout layout_;
     std::vector<std::vector<FontVertex>> batches_;
 };

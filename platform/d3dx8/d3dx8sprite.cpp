@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "d3dx8/d3dx8core.h"
+#include "d3dx8/screen_quad_states.h"
 
 const IID IID_ID3DXSprite = {0x13d69d15, 0xf9b0, 0x4e0f, {0xb3, 0x9e, 0xc9, 0x1e, 0xb3, 0x3f, 0x6c, 0xe7}};
 
@@ -23,37 +24,26 @@ constexpr DWORD kSpriteFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 // texture does not grow the vertex list without bound.
 constexpr size_t kMaxBatchSprites = 1024;
 
-struct RenderStateValue {
-    D3DRENDERSTATETYPE state;
-    DWORD value;
-};
+constexpr DWORD kRenderState = d3dx8::ScreenQuadStates::kRenderState;
+using Setting = d3dx8::ScreenQuadStates::Setting;
 
 // Blended over whatever is on the screen, never hidden by depth, fog or culling
-// (a rotated or mirrored sprite turns its triangles round).
-const RenderStateValue kRenderStates[] = {
-    {D3DRS_ALPHABLENDENABLE, TRUE},
-    {D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
-    {D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
-    {D3DRS_BLENDOP, D3DBLENDOP_ADD},
-    {D3DRS_ALPHATESTENABLE, FALSE},
-    {D3DRS_CULLMODE, D3DCULL_NONE},
-    {D3DRS_ZENABLE, D3DZB_FALSE},
-    {D3DRS_FOGENABLE, FALSE},
-    {D3DRS_FILLMODE, D3DFILL_SOLID},
-    {D3DRS_STENCILENABLE, FALSE},
-    {D3DRS_SPECULARENABLE, FALSE},
-};
-
-struct StageStateValue {
-    DWORD stage;
-    D3DTEXTURESTAGESTATETYPE type;
-    DWORD value;
-};
-
-// The texels times the sprite's colour, alpha included. Filters are left as the
-// caller set them: with point sampling a sprite at a whole-pixel position shows
-// every texel on its own pixel.
-const StageStateValue kStageStates[] = {
+// (a rotated or mirrored sprite turns its triangles round). The texels times the
+// sprite's colour, alpha included. Filters are left as the caller set them: with
+// point sampling a sprite at a whole-pixel position shows every texel on its own
+// pixel.
+constexpr Setting kSettings[] = {
+    {kRenderState, D3DRS_ALPHABLENDENABLE, TRUE},
+    {kRenderState, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+    {kRenderState, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+    {kRenderState, D3DRS_BLENDOP, D3DBLENDOP_ADD},
+    {kRenderState, D3DRS_ALPHATESTENABLE, FALSE},
+    {kRenderState, D3DRS_CULLMODE, D3DCULL_NONE},
+    {kRenderState, D3DRS_ZENABLE, D3DZB_FALSE},
+    {kRenderState, D3DRS_FOGENABLE, FALSE},
+    {kRenderState, D3DRS_FILLMODE, D3DFILL_SOLID},
+    {kRenderState, D3DRS_STENCILENABLE, FALSE},
+    {kRenderState, D3DRS_SPECULARENABLE, FALSE},
     {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
     {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
     {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
@@ -66,43 +56,6 @@ const StageStateValue kStageStates[] = {
     {0, D3DTSS_ADDRESSV, D3DTADDRESS_CLAMP},
     {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
     {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
-};
-
-constexpr size_t kRenderStateCount = sizeof kRenderStates / sizeof kRenderStates[0];
-constexpr size_t kStageStateCount = sizeof kStageStates / sizeof kStageStates[0];
-
-// What Begin found on the device, for End to put back.
-struct SavedDeviceState {
-    DWORD renderStates[kRenderStateCount] = {};
-    DWORD stageStates[kStageStateCount] = {};
-    IDirect3DBaseTexture8* texture = nullptr;
-    DWORD vertexShader = 0;
-    IDirect3DVertexBuffer8* stream = nullptr;
-    UINT streamStride = 0;
-
-    void Save(IDirect3DDevice8* device) {
-        for (size_t i = 0; i < kRenderStateCount; ++i)
-            device->GetRenderState(kRenderStates[i].state, &renderStates[i]);
-        for (size_t i = 0; i < kStageStateCount; ++i)
-            device->GetTextureStageState(kStageStates[i].stage, kStageStates[i].type, &stageStates[i]);
-        device->GetTexture(0, &texture);
-        device->GetVertexShader(&vertexShader);
-        device->GetStreamSource(0, &stream, &streamStride);
-    }
-
-    void Restore(IDirect3DDevice8* device) {
-        for (size_t i = 0; i < kRenderStateCount; ++i)
-            device->SetRenderState(kRenderStates[i].state, renderStates[i]);
-        for (size_t i = 0; i < kStageStateCount; ++i)
-            device->SetTextureStageState(kStageStates[i].stage, kStageStates[i].type, stageStates[i]);
-        device->SetTexture(0, texture);
-        if (vertexShader) device->SetVertexShader(vertexShader);
-        device->SetStreamSource(0, stream, streamStride);
-        if (texture) texture->Release();
-        if (stream) stream->Release();
-        texture = nullptr;
-        stream = nullptr;
-    }
 };
 
 // D3DXMatrixTransformation2D without a scaling centre or scaling rotation:
@@ -152,10 +105,7 @@ public:
 
     HRESULT Begin() override {
         if (begun_) return D3DERR_INVALIDCALL;
-        saved_.Save(device_);
-        for (const RenderStateValue& r : kRenderStates) device_->SetRenderState(r.state, r.value);
-        for (const StageStateValue& s : kStageStates) device_->SetTextureStageState(s.stage, s.type, s.value);
-        device_->SetVertexShader(kSpriteFvf);
+        if (!states_.Apply(device_, kSpriteFvf)) return D3DERR_INVALIDCALL;
         begun_ = true;
         return D3D_OK;
     }
@@ -194,7 +144,7 @@ public:
     HRESULT End() override {
         if (!begun_) return D3DERR_INVALIDCALL;
         Flush();
-        saved_.Restore(device_);
+        states_.Restore();
         begun_ = false;
         return D3D_OK;
     }
@@ -243,7 +193,7 @@ private:
     ULONG refs_ = 1;
     IDirect3DDevice8* device_;
     bool begun_ = false;
-    SavedDeviceState saved_;
+    d3dx8::ScreenQuadStates states_{kSettings};
     IDirect3DTexture8* batchTexture_ = nullptr;
     std::vector<SpriteVertex> vertices_;
 };
