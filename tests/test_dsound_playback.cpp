@@ -254,4 +254,25 @@ TEST_F(DirectSoundPlayback, UnplayableDescriptionsAreRefusedWithAReason) {
     b->Release();
 }
 
+TEST_F(DirectSoundPlayback, SecondObjectComingAndGoingLeavesTheFirstWorking) {
+    std::vector<int16_t> flat(1000, 8000);
+    IDirectSoundBuffer* b = MakeBuffer16(PcmFormat(1, 44100, 16), flat);
+    b->Play(0, 0, DSBPLAY_LOOPING);
+
+    IDirectSound8* other = nullptr;
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &other, nullptr), DS_OK);
+    WAVEFORMATEX f = PcmFormat(1, 44100, 16);
+    DSBUFFERDESC desc{sizeof desc, DSBCAPS_CTRLVOLUME, 1000, 0, &f, GUID_NULL};
+    IDirectSoundBuffer* ob = nullptr;
+    ASSERT_EQ(other->CreateSoundBuffer(&desc, &ob, nullptr), DS_OK);
+    ob->Play(0, 0, DSBPLAY_LOOPING);
+    ob->Release();
+    other->Release();
+
+    // The first object's calls still reach its own device.
+    ASSERT_EQ(b->SetVolume(-600), DS_OK);
+    Render(300);
+    EXPECT_NEAR(Render(500).Rms(0, 0, 500), 8000 * 0.501, 100);
+}
+
 }  // namespace

@@ -7,8 +7,8 @@
 namespace nol::dsound {
 
 void SecondaryBuffer::Apply3D() {
-    if (!Has(DSBCAPS_CTRL3D) || !voice_.valid()) return;
-    const ALuint s = voice_.source();
+    if (!Has(DSBCAPS_CTRL3D) || !voice_->valid()) return;
+    const ALuint s = voice_->source();
     const DS3DBUFFER& p = params3d_;
     float v[3];
     if (p.dwMode == DS3DMODE_DISABLE) {
@@ -43,7 +43,7 @@ template <typename Change>
 HRESULT SecondaryBuffer::Buffer3D::Update(DWORD apply, Change change) {
     if (apply != DS3D_IMMEDIATE && apply != DS3D_DEFERRED) return DSERR_INVALIDPARAM;
     SecondaryBuffer& b = owner_;
-    std::lock_guard<std::mutex> guard(b.core_->lock());
+    CoreLock guard(*b.core_);
     // Deferred changes collect on top of earlier deferred ones until the
     // listener commits them all.
     DS3DBUFFER next = b.has_pending3d_ ? b.pending3d_ : b.params3d_;
@@ -63,7 +63,7 @@ HRESULT SecondaryBuffer::Buffer3D::Update(DWORD apply, Change change) {
 
 template <typename Read>
 HRESULT SecondaryBuffer::Buffer3D::Get(Read read) {
-    std::lock_guard<std::mutex> guard(owner_.core_->lock());
+    CoreLock guard(*owner_.core_);
     return read(owner_.params3d_);
 }
 

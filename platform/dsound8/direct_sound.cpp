@@ -51,7 +51,7 @@ HRESULT DirectSound::CreatePrimary(const DSBUFFERDESC& desc, IDirectSoundBuffer*
         return DSERR_INVALIDPARAM;
     {
         // There is one primary buffer; asking again hands out the same one.
-        std::lock_guard<std::mutex> guard(core_->lock());
+        CoreLock guard(*core_);
         if (core_->primary) {
             core_->primary->AddRef();
             *buffer = core_->primary;
@@ -106,7 +106,7 @@ HRESULT DirectSound::DuplicateSoundBuffer(IDirectSoundBuffer* original,
 
 HRESULT DirectSound::SetCooperativeLevel(HWND, DWORD level) {
     if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     core_->cooperativeLevel = level;
     return DS_OK;
 }
@@ -192,7 +192,7 @@ bool NolDirectSoundRender(IDirectSound* sound, int16_t* out, uint32_t frames) {
 void NolDirectSoundLoseBuffers(IDirectSound* sound) {
     auto core = CoreOf(sound);
     if (!core) return;
-    std::lock_guard<std::mutex> guard(core->lock());
+    nol::dsound::CoreLock guard(*core);
     core->primaryLost = true;
     for (auto* buffer : core->buffers) buffer->MarkLost();
 }

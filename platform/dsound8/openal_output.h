@@ -10,16 +10,17 @@
 constexpr int kNolOutputRate = 44100;
 
 // The OpenAL context of a DirectSound object made by DirectSoundCreate8, or null
-// for any other object. The context is the process's current one while the object
-// lives; AL calls may be made on it from any thread. Hold a reference to the
-// object (AddRef) for as long as the context is used.
+// for any other object. The newest object's context is the process's current one;
+// feeders run with it current on their thread. A thread that makes AL calls while
+// several objects live should make it current for itself (alcSetThreadContext).
+// Hold a reference to the object (AddRef) for as long as the context is used.
 ALCcontext* NolOpenALContext(IDirectSound* sound);
 
 // A feeder runs before every stretch of output the device mixes: every few
 // milliseconds on the device's service thread, or inside each test render
 // (dsound_test_hooks.h). It is where streamed sources top up their queues, so a
 // source fed there never starves, even when tests render by hand faster than real
-// time. It runs without any lock of this layer held, so it may call AL and
+// time. It runs without the layer's buffer lock held, so it may call AL and
 // DirectSound freely, but it must not block.
 typedef void (*NolOpenALFeeder)(void* user);
 
@@ -28,5 +29,6 @@ typedef void (*NolOpenALFeeder)(void* user);
 int NolOpenALAddFeeder(IDirectSound* sound, NolOpenALFeeder feeder, void* user);
 
 // Removes a feeder. When this returns, the feeder is not running and will not run
-// again, so its user data may be freed. Must not be called from inside a feeder.
+// again, so its user data may be freed. It waits for a running feeder to finish:
+// never call it from inside a feeder, nor while holding a lock a feeder takes.
 void NolOpenALRemoveFeeder(IDirectSound* sound, int id);

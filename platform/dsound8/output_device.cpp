@@ -66,6 +66,13 @@ std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
         NolLog("DirectSound: cannot create an OpenAL context\n");
         return nullptr;  // the destructor closes what was opened
     }
+    if (alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context")) {
+        out->setThreadContext_ = reinterpret_cast<PFNALCSETTHREADCONTEXTPROC>(
+            alcGetProcAddress(nullptr, "alcSetThreadContext"));
+        out->getThreadContext_ = reinterpret_cast<PFNALCGETTHREADCONTEXTPROC>(
+            alcGetProcAddress(nullptr, "alcGetThreadContext"));
+    }
+    out->MakeCurrent();
     if (alcIsExtensionPresent(out->device_, "ALC_EXT_EFX")) {
         out->efx_.Load();
         alcGetIntegerv(out->device_, ALC_MAX_AUXILIARY_SENDS, 1, &out->maxSends_);
@@ -85,10 +92,19 @@ OutputDevice::~OutputDevice() {
         thread_.join();
     }
     if (context_) {
+        if (getThreadContext_ && getThreadContext_() == context_) setThreadContext_(nullptr);
         if (alcGetCurrentContext() == context_) alcMakeContextCurrent(nullptr);
         alcDestroyContext(context_);
     }
     if (device_) alcCloseDevice(device_);
+}
+
+void OutputDevice::MakeCurrent() {
+    if (setThreadContext_) {
+        if (getThreadContext_() != context_) setThreadContext_(context_);
+    } else if (alcGetCurrentContext() != context_) {
+        alcMakeContextCurrent(context_);
+    }
 }
 
 void OutputDevice::SetUpkeep(std::function<void()> upkeep) { upkeep_ = std::move(upkeep); }
@@ -114,11 +130,13 @@ void OutputDevice::RemoveFeeder(int id) {
 }
 
 void OutputDevice::RunService() {
+    MakeCurrent();  // feeders make AL calls on this thread too
     {
         std::lock_guard<std::mutex> guard(feedersLock_);
         for (const Feeder& feeder : feeders_) feeder.call(feeder.user);
     }
     std::lock_guard<std::mutex> guard(lock_);
+    MakeCurrent();
     if (upkeep_) upkeep_();
 }
 
@@ -137,6 +155,7 @@ void OutputDevice::RenderSlices(int16_t* out, uint32_t frames) {
     }
     // What the last slice played counts at once: ends and positions it passed.
     std::lock_guard<std::mutex> guard(lock_);
+    MakeCurrent();
     if (upkeep_) upkeep_();
 }
 

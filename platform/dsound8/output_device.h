@@ -46,6 +46,9 @@ public:
     // How many chunks a streamed buffer keeps queued ahead of its play position.
     int queueDepth() const { return kind_ == Kind::Speakers ? 6 : 4; }
 
+    // Makes the context current on the calling thread.
+    void MakeCurrent();
+
     // Guards all state of this layer's objects on this device, and orders their AL
     // calls with the service.
     std::mutex& lock() { return lock_; }
@@ -71,6 +74,8 @@ private:
     ALCdevice* device_ = nullptr;
     ALCcontext* context_ = nullptr;
     LPALCRENDERSAMPLESSOFT renderSamples_ = nullptr;
+    PFNALCSETTHREADCONTEXTPROC setThreadContext_ = nullptr;
+    PFNALCGETTHREADCONTEXTPROC getThreadContext_ = nullptr;
     EfxApi efx_;
     int maxSends_ = 0;
 

@@ -31,13 +31,13 @@ PrimaryBuffer::PrimaryBuffer(std::shared_ptr<SoundCore> core, DWORD flags)
     params_.flRolloffFactor = DS3D_DEFAULTROLLOFFFACTOR;
     params_.flDopplerFactor = DS3D_DEFAULTDOPPLERFACTOR;
     pending_ = params_;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     core_->primary = this;
     ApplyListener();
 }
 
 PrimaryBuffer::~PrimaryBuffer() {
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (core_->primary == this) core_->primary = nullptr;
 }
 
@@ -81,7 +81,7 @@ HRESULT PrimaryBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated,
                                  LPDWORD sizeWritten) {
     if (!format && !sizeWritten) return DSERR_INVALIDPARAM;
     DWORD size = sizeof(WAVEFORMATEX);
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (format) {
         size = sizeAllocated < size ? sizeAllocated : size;
         std::memcpy(format, &format_, size);
@@ -93,7 +93,7 @@ HRESULT PrimaryBuffer::GetFormat(LPWAVEFORMATEX format, DWORD sizeAllocated,
 HRESULT PrimaryBuffer::GetVolume(LONG* volume) {
     if (!volume) return DSERR_INVALIDPARAM;
     if (!(flags_ & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     *volume = volume_;
     return DS_OK;
 }
@@ -101,7 +101,7 @@ HRESULT PrimaryBuffer::GetVolume(LONG* volume) {
 HRESULT PrimaryBuffer::SetVolume(LONG volume) {
     if (!(flags_ & DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
     if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     volume_ = volume;
     alListenerf(AL_GAIN, VolumeToGain(volume));
     return DS_OK;
@@ -121,7 +121,7 @@ HRESULT PrimaryBuffer::SetFrequency(DWORD) { return DSERR_CONTROLUNAVAIL; }
 
 HRESULT PrimaryBuffer::GetStatus(LPDWORD status) {
     if (!status) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     *status = DSBSTATUS_PLAYING | DSBSTATUS_LOOPING;
     if (core_->primaryLost) *status |= DSBSTATUS_BUFFERLOST;
     return DS_OK;
@@ -147,7 +147,7 @@ HRESULT PrimaryBuffer::Stop() { return DS_OK; }
 
 HRESULT PrimaryBuffer::SetFormat(LPCWAVEFORMATEX format) {
     if (!IsPlayableFormat(format)) return DSERR_BADFORMAT;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (core_->cooperativeLevel < DSSCL_PRIORITY) return DSERR_PRIOLEVELNEEDED;
     format_ = *format;
     format_.nAvgBytesPerSec = format_.nSamplesPerSec * format_.nBlockAlign;
@@ -156,7 +156,7 @@ HRESULT PrimaryBuffer::SetFormat(LPCWAVEFORMATEX format) {
 }
 
 HRESULT PrimaryBuffer::Restore() {
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     core_->primaryLost = false;
     return DS_OK;
 }
@@ -187,7 +187,7 @@ template <typename Change>
 HRESULT PrimaryBuffer::Listener::Update(DWORD apply, Change change) {
     if (apply != DS3D_IMMEDIATE && apply != DS3D_DEFERRED) return DSERR_INVALIDPARAM;
     PrimaryBuffer& b = owner_;
-    std::lock_guard<std::mutex> guard(b.core_->lock());
+    CoreLock guard(*b.core_);
     DS3DLISTENER next = b.hasPending_ ? b.pending_ : b.params_;
     change(next);
     if (apply == DS3D_DEFERRED) {
@@ -204,7 +204,7 @@ HRESULT PrimaryBuffer::Listener::Update(DWORD apply, Change change) {
 
 template <typename Read>
 HRESULT PrimaryBuffer::Listener::Get(Read read) {
-    std::lock_guard<std::mutex> guard(owner_.core_->lock());
+    CoreLock guard(*owner_.core_);
     read(owner_.params_);
     return DS_OK;
 }
@@ -312,7 +312,7 @@ HRESULT PrimaryBuffer::Listener::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE z,
 
 HRESULT PrimaryBuffer::Listener::CommitDeferredSettings() {
     PrimaryBuffer& b = owner_;
-    std::lock_guard<std::mutex> guard(b.core_->lock());
+    CoreLock guard(*b.core_);
     if (b.hasPending_) {
         b.params_ = b.pending_;
         b.hasPending_ = false;

@@ -61,10 +61,10 @@ HRESULT SecondaryBuffer::Create(std::shared_ptr<SoundCore> core, const DSBUFFERD
 
     SecondaryBuffer* buffer = nullptr;
     {
-        std::lock_guard<std::mutex> guard(core->lock());
+        CoreLock guard(*core);
         buffer = new SecondaryBuffer(core, std::move(samples), desc.dwFlags);
     }
-    if (!buffer->voice_.valid()) {
+    if (!buffer->voice_->valid()) {
         buffer->Release();  // takes the lock itself
         NolLog("DirectSound: no more OpenAL sources\n");
         return DSERR_ALLOCATED;
@@ -78,20 +78,22 @@ SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundCore> core,
     : core_(std::move(core)),
       samples_(std::move(samples)),
       flags_(flags),
-      voice_(*core_->output, samples_, (flags & DSBCAPS_CTRL3D) != 0),
-      effects_(*core_->output) {
+      voice_(std::make_unique<Voice>(*core_->output, samples_, (flags & DSBCAPS_CTRL3D) != 0)),
+      effects_(std::make_unique<EffectChain>(*core_->output)) {
     params3d_ = Default3D();
     pending3d_ = params3d_;
     core_->buffers.push_back(this);
-    if (voice_.valid() && Has(DSBCAPS_CTRL3D)) Apply3D();
+    if (voice_->valid() && Has(DSBCAPS_CTRL3D)) Apply3D();
 }
 
 SecondaryBuffer::~SecondaryBuffer() {
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     auto& list = core_->buffers;
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
-    effects_.Clear(voice_.source());
-    voice_.Stop();
+    effects_->Clear(voice_->source());
+    voice_->Stop();
+    effects_.reset();
+    voice_.reset();
 }
 
 ULONG SecondaryBuffer::Release() {
@@ -103,16 +105,16 @@ ULONG SecondaryBuffer::Release() {
 HRESULT SecondaryBuffer::Duplicate(SecondaryBuffer** out) {
     SecondaryBuffer* copy = nullptr;
     {
-        std::lock_guard<std::mutex> guard(core_->lock());
+        CoreLock guard(*core_);
         copy = new SecondaryBuffer(core_, samples_, flags_);
-        if (copy->voice_.valid()) {
+        if (copy->voice_->valid()) {
             copy->volume_ = volume_;
             copy->pan_ = pan_;
             copy->frequency_ = frequency_;
             copy->ApplyVolume();
-            copy->voice_.SetPan(pan_);
+            copy->voice_->SetPan(pan_);
             if (frequency_)
-                alSourcef(copy->voice_.source(), AL_PITCH,
+                alSourcef(copy->voice_->source(), AL_PITCH,
                           float(frequency_) / float(samples_->format.nSamplesPerSec));
             *out = copy;
             return DS_OK;
@@ -151,11 +153,11 @@ HRESULT SecondaryBuffer::GetCaps(LPDSBCAPS caps) {
 }
 
 HRESULT SecondaryBuffer::GetCurrentPosition(LPDWORD playCursor, LPDWORD writeCursor) {
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (samples_->lost) return DSERR_BUFFERLOST;
     DWORD align = samples_->format.nBlockAlign;
-    if (playCursor) *playCursor = voice_.PlayFrame() * align;
-    if (writeCursor) *writeCursor = voice_.WriteFrame() * align;
+    if (playCursor) *playCursor = voice_->PlayFrame() * align;
+    if (writeCursor) *writeCursor = voice_->WriteFrame() * align;
     return DS_OK;
 }
 
@@ -194,11 +196,11 @@ HRESULT SecondaryBuffer::GetFrequency(LPDWORD frequency) {
 
 HRESULT SecondaryBuffer::GetStatus(LPDWORD status) {
     if (!status) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     DWORD s = 0;
-    if (voice_.playing()) {
+    if (voice_->playing()) {
         s |= DSBSTATUS_PLAYING | DSBSTATUS_LOCSOFTWARE;
-        if (voice_.looping()) s |= DSBSTATUS_LOOPING;
+        if (voice_->looping()) s |= DSBSTATUS_LOOPING;
     }
     if (samples_->lost) s |= DSBSTATUS_BUFFERLOST;
     *status = s;
@@ -212,13 +214,13 @@ HRESULT SecondaryBuffer::Initialize(IDirectSound*, LPCDSBUFFERDESC) {
 HRESULT SecondaryBuffer::SetFormat(LPCWAVEFORMATEX) { return DSERR_INVALIDCALL; }
 
 void SecondaryBuffer::ApplyVolume() {
-    alSourcef(voice_.source(), AL_GAIN, VolumeToGain(volume_));
+    alSourcef(voice_->source(), AL_GAIN, VolumeToGain(volume_));
 }
 
 HRESULT SecondaryBuffer::SetVolume(LONG volume) {
     if (!Has(DSBCAPS_CTRLVOLUME)) return DSERR_CONTROLUNAVAIL;
     if (volume < DSBVOLUME_MIN || volume > DSBVOLUME_MAX) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     volume_ = volume;
     ApplyVolume();
     return DS_OK;
@@ -227,9 +229,9 @@ HRESULT SecondaryBuffer::SetVolume(LONG volume) {
 HRESULT SecondaryBuffer::SetPan(LONG pan) {
     if (!Has(DSBCAPS_CTRLPAN)) return DSERR_CONTROLUNAVAIL;
     if (pan < DSBPAN_LEFT || pan > DSBPAN_RIGHT) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     pan_ = pan;
-    voice_.SetPan(pan);
+    voice_->SetPan(pan);
     return DS_OK;
 }
 
@@ -238,10 +240,10 @@ HRESULT SecondaryBuffer::SetFrequency(DWORD frequency) {
     if (frequency != DSBFREQUENCY_ORIGINAL &&
         (frequency < DSBFREQUENCY_MIN || frequency > DSBFREQUENCY_MAX))
         return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     frequency_ = frequency;
     DWORD rate = samples_->format.nSamplesPerSec;
-    alSourcef(voice_.source(), AL_PITCH, frequency ? float(frequency) / float(rate) : 1.0f);
+    alSourcef(voice_->source(), AL_PITCH, frequency ? float(frequency) / float(rate) : 1.0f);
     return DS_OK;
 }
 
@@ -250,10 +252,10 @@ HRESULT SecondaryBuffer::SetFrequency(DWORD frequency) {
 HRESULT SecondaryBuffer::Lock(DWORD offset, DWORD bytes, LPVOID* part1, LPDWORD bytes1,
                               LPVOID* part2, LPDWORD bytes2, DWORD flags) {
     if (!part1 || !bytes1) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (samples_->lost) return DSERR_BUFFERLOST;
     const DWORD size = DWORD(samples_->bytes.size());
-    if (flags & DSBLOCK_FROMWRITECURSOR) offset = voice_.WriteFrame() * samples_->format.nBlockAlign;
+    if (flags & DSBLOCK_FROMWRITECURSOR) offset = voice_->WriteFrame() * samples_->format.nBlockAlign;
     if (flags & DSBLOCK_ENTIREBUFFER) bytes = size;
     if (offset >= size || bytes == 0 || bytes > size) return DSERR_INVALIDPARAM;
     // Writes land in the samples the voice reads; what it has queued already
@@ -280,7 +282,7 @@ HRESULT SecondaryBuffer::Unlock(LPVOID part1, DWORD bytes1, LPVOID part2, DWORD 
 }
 
 HRESULT SecondaryBuffer::Restore() {
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (samples_->lost) {
         // What the buffer held is gone; its owner writes it again.
         FillSilence(*samples_);
@@ -292,23 +294,23 @@ HRESULT SecondaryBuffer::Restore() {
 // ---- playing ----------------------------------------------------------------------
 
 HRESULT SecondaryBuffer::Play(DWORD, DWORD, DWORD flags) {
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (samples_->lost) return DSERR_BUFFERLOST;
-    voice_.Play((flags & DSBPLAY_LOOPING) != 0);
+    voice_->Play((flags & DSBPLAY_LOOPING) != 0);
     return DS_OK;
 }
 
 HRESULT SecondaryBuffer::Stop() {
-    std::lock_guard<std::mutex> guard(core_->lock());
-    voice_.Stop();
+    CoreLock guard(*core_);
+    voice_->Stop();
     return DS_OK;
 }
 
 HRESULT SecondaryBuffer::SetCurrentPosition(DWORD position) {
-    std::lock_guard<std::mutex> guard(core_->lock());
+    CoreLock guard(*core_);
     if (samples_->lost) return DSERR_BUFFERLOST;
     if (position >= samples_->bytes.size()) return DSERR_INVALIDPARAM;
-    voice_.SetPositionFrame(position / samples_->format.nBlockAlign);
+    voice_->SetPositionFrame(position / samples_->format.nBlockAlign);
     return DS_OK;
 }
 
@@ -317,9 +319,9 @@ HRESULT SecondaryBuffer::SetCurrentPosition(DWORD position) {
 HRESULT SecondaryBuffer::SetFX(DWORD count, LPDSEFFECTDESC effects, LPDWORD resultCodes) {
     if (!Has(DSBCAPS_CTRLFX)) return DSERR_CONTROLUNAVAIL;
     if (count > 0 && !effects) return DSERR_INVALIDPARAM;
-    std::lock_guard<std::mutex> guard(core_->lock());
-    if (voice_.playing()) return DSERR_INVALIDCALL;  // effects change only on a stopped buffer
-    return effects_.Set(voice_.source(), count, effects, resultCodes);
+    CoreLock guard(*core_);
+    if (voice_->playing()) return DSERR_INVALIDCALL;  // effects change only on a stopped buffer
+    return effects_->Set(voice_->source(), count, effects, resultCodes);
 }
 
 HRESULT SecondaryBuffer::AcquireResources(DWORD, DWORD count, LPDWORD resultCodes) {
@@ -351,9 +353,9 @@ HRESULT SecondaryBuffer::Notify::SetNotificationPositions(DWORD count,
             return DSERR_INVALIDPARAM;
         if (!positions[i].hEventNotify) return DSERR_INVALIDPARAM;
     }
-    std::lock_guard<std::mutex> guard(b.core_->lock());
-    if (b.voice_.playing()) return DSERR_INVALIDCALL;
-    b.voice_.SetNotifications(std::vector<DSBPOSITIONNOTIFY>(positions, positions + count));
+    CoreLock guard(*b.core_);
+    if (b.voice_->playing()) return DSERR_INVALIDCALL;
+    b.voice_->SetNotifications(std::vector<DSBPOSITIONNOTIFY>(positions, positions + count));
     return DS_OK;
 }
 

@@ -52,7 +52,7 @@ public:
                             LPVOID* object) override;
 
     // With the core's lock held (the service and the listener).
-    void Upkeep() { voice_.Upkeep(); }
+    void Upkeep() { voice_->Upkeep(); }
     void CommitDeferred();
     void Apply3D();
     void MarkLost() { samples_->lost = true; }
@@ -118,8 +118,9 @@ private:
     std::shared_ptr<SoundCore> core_;
     std::shared_ptr<SampleData> samples_;
     const DWORD flags_;
-    Voice voice_;
-    EffectChain effects_;
+    // Owned here but torn down under the core's lock, before the rest goes.
+    std::unique_ptr<Voice> voice_;
+    std::unique_ptr<EffectChain> effects_;
     Notify notify_{*this};
     Buffer3D buffer3d_{*this};
     LONG volume_ = DSBVOLUME_MAX;

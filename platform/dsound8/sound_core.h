@@ -35,6 +35,17 @@ struct SoundCore {
     void ApplyRolloff();
 };
 
+// Holds the core's lock and makes its OpenAL context current on this thread, as
+// every AL call of this layer needs: with several objects alive, the process's
+// current context may be another's.
+class CoreLock {
+public:
+    explicit CoreLock(SoundCore& core) : guard_(core.lock()) { core.output->MakeCurrent(); }
+
+private:
+    std::lock_guard<std::mutex> guard_;
+};
+
 // A COM reference count.
 class RefCount {
 public:
