@@ -176,8 +176,10 @@ void OutputDevice::ServiceLoop() {
         {
             std::unique_lock<std::mutex> guard(threadLock_);
             if (wake_.wait_for(guard, std::chrono::milliseconds(kServicePeriodMs),
-                               [this] { return stopping_; }))
+                               [this] { return stopping_; })) {
+                if (setThreadContext_) setThreadContext_(nullptr);
                 return;
+            }
         }
         if (kind_ == Kind::Speakers) {
             RunService();
