@@ -38,6 +38,13 @@ TEST_F(DirectSoundPlayback, SamplesComeOutUnchangedInEveryFormatAtTheOutputRate)
     b8->Play(0, 0, 0);
     mix = Render(8);
     for (size_t i = 0; i < bytes.size(); ++i) ASSERT_NEAR(mix.L(i), (int(bytes[i]) - 128) * 256, 2) << i;
+
+    // Buffers nobody has written to are silent, whatever their sample size.
+    IDirectSoundBuffer* blank8 = MakeBuffer(PcmFormat(2, 44100, 8), nullptr, 400);
+    IDirectSoundBuffer* blank16 = MakeBuffer(PcmFormat(1, 22050, 16), nullptr, 400);
+    blank8->Play(0, 0, 0);
+    blank16->Play(0, 0, 0);
+    EXPECT_EQ(Render(500).Peak(0, 500), 0);
 }
 
 TEST_F(DirectSoundPlayback, OtherRatesAreResampledToTheOutputRate) {

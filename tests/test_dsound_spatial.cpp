@@ -158,8 +158,8 @@ TEST_F(DirectSoundEffects, EachStandardEffectChangesTheSoundAndRemovingThemResto
                              &GUID_DSFX_STANDARD_FLANGER,   &GUID_DSFX_STANDARD_GARGLE,
                              &GUID_DSFX_STANDARD_COMPRESSOR, &GUID_DSFX_STANDARD_PARAMEQ,
                              &GUID_DSFX_STANDARD_DISTORTION};
-    for (const GUID* effect : classes) {
-        DSEFFECTDESC desc{sizeof(DSEFFECTDESC), 0, *effect, 0, 0};
+    for (int n = 0; n < 9; ++n) {
+        DSEFFECTDESC desc{sizeof(DSEFFECTDESC), 0, *classes[n], 0, 0};
         DWORD result = 99;
         ASSERT_EQ(b->SetFX(1, &desc, &result), DS_OK);
         EXPECT_EQ(result, DWORD(DSFXR_LOCSOFTWARE));
@@ -167,7 +167,7 @@ TEST_F(DirectSoundEffects, EachStandardEffectChangesTheSoundAndRemovingThemResto
         double change = Difference(wet, dry);
         // Every effect leaves a mark well above rounding; the parametric EQ at its
         // defaults (0 dB) is the gentlest, changing only the path's phase and level.
-        EXPECT_GT(change, 300.0) << "effect " << (effect - classes[0]);
+        EXPECT_GT(change, 300.0) << "effect " << n;
     }
     // Reverbs and echo leave a tail after the tone; the in-line effects do not.
     {
