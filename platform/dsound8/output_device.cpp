@@ -41,31 +41,32 @@ ALCdevice* OpenLoopback(LPALCRENDERSAMPLESSOFT* render) {
 std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
     std::unique_ptr<OutputDevice> out(new OutputDevice);
     if (!manual) {
+        // A real output, when there is one that takes a context.
+        const ALCint attrs[] = {ALC_FREQUENCY, kNolOutputRate, ALC_MAX_AUXILIARY_SENDS,
+                                kWantedSends, 0};
         out->device_ = alcOpenDevice(nullptr);
+        if (out->device_) out->context_ = alcCreateContext(out->device_, attrs);
+        if (out->device_ && !out->context_) {
+            alcCloseDevice(out->device_);
+            out->device_ = nullptr;
+        }
     }
     out->kind_ = Kind::Speakers;
     if (!out->device_) {
-        out->device_ = OpenLoopback(&out->renderSamples_);
-        if (!out->device_) {
-            NolLog("DirectSound: OpenAL Soft has no output and no loopback device\n");
-            return nullptr;
-        }
         out->kind_ = manual ? Kind::Manual : Kind::Silent;
+        const ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
+                                ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
+                                ALC_FREQUENCY, kNolOutputRate,
+                                ALC_MAX_AUXILIARY_SENDS, kWantedSends, 0};
+        out->device_ = OpenLoopback(&out->renderSamples_);
+        if (out->device_) out->context_ = alcCreateContext(out->device_, attrs);
+        if (!out->context_) {
+            NolLog("DirectSound: OpenAL Soft has no output and no loopback device\n");
+            return nullptr;  // the destructor closes what was opened
+        }
         if (!manual) NolLog("DirectSound: no sound output found; playing silently\n");
     }
-
-    const ALCint speakerAttrs[] = {ALC_FREQUENCY, kNolOutputRate, ALC_MAX_AUXILIARY_SENDS,
-                                   kWantedSends, 0};
-    const ALCint loopbackAttrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
-                                    ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                                    ALC_FREQUENCY, kNolOutputRate,
-                                    ALC_MAX_AUXILIARY_SENDS, kWantedSends, 0};
-    out->context_ = alcCreateContext(
-        out->device_, out->kind_ == Kind::Speakers ? speakerAttrs : loopbackAttrs);
-    if (!out->context_ || !alcMakeContextCurrent(out->context_)) {
-        NolLog("DirectSound: cannot create an OpenAL context\n");
-        return nullptr;  // the destructor closes what was opened
-    }
+    alcMakeContextCurrent(out->context_);
     if (alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context")) {
         out->setThreadContext_ = reinterpret_cast<PFNALCSETTHREADCONTEXTPROC>(
             alcGetProcAddress(nullptr, "alcSetThreadContext"));
