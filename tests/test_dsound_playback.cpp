@@ -273,8 +273,11 @@ TEST_F(DirectSoundPlayback, SecondObjectComingAndGoingLeavesTheFirstWorking) {
     IDirectSoundBuffer* ob = nullptr;
     ASSERT_EQ(other->CreateSoundBuffer(&desc, &ob, nullptr), DS_OK);
     ob->Play(0, 0, DSBPLAY_LOOPING);
-    ob->Release();
+    // A buffer still held when its object goes stops, and stays safe to call.
     other->Release();
+    EXPECT_FALSE(Playing(ob));
+    EXPECT_EQ(ob->Play(0, 0, 0), DSERR_INVALIDCALL);
+    ob->Release();
 
     // The first object's calls still reach its own device.
     ASSERT_EQ(b->SetVolume(-600), DS_OK);

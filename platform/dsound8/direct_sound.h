@@ -31,7 +31,7 @@ public:
     const std::shared_ptr<SoundCore>& core() const { return core_; }
 
 private:
-    ~DirectSound() = default;
+    ~DirectSound() { core_->Shutdown(); }
     HRESULT CreatePrimary(const DSBUFFERDESC& desc, IDirectSoundBuffer** buffer);
 
     RefCount refs_;

@@ -84,14 +84,7 @@ std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
 }
 
 OutputDevice::~OutputDevice() {
-    if (thread_.joinable()) {
-        {
-            std::lock_guard<std::mutex> guard(threadLock_);
-            stopping_ = true;
-        }
-        wake_.notify_all();
-        thread_.join();
-    }
+    StopService();
     if (context_) {
         if (getThreadContext_ && getThreadContext_() == context_) setThreadContext_(nullptr);
         if (alcGetCurrentContext() == context_) alcMakeContextCurrent(nullptr);
@@ -106,6 +99,16 @@ void OutputDevice::MakeCurrent() {
     } else if (alcGetCurrentContext() != context_) {
         alcMakeContextCurrent(context_);
     }
+}
+
+void OutputDevice::StopService() {
+    if (!thread_.joinable()) return;
+    {
+        std::lock_guard<std::mutex> guard(threadLock_);
+        stopping_ = true;
+    }
+    wake_.notify_all();
+    thread_.join();
 }
 
 void OutputDevice::SetUpkeep(std::function<void()> upkeep) { upkeep_ = std::move(upkeep); }

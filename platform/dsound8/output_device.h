@@ -57,6 +57,10 @@ public:
     void SetUpkeep(std::function<void()> upkeep);
     // Starts the service thread (not for manual devices). Call after SetUpkeep.
     void Start();
+    // Stops it: nothing advances any more. Buffers that outlive their DirectSound
+    // object then stay quiet, and no thread of ours is left mixing while the
+    // program exits.
+    void StopService();
 
     int AddFeeder(NolOpenALFeeder feeder, void* user);
     void RemoveFeeder(int id);

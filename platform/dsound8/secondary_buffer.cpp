@@ -295,6 +295,7 @@ HRESULT SecondaryBuffer::Restore() {
 
 HRESULT SecondaryBuffer::Play(DWORD, DWORD, DWORD flags) {
     CoreLock guard(*core_);
+    if (core_->closed) return DSERR_INVALIDCALL;
     if (samples_->lost) return DSERR_BUFFERLOST;
     voice_->Play((flags & DSBPLAY_LOOPING) != 0);
     return DS_OK;

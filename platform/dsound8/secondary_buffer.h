@@ -56,6 +56,7 @@ public:
     void CommitDeferred();
     void Apply3D();
     void MarkLost() { samples_->lost = true; }
+    void StopLocked() { voice_->Stop(); }
 
 private:
     class Notify final : public IDirectSoundNotify {

@@ -17,6 +17,13 @@ SoundCore::~SoundCore() {
     output.reset();
 }
 
+void SoundCore::Shutdown() {
+    output->StopService();
+    CoreLock guard(*this);
+    closed = true;
+    for (SecondaryBuffer* buffer : buffers) buffer->StopLocked();
+}
+
 void SoundCore::Upkeep() {
     for (SecondaryBuffer* buffer : buffers) buffer->Upkeep();
 }

@@ -23,10 +23,14 @@ struct SoundCore {
     DWORD cooperativeLevel = 0;
     bool primaryLost = false;
     PrimaryBuffer* primary = nullptr;  // the one primary buffer, while it lives
+    bool closed = false;                // the DirectSound object is gone
 
     explicit SoundCore(std::unique_ptr<OutputDevice> device);
     ~SoundCore();
     std::mutex& lock() { return output->lock(); }
+    // The DirectSound object is gone: its buffers stop, and nothing advances any
+    // more, even for buffers the program still holds.
+    void Shutdown();
     // With the lock held: moves every playing buffer on.
     void Upkeep();
     // With the lock held: applies deferred 3D settings of every buffer.
