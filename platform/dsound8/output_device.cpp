@@ -171,8 +171,9 @@ bool OutputDevice::Render(int16_t* out, uint32_t frames) {
 
 void OutputDevice::ServiceLoop() {
     // A silent device consumes the mix at real-time pace: each wake renders what
-    // the clock says is due (capped, so that a stalled process does not race to
-    // catch up), into a scratch buffer nobody hears.
+    // the clock says is due, into a scratch buffer nobody hears. After a stall
+    // longer than a few wakes the lost time is dropped rather than rendered in one
+    // burst, which would run ahead of anything that feeds a stream in real time.
     std::vector<int16_t> scratch;
     const uint64_t start = NowMicroseconds();
     uint64_t rendered = 0;
@@ -191,7 +192,7 @@ void OutputDevice::ServiceLoop() {
         }
         uint64_t due = (NowMicroseconds() - start) * kNolOutputRate / 1000000u;
         uint64_t frames = due - rendered;
-        const uint64_t maxFrames = kNolOutputRate / 10;
+        const uint64_t maxFrames = kNolOutputRate / 40;  // 25 ms
         if (frames > maxFrames) {
             rendered = due - maxFrames;
             frames = maxFrames;
