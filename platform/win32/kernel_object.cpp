@@ -2,7 +2,7 @@
 #include "win32/kernel_object.h"
 
 #include <mutex>
-#include <unordered_set>
+#include <unordered_map>
 
 namespace nol::win32 {
 namespace {
@@ -10,7 +10,7 @@ namespace {
 // Never destroyed: handles may still be closed from the program's static shutdown.
 struct HandleTable {
     std::mutex lock;
-    std::unordered_set<KernelObject*> live;
+    std::unordered_map<KernelObject*, std::shared_ptr<KernelObject>> live;
 };
 HandleTable& Table() {
     static auto* table = new HandleTable;
@@ -21,7 +21,7 @@ HandleTable& Table() {
 
 HANDLE RegisterHandle(KernelObject* object) {
     std::lock_guard<std::mutex> guard(Table().lock);
-    Table().live.insert(object);
+    Table().live.emplace(object, std::shared_ptr<KernelObject>(object));
     return object;
 }
 
@@ -32,9 +32,15 @@ KernelObject* LookUpHandleLocked(HANDLE handle) {
     return Table().live.count(object) ? object : nullptr;
 }
 
-KernelObject* LookUpHandle(HANDLE handle) {
+std::shared_ptr<KernelObject> LookUpHandle(HANDLE handle) {
     std::lock_guard<std::mutex> guard(Table().lock);
-    return LookUpHandleLocked(handle);
+    auto found = Table().live.find(static_cast<KernelObject*>(handle));
+    return found == Table().live.end() ? nullptr : found->second;
+}
+
+std::shared_ptr<KernelObject> LookUpHandleLockedShared(HANDLE handle) {
+    auto found = Table().live.find(static_cast<KernelObject*>(handle));
+    return found == Table().live.end() ? nullptr : found->second;
 }
 
 void UnregisterHandleLocked(HANDLE handle) { Table().live.erase(static_cast<KernelObject*>(handle)); }
@@ -44,22 +50,22 @@ void UnregisterHandleLocked(HANDLE handle) { Table().live.erase(static_cast<Kern
 using nol::win32::KernelObject;
 
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-    KernelObject* object = nol::win32::LookUpHandle(handle);
+    std::shared_ptr<KernelObject> object = nol::win32::LookUpHandle(handle);
     return object ? object->Wait(milliseconds) : WAIT_FAILED;
 }
 
 BOOL CloseHandle(HANDLE handle) {
-    // Unregistered under the table's lock, so that no SetEvent is still using it.
-    KernelObject* last = nullptr;
+    // Unregistered under the table's lock, so that no SetEvent is still using it;
+    // freed when the last waiter lets go of it.
+    std::shared_ptr<KernelObject> last;
     {
         std::lock_guard<std::mutex> guard(nol::win32::HandleTableLock());
         KernelObject* object = nol::win32::LookUpHandleLocked(handle);
         if (!object) return FALSE;
         if (object->CloseOneHandle()) {
-            last = object;
+            last = nol::win32::LookUpHandleLockedShared(handle);
             nol::win32::UnregisterHandleLocked(handle);
         }
     }
-    delete last;
     return TRUE;
 }

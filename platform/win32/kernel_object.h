@@ -3,6 +3,7 @@
 // instead of being followed.
 #pragma once
 
+#include <memory>
 #include <mutex>
 
 #include "win32/windows.h"
@@ -18,10 +19,11 @@ public:
     virtual bool CloseOneHandle() = 0;
 };
 
-// Registers a new object and returns its handle.
+// Registers a new object (the table owns it) and returns its handle.
 HANDLE RegisterHandle(KernelObject* object);
-// The live object behind a handle, or null.
-KernelObject* LookUpHandle(HANDLE handle);
+// The live object behind a handle, or null. Holding the result keeps the object
+// alive even if its last handle is closed meanwhile, as a wait on Windows does.
+std::shared_ptr<KernelObject> LookUpHandle(HANDLE handle);
 // Runs `use` on the live object behind a handle (null when there is none) while no
 // other thread can close it. `use` must not block.
 template <typename Use>
@@ -29,6 +31,7 @@ auto WithHandle(HANDLE handle, Use use);
 
 std::mutex& HandleTableLock();
 KernelObject* LookUpHandleLocked(HANDLE handle);
+std::shared_ptr<KernelObject> LookUpHandleLockedShared(HANDLE handle);
 void UnregisterHandleLocked(HANDLE handle);
 
 template <typename Use>

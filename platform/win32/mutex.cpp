@@ -92,7 +92,8 @@ HANDLE CreateMutexA(SECURITY_ATTRIBUTES*, BOOL initialOwner, LPCSTR name) {
 }
 
 BOOL ReleaseMutex(HANDLE handle) {
-    auto* mutex = dynamic_cast<NamedMutex*>(nol::win32::LookUpHandle(handle));
+    auto object = nol::win32::LookUpHandle(handle);
+    auto* mutex = dynamic_cast<NamedMutex*>(object.get());
     if (!mutex || mutex->owned == 0) return FALSE;
     if (--mutex->owned == 0 && mutex->fd >= 0) flock(mutex->fd, LOCK_UN);
     return TRUE;
