@@ -8,6 +8,16 @@
 #include "dsound8/sound_core.h"
 
 namespace nol::dsound {
+namespace {
+
+// An effect slot's output reaches the speakers through the device's ambisonic
+// mix, not the direct path. For a source ahead of the listener the two come out
+// equally loud; a source played straight out (two direct channels, both heard
+// full) comes out of the slot about 1.3 dB louder, which its sends take back,
+// so that an in-line effect does not also change the loudness.
+constexpr float kStraightOutWetGain = 0.86f;
+
+}  // namespace
 
 void EffectChain::Clear(ALuint source) {
     const EfxApi& efx = device_.efx();
@@ -71,7 +81,8 @@ HRESULT EffectChain::Set(ALuint source, DWORD count, const DSEFFECTDESC* descs, 
         efx.AuxiliaryEffectSloti(slots_[i], AL_EFFECTSLOT_EFFECT, ALint(effects_[i]));
         ALuint send = filters_[i + 1];
         efx.Filteri(send, AL_FILTER_TYPE, AL_FILTER_LOWPASS);
-        efx.Filterf(send, AL_LOWPASS_GAIN, wetGains[i]);
+        efx.Filterf(send, AL_LOWPASS_GAIN,
+                    wetGains[i] * (positional_ ? 1.0f : kStraightOutWetGain));
         efx.Filterf(send, AL_LOWPASS_GAINHF, 1.0f);
         alSource3i(source, AL_AUXILIARY_SEND_FILTER, ALint(slots_[i]), ALint(i), ALint(send));
     }

@@ -15,7 +15,8 @@ class OutputDevice;
 
 class EffectChain {
 public:
-    explicit EffectChain(OutputDevice& device) : device_(device) {}
+    // positional: the source is placed in 3D rather than played straight out.
+    EffectChain(OutputDevice& device, bool positional) : device_(device), positional_(positional) {}
     ~EffectChain() { Clear(0); }
     EffectChain(const EffectChain&) = delete;
     EffectChain& operator=(const EffectChain&) = delete;
@@ -28,6 +29,7 @@ public:
 
 private:
     OutputDevice& device_;
+    const bool positional_;
     std::vector<ALuint> effects_;
     std::vector<ALuint> slots_;
     std::vector<ALuint> filters_;  // [0] the direct path, then one per send

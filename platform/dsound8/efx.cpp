@@ -9,23 +9,18 @@
 namespace nol::dsound {
 namespace {
 
-// The effect-slot path decodes its output from the device's ambisonic mix, which
-// leaves a non-positional signal about 2 dB quieter than the direct path; in-line
-// effects make that up so that they do not also change the loudness.
-constexpr float kInlineWetGain = 1.25f;
-
 float DecibelsToGain(float db) { return std::pow(10.0f, db / 20.0f); }
 float MillibelsToGain(float mb) { return std::pow(10.0f, mb / 2000.0f); }
 
 void Inline(EffectRouting* routing) {
     routing->dryGain = 0.0f;
-    routing->wetGain = kInlineWetGain;
+    routing->wetGain = 1.0f;
 }
 
 // Wet/dry mix in percent, as the echo, chorus and flanger take it.
 void WetDryMix(float percent, EffectRouting* routing) {
     routing->dryGain = 1.0f - percent / 100.0f;
-    routing->wetGain = percent / 100.0f * kInlineWetGain;
+    routing->wetGain = percent / 100.0f;
 }
 
 void I3dl2Reverb(const EfxApi& efx, ALuint e, EffectRouting* routing) {

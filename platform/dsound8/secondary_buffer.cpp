@@ -79,7 +79,7 @@ SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundCore> core,
       samples_(std::move(samples)),
       flags_(flags),
       voice_(std::make_unique<Voice>(*core_->output, samples_, (flags & DSBCAPS_CTRL3D) != 0)),
-      effects_(std::make_unique<EffectChain>(*core_->output)) {
+      effects_(std::make_unique<EffectChain>(*core_->output, (flags & DSBCAPS_CTRL3D) != 0)) {
     params3d_ = Default3D();
     pending3d_ = params3d_;
     core_->buffers.push_back(this);
