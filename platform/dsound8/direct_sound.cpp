@@ -84,7 +84,9 @@ HRESULT DirectSound::GetCaps(LPDSCAPS caps) {
     DWORD size = caps->dwSize;
     *caps = DSCAPS{};
     caps->dwSize = size;
-    caps->dwFlags = 0x00000400 | 0x00000020 | 0x00000200 | 0x00000100;  // DSCAPS_PRIMARYSTEREO, _PRIMARY16BIT, _SECONDARYSTEREO, _SECONDARYMONO
+    caps->dwFlags = DSCAPS_PRIMARYSTEREO | DSCAPS_PRIMARY16BIT | DSCAPS_CONTINUOUSRATE |
+                    DSCAPS_SECONDARYMONO | DSCAPS_SECONDARYSTEREO | DSCAPS_SECONDARY8BIT |
+                    DSCAPS_SECONDARY16BIT;
     caps->dwMinSecondarySampleRate = DSBFREQUENCY_MIN;
     caps->dwMaxSecondarySampleRate = DSBFREQUENCY_MAX;
     caps->dwPrimaryBuffers = 1;
@@ -125,7 +127,7 @@ HRESULT DirectSound::SetSpeakerConfig(DWORD config) {
 
 HRESULT DirectSound::VerifyCertification(LPDWORD certified) {
     if (!certified) return DSERR_INVALIDPARAM;
-    *certified = 1;  // DS_UNCERTIFIED: there is no certified driver behind this
+    *certified = DS_UNCERTIFIED;  // there is no certified driver behind this
     return DS_OK;
 }
 

@@ -36,7 +36,7 @@ private:
 
     RefCount refs_;
     std::shared_ptr<SoundCore> core_;
-    DWORD speakerConfig_ = 4;  // DSSPEAKER_STEREO
+    DWORD speakerConfig_ = DSSPEAKER_STEREO;
 };
 
 }  // namespace nol::dsound
