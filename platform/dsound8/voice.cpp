@@ -12,9 +12,9 @@
 namespace nol::dsound {
 namespace {
 
-// A chunk lasts about 11.6 ms at the buffer's own rate, and at most an eighth of
-// the buffer, so that the queue (a few chunks) stays well inside a short
-// streaming ring and never reads data its writer has not yet put there.
+// A chunk lasts about 11.6 ms at the buffer's own rate, and the whole queue at
+// most half the buffer, so that it stays well inside a short streaming ring and
+// never reads data its writer has not yet put there.
 constexpr double kChunkSeconds = 0.0116;
 constexpr uint32_t kMinChunkFrames = 32;
 
@@ -30,7 +30,8 @@ Voice::Voice(OutputDevice& device, std::shared_ptr<SampleData> samples, bool pos
     outChannels_ = (positional_ && f.nChannels == 1) ? 1 : 2;
     outFormat_ = outChannels_ == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
     uint32_t byTime = uint32_t(f.nSamplesPerSec * kChunkSeconds);
-    chunkFrames_ = std::max(kMinChunkFrames, std::min(byTime, samples_->frames / 8));
+    uint32_t byLength = samples_->frames / (2 * uint32_t(device_.queueDepth()));
+    chunkFrames_ = std::max(kMinChunkFrames, std::min(byTime, byLength));
     scratch_.resize(size_t(chunkFrames_) * outChannels_);
 
     alGetError();
