@@ -261,6 +261,18 @@ TEST_F(DirectSoundPlayback, UnplayableDescriptionsAreRefusedWithAReason) {
     b->Release();
 }
 
+TEST_F(DirectSoundPlayback, HundredsOfSoundsCanBeLoadedAtOnce) {
+    std::vector<int16_t> click(100, 1000);
+    IDirectSoundBuffer* first = MakeBuffer16(PcmFormat(1, 44100, 16), click);
+    for (int i = 1; i < 600; ++i) {
+        IDirectSoundBuffer* copy = nullptr;
+        ASSERT_EQ(ds->DuplicateSoundBuffer(first, &copy), DS_OK) << i;
+        buffers.push_back(copy);
+    }
+    buffers.back()->Play(0, 0, 0);
+    EXPECT_NEAR(Render(10).L(5), 1000, 2);
+}
+
 TEST_F(DirectSoundPlayback, SecondObjectComingAndGoingLeavesTheFirstWorking) {
     std::vector<int16_t> flat(1000, 8000);
     IDirectSoundBuffer* b = MakeBuffer16(PcmFormat(1, 44100, 16), flat);

@@ -19,6 +19,8 @@ constexpr uint32_t kSliceFrames = 128;
 constexpr int kServicePeriodMs = 4;
 // Effect sends per source: enough for a few effects on one sound at once.
 constexpr ALCint kWantedSends = 4;
+// Every loaded sound holds a source (OpenAL Soft's default allows 256 in all).
+constexpr ALCint kWantedSources = 1024;
 
 uint64_t NowMicroseconds() {
     timespec now{};
@@ -43,7 +45,7 @@ std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
     if (!manual) {
         // A real output, when there is one that takes a context.
         const ALCint attrs[] = {ALC_FREQUENCY, kNolOutputRate, ALC_MAX_AUXILIARY_SENDS,
-                                kWantedSends, 0};
+                                kWantedSends, ALC_MONO_SOURCES, kWantedSources, 0};
         out->device_ = alcOpenDevice(nullptr);
         if (out->device_) out->context_ = alcCreateContext(out->device_, attrs);
         if (out->device_ && !out->context_) {
@@ -57,7 +59,8 @@ std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
         const ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
                                 ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
                                 ALC_FREQUENCY, kNolOutputRate,
-                                ALC_MAX_AUXILIARY_SENDS, kWantedSends, 0};
+                                ALC_MAX_AUXILIARY_SENDS, kWantedSends,
+                                ALC_MONO_SOURCES, kWantedSources, 0};
         out->device_ = OpenLoopback(&out->renderSamples_);
         if (out->device_) out->context_ = alcCreateContext(out->device_, attrs);
         if (!out->context_) {
