@@ -98,14 +98,17 @@ void Flanger(const EfxApi& efx, ALuint e, EffectRouting* routing) {
 }
 
 void Gargle(const EfxApi& efx, ALuint e, EffectRouting* routing) {
-    // DSFXGargle defaults: 20 Hz triangle amplitude modulation. EFX's ring
-    // modulator at the same rate is the nearest; it has no triangle, so sine, and
-    // its high-pass is opened fully so the whole band is modulated.
+    // DSFXGargle defaults: the sound's amplitude swept between full and silence by
+    // a 20 Hz triangle. EFX's ring modulator multiplies by a sine between -1 and 1;
+    // half of that beside half of the dry sound is x (1 + sin) / 2, the same sweep
+    // with a sine for the triangle. Its high-pass is opened fully so the whole band
+    // is modulated.
     efx.Effecti(e, AL_EFFECT_TYPE, AL_EFFECT_RING_MODULATOR);
     efx.Effectf(e, AL_RING_MODULATOR_FREQUENCY, 20.0f);
     efx.Effectf(e, AL_RING_MODULATOR_HIGHPASS_CUTOFF, 0.0f);
     efx.Effecti(e, AL_RING_MODULATOR_WAVEFORM, AL_RING_MODULATOR_SINUSOID);
-    Inline(routing);
+    routing->dryGain = 0.5f;
+    routing->wetGain = 0.5f;
 }
 
 void Compressor(const EfxApi& efx, ALuint e, EffectRouting* routing) {
