@@ -60,11 +60,11 @@ void WavesReverb(const EfxApi& efx, ALuint e, EffectRouting* routing) {
 
 void Echo(const EfxApi& efx, ALuint e, EffectRouting* routing) {
     // DSFXEcho defaults: wet/dry 50 %, feedback 50 %, 500 ms on both sides, no pan
-    // delay. EFX echo delays are capped at 207 ms for the first tap and a further
-    // 404 ms for the second, so the echo comes as early as EFX allows.
+    // delay. EFX's first tap comes at most 207 ms late; its second tap, a further
+    // 293 ms on, lands on the 500 ms echo, and the feedback repeats from there.
     efx.Effecti(e, AL_EFFECT_TYPE, AL_EFFECT_ECHO);
     efx.Effectf(e, AL_ECHO_DELAY, AL_ECHO_MAX_DELAY);
-    efx.Effectf(e, AL_ECHO_LRDELAY, AL_ECHO_MAX_LRDELAY);
+    efx.Effectf(e, AL_ECHO_LRDELAY, 0.5f - AL_ECHO_MAX_DELAY);
     efx.Effectf(e, AL_ECHO_FEEDBACK, 0.5f);
     efx.Effectf(e, AL_ECHO_DAMPING, 0.0f);
     efx.Effectf(e, AL_ECHO_SPREAD, 0.0f);
