@@ -58,7 +58,7 @@ TEST_F(SoundBufferTest, LoadsTheSamplesIntoABufferWithTheControlsTheFlagsAsk) {
     EXPECT_EQ(fake.descs[0].dwBufferBytes, 10u);
     EXPECT_EQ(fake.formats[0].nSamplesPerSec, 22050u);
     EXPECT_EQ(fake.formats[0].nBlockAlign, 2);
-    EXPECT_EQ(fake.formats[0].cbSize, 0x6164);  // the two bytes after a 16-byte chunk: "da"
+    EXPECT_EQ(fake.formats[0].cbSize, 0x494C);  // the two bytes after a 16-byte chunk: "LI"
     FakeBuffer& buffer = fake.Last();
     EXPECT_EQ(buffer.bytes, samples);
     EXPECT_EQ(sound.buffer, &buffer);
