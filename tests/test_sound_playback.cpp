@@ -280,7 +280,7 @@ TEST_F(SoundPlayback, ASoundTooShortForEffectsLoadsSilent) {
 class StreamPlayback : public SoundPlayback {
 protected:
     static constexpr int kBlockFrames = 1024;
-    static constexpr int kBlocks = 8;
+    static constexpr int kBlocks = 16;  // a lead of 350 ms: room for a busy machine
 
     // Feeds input block by block (stereo), pausing lateMs before block lateAt,
     // and returns everything the device played meanwhile.
@@ -298,9 +298,14 @@ protected:
             while (!done) {
                 Mix m = Render(chunk);
                 out.insert(out.end(), m.samples.begin(), m.samples.end());
-                // On a fixed schedule, so that a slow turn is made up for.
+                // On a fixed schedule, so that a slightly slow turn is made up for;
+                // after a long stall of this thread the schedule starts afresh
+                // rather than rendering the backlog in one burst.
                 next.tv_nsec += 1000000000LL * chunk / kRate;
                 if (next.tv_nsec >= 1000000000L) next.tv_nsec -= 1000000000L, ++next.tv_sec;
+                timespec now;
+                clock_gettime(CLOCK_MONOTONIC, &now);
+                if ((now.tv_sec - next.tv_sec) * 1000000000LL + (now.tv_nsec - next.tv_nsec) > 20000000LL) next = now;
                 clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &next, nullptr);
             }
         });
