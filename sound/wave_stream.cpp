@@ -18,13 +18,16 @@ namespace {
 constexpr uint64_t kWaitRings = 4;
 // Floor of the wait, for rings so short that scheduling jitter alone exceeds them.
 constexpr uint64_t kMinWaitMs = 200;
+constexpr uint64_t kMaxWaitMs = 60000;
 // Used when the format gives no byte rate to measure the ring by.
 constexpr DWORD kUnknownRateWaitMs = 2000;
+// The notification table has one entry per block; the device takes no more.
+constexpr int kMaxBlocks = 65536;
 
 DWORD WaitLimitFor(const WAVEFORMATEX& format, DWORD ringBytes) {
     if (format.nAvgBytesPerSec == 0) return kUnknownRateWaitMs;
     uint64_t ringMs = (uint64_t(ringBytes) * 1000 + format.nAvgBytesPerSec - 1) / format.nAvgBytesPerSec;
-    return DWORD(std::min<uint64_t>(std::max(ringMs * kWaitRings, kMinWaitMs), 60000));
+    return DWORD(std::min<uint64_t>(std::max(ringMs * kWaitRings, kMinWaitMs), kMaxWaitMs));
 }
 
 }  // namespace
@@ -32,7 +35,7 @@ DWORD WaitLimitFor(const WAVEFORMATEX& format, DWORD ringBytes) {
 int CWaveStream::CreateSoundBuffer(const WAVEFORMATEX* format, int blockSize, int count) {
     Free();
     uint64_t ringBytes = uint64_t(blockSize > 0 ? blockSize : 0) * uint64_t(count > 0 ? count : 0);
-    if (!format || ringBytes == 0 || ringBytes > DSBSIZE_MAX || !SoundState.directSound) {
+    if (!format || ringBytes == 0 || ringBytes > DSBSIZE_MAX || count > kMaxBlocks || !SoundState.directSound) {
         LogMessage("CWaveStream::CreateSoundBuffer\n");
         return 0;
     }

@@ -103,7 +103,7 @@ TEST_F(WaveStreamTest, CreationFailuresAreLogged) {
     }
     // Sizes that describe no ring, or one too large to address, never reach the device.
     SoundState.directSound = &fake;
-    for (auto [block, count] : {std::pair{0, 4}, {8, 0}, {-8, 4}, {8, -1}, {0x10000, 0x10000}}) {
+    for (auto [block, count] : {std::pair{0, 4}, {8, 0}, {-8, 4}, {8, -1}, {0x10000, 0x10000}, {1, 65537}}) {
         EXPECT_EQ(LogOf([&] { EXPECT_EQ(stream.CreateSoundBuffer(&format, block, count), 0); }),
                   "CWaveStream::CreateSoundBuffer\n");
     }
