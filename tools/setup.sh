@@ -11,8 +11,8 @@ packages=(
   zlib1g-dev                                     # compressed .x files
   libmeshoptimizer-dev                           # vertex-cache ordering of meshes
   libfreetype-dev libfontconfig-dev              # glyphs of the text fonts, faces found by name
-  libopenal-dev                                  # sound output (OpenAL Soft: mixing, 3D, EFX effects)
-  libfluidsynth-dev timgm6mb-soundfont           # MIDI music: synthesiser and a General MIDI SoundFont
+  libopenal-dev                                  # DirectSound over OpenAL Soft: mixing, 3D, EFX effects
+  libfluidsynth-dev timgm6mb-soundfont           # DirectMusic: MIDI synthesiser, General MIDI SoundFont
   fonts-ipafont-gothic                           # a Japanese gothic face in place of "ＭＳ ゴシック"
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   xvfb xauth                                     # a display for headless tests

@@ -26,6 +26,7 @@ inline BOOL IsEqualGUID(const GUID& a, const GUID& b) { return a == b; }
 #define STDMETHOD_(type, name) virtual type STDMETHODCALLTYPE name
 
 extern const IID IID_IUnknown;
+extern const GUID GUID_NULL;  // all zero
 
 struct IUnknown {
     virtual HRESULT QueryInterface(REFIID iid, void** object) = 0;

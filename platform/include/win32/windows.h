@@ -259,8 +259,15 @@ struct SECURITY_ATTRIBUTES;
 #define WAIT_FAILED 0xFFFFFFFFu
 
 HANDLE CreateMutexA(SECURITY_ATTRIBUTES* attributes, BOOL initialOwner, LPCSTR name);
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL ReleaseMutex(HANDLE mutex);
+// Events: a manual-reset event stays signalled until ResetEvent; an automatic one
+// lets exactly one wait through and resets itself. Safe to set from any thread.
+HANDLE CreateEventA(SECURITY_ATTRIBUTES* attributes, BOOL manualReset, BOOL initialState,
+                    LPCSTR name);
+BOOL SetEvent(HANDLE event);
+BOOL ResetEvent(HANDLE event);
+// Waits on a mutex or an event; INFINITE waits without a time limit.
+DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL CloseHandle(HANDLE handle);
 
 // ---- message boxes ------------------------------------------------------------
