@@ -4,8 +4,8 @@
 #include <AL/alext.h>
 
 #include <algorithm>
-#include <atomic>
 
+#include "dsound8/openal_output.h"
 #include "win32/platform_log.h"
 
 namespace {
@@ -23,27 +23,17 @@ private:
     ALCcontext* previous_;
 };
 
-std::atomic<bool> manualPump{false};
-std::mutex registryMutex;
-std::vector<MusicEngine*> registry;
-
 // After the song ends the synthesiser's releases and reverb still ring; the stream
 // runs on this long after the last voice before it goes idle.
 constexpr uint64_t TAIL_FRAMES = MUSIC_SAMPLE_RATE / 2;
 
 }  // namespace
 
-void MusicEngine::SetManualPump(bool manual) { manualPump = manual; }
-
-void MusicEngine::PumpAll() {
-    std::lock_guard<std::mutex> lock(registryMutex);
-    for (MusicEngine* e : registry) e->Pump();
-}
-
-std::shared_ptr<MusicEngine> MusicEngine::Open(ALCcontext* context, std::unique_ptr<MidiSynth> synth,
+std::shared_ptr<MusicEngine> MusicEngine::Open(IDirectSound* sound, std::unique_ptr<MidiSynth> synth,
                                                std::string& error) {
+    ALCcontext* context = sound ? NolOpenALContext(sound) : nullptr;
     if (!context || !synth) {
-        error = !context ? "no sound device" : "no synthesiser";
+        error = !context ? "no DirectSound device to play on" : "no synthesiser";
         return nullptr;
     }
     std::shared_ptr<MusicEngine> e(new MusicEngine);
@@ -68,45 +58,35 @@ std::shared_ptr<MusicEngine> MusicEngine::Open(ALCcontext* context, std::unique_
         alSource3f(e->source_, AL_POSITION, 0, 0, 0);
         alSourcef(e->source_, AL_ROLLOFF_FACTOR, 0);
     }
-    {
-        std::lock_guard<std::mutex> lock(registryMutex);
-        registry.push_back(e.get());
-    }
-    if (!manualPump) e->thread_ = std::thread(&MusicEngine::ThreadMain, e.get());
+    e->sound_ = sound;
+    sound->AddRef();
+    e->feeder_ = NolOpenALAddFeeder(sound, &MusicEngine::Feed, e.get());
     return e;
 }
 
 MusicEngine::~MusicEngine() { Close(); }
 
 void MusicEngine::Close() {
-    {
-        std::lock_guard<std::mutex> lock(registryMutex);
-        registry.erase(std::remove(registry.begin(), registry.end(), this), registry.end());
-    }
+    // The feeder goes first, outside the lock: once removed it cannot run again.
+    if (feeder_) NolOpenALRemoveFeeder(sound_, feeder_);
+    feeder_ = 0;
+    IDirectSound* sound = nullptr;
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        quit_ = true;
+        if (closed_) return;
+        ContextScope scope(context_);
+        StopLocked();
+        alDeleteSources(1, &source_);
+        alDeleteBuffers(ALsizei(free_.size()), free_.data());
+        free_.clear();
+        closed_ = true;
+        sound = sound_;
+        sound_ = nullptr;
     }
-    wake_.notify_all();
-    if (thread_.joinable()) thread_.join();
-    std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_) return;
-    ContextScope scope(context_);
-    StopLocked();
-    alDeleteSources(1, &source_);
-    alDeleteBuffers(ALsizei(free_.size()), free_.data());
-    free_.clear();
-    closed_ = true;
+    if (sound) sound->Release();
 }
 
-void MusicEngine::ThreadMain() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    while (!quit_) {
-        wake_.wait_for(lock, std::chrono::milliseconds(5));
-        if (quit_) break;
-        PumpLocked();
-    }
-}
+void MusicEngine::Feed(void* engine) { static_cast<MusicEngine*>(engine)->Pump(); }
 
 std::shared_ptr<MusicPlay> MusicEngine::Play(std::shared_ptr<const MidiSong> song, MUSIC_TIME start,
                                              uint32_t repeats) {

@@ -1,21 +1,21 @@
 // The running music of one performance: the synthesiser, the sequencer and an
-// OpenAL streaming source on the sound device's context that the rendered samples are
-// queued to. A thread of its own keeps the queue filled (tests can pump by hand).
+// OpenAL streaming source on a DirectSound object's device that the rendered samples
+// are queued to. The device tops the queue up before it mixes (a feeder), so the
+// music keeps pace with the output, real or rendered by a test.
 #pragma once
 
 #include <AL/al.h>
 #include <AL/alc.h>
 
-#include <condition_variable>
 #include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "dmusic/fluid_synth.h"
 #include "dmusic/sequencer.h"
+#include "dsound8/dsound.h"
 
 // One playing of a segment, shared between the engine and its segment state. Guarded
 // by the engine's lock.
@@ -26,9 +26,10 @@ struct MusicPlay {
 
 class MusicEngine {
 public:
-    // Null, with the reason in `error`, when the synthesiser or the source cannot be
-    // made on `context`.
-    static std::shared_ptr<MusicEngine> Open(ALCcontext* context, std::unique_ptr<MidiSynth> synth,
+    // Null, with the reason in `error`, when `sound` is not a DirectSound object of
+    // this layer or the source cannot be made on its device. The engine holds a
+    // reference to `sound` until Close.
+    static std::shared_ptr<MusicEngine> Open(IDirectSound* sound, std::unique_ptr<MidiSynth> synth,
                                              std::string& error);
     ~MusicEngine();
 
@@ -41,15 +42,11 @@ public:
     bool IsPlaying(const MusicPlay& play);
     bool IsAnythingPlaying();
     MUSIC_TIME Seek(const MusicPlay& play);
-    // Stops, then gives back the source and buffers; the engine is silent from here on.
+    // Stops, then gives back the source, buffers and device; silent from here on.
     void Close();
 
     // Refills the buffers the device has finished with.
     void Pump();
-
-    // Tests: engines opened from now on get no thread; PumpAll pumps every open one.
-    static void SetManualPump(bool manual);
-    static void PumpAll();
 
     static constexpr int BUFFER_FRAMES = 1024;
     static constexpr int BUFFER_COUNT = 6;
@@ -71,9 +68,11 @@ private:
     uint64_t HeardFrame();
     MUSIC_TIME HeardTick(uint64_t frame) const;
     bool HeardToEnd(uint64_t frame) const;
-    void ThreadMain();
+    static void Feed(void* engine);
 
     std::mutex mutex_;
+    IDirectSound* sound_ = nullptr;
+    int feeder_ = 0;
     ALCcontext* context_ = nullptr;
     std::unique_ptr<MidiSynth> synth_;
     Sequencer sequencer_{MUSIC_SAMPLE_RATE};
@@ -86,8 +85,4 @@ private:
     bool closed_ = false;
     std::shared_ptr<MusicPlay> play_;
     std::vector<int16_t> scratch_;
-
-    std::thread thread_;
-    std::condition_variable wake_;
-    bool quit_ = false;
 };

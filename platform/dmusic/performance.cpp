@@ -5,7 +5,6 @@
 
 #include "dmusic/dmusic_classes.h"
 #include "dmusic/fluid_synth.h"
-#include "dmusic/music_device.h"
 #include "dmusic/segment.h"
 #include "win32/platform_log.h"
 
@@ -51,37 +50,27 @@ HRESULT Performance::InitAudio(IDirectMusic** directMusic, IDirectSound** direct
     // There is no separate DirectMusic object to hand back.
     if (directMusic) *directMusic = nullptr;
 
+    // Given no DirectSound object, the performance makes one on the default device,
+    // as the original does, and hands it back when asked.
     IDirectSound* ds = directSound ? *directSound : nullptr;
-    bool own = false;
+    IDirectSound8* made = nullptr;
     if (!ds) {
-        HRESULT hr = CreateMusicDirectSound(&ds);
+        HRESULT hr = DirectSoundCreate8(nullptr, &made, nullptr);
         if (FAILED(hr)) return hr;
-        own = true;
-    }
-    ALCcontext* context = MusicContextOf(ds);
-    if (!context) {
-        if (own) ReleaseMusicDirectSound(ds);
-        NolLog("DirectMusic: InitAudio needs a DirectSound object of this layer\n");
-        return E_INVALIDARG;
+        ds = made;
     }
     std::string error;
     std::unique_ptr<FluidMidiSynth> synth = FluidMidiSynth::Create(error);
-    if (synth) engine_ = MusicEngine::Open(context, std::move(synth), error);
+    if (synth) engine_ = MusicEngine::Open(ds, std::move(synth), error);
     if (!engine_) {
-        if (own) ReleaseMusicDirectSound(ds);
+        if (made) made->Release();
         NolLog("DirectMusic: %s\n", error.c_str());
         return E_FAIL;
     }
-    if (own) {
-        directSound_ = ds;  // the creator's reference is ours
-        if (directSound) {
-            *directSound = ds;
-            reinterpret_cast<IUnknown*>(ds)->AddRef();
-        }
-    } else {
-        directSound_ = ds;
-        reinterpret_cast<IUnknown*>(ds)->AddRef();
-    }
+    if (made && directSound)
+        *directSound = made;  // the creator's reference goes to the caller
+    else if (made)
+        made->Release();      // the engine holds its own
     startTicks_ = Now100ns();
     return S_OK;
 }
@@ -153,10 +142,6 @@ HRESULT Performance::CloseDown() {
     if (engine_) {
         engine_->Close();
         engine_.reset();
-    }
-    if (directSound_) {
-        ReleaseMusicDirectSound(directSound_);
-        directSound_ = nullptr;
     }
     return S_OK;
 }

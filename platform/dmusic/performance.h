@@ -35,7 +35,6 @@ private:
     void ForgetCurrent();
 
     std::shared_ptr<MusicEngine> engine_;
-    IDirectSound* directSound_ = nullptr;  // held while the performance plays on it
     Segment* currentSegment_ = nullptr;    // held: the primary segment last played
     SegmentState* currentState_ = nullptr; // held
     int64_t startTicks_ = 0;               // GetTime's origin, in 100 ns
