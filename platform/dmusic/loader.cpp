@@ -8,7 +8,6 @@
 #include "dmusic/dmusic_classes.h"
 #include "dmusic/segment.h"
 #include "win32/codepage.h"
-#include "win32/platform_log.h"
 
 namespace {
 
@@ -65,17 +64,13 @@ public:
         std::vector<uint8_t> bytes;
         switch (ReadWholeFile(path, bytes)) {
         case ReadStatus::Missing: return DMUS_E_LOADER_FAILEDOPEN;
-        case ReadStatus::TooLarge:
-            NolLog("DirectMusic: %s: file too large\n", path.c_str());
-            return DMUS_E_UNSUPPORTED_STREAM;
+        case ReadStatus::TooLarge: return DMUS_E_UNSUPPORTED_STREAM;
         case ReadStatus::Ok: break;
         }
+        // Silent about why: the caller's log line for a load is still open, and the
+        // result says which failure it was.
         MidiReadResult midi = ReadMidiFile(bytes.data(), bytes.size());
-        if (!midi.ok) {
-            NolLog("DirectMusic: %s: %s\n", path.c_str(), midi.reason.c_str());
-            return DMUS_E_UNSUPPORTED_STREAM;
-        }
-        if (!midi.warning.empty()) NolLog("DirectMusic: %s: %s\n", path.c_str(), midi.warning.c_str());
+        if (!midi.ok) return DMUS_E_UNSUPPORTED_STREAM;
         auto song = std::make_shared<const MidiSong>(std::move(midi.song));
         return HandOut(new Segment(song), iid, object);
     }
