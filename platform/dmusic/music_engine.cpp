@@ -190,7 +190,6 @@ void MusicEngine::Fill(ALuint buffer) {
     q.startFrame = sequencer_.FramesRendered();
     q.frames = BUFFER_FRAMES;
     q.startTick = sequencer_.Position();
-    q.playing = sequencer_.Playing();
     sequencer_.Render(scratch_.data(), BUFFER_FRAMES, *synth_);
     q.endTick = sequencer_.Playing() ? sequencer_.Position() : q.startTick;
     if (!sequencer_.Playing() && synth_->ActiveVoices() == 0)

@@ -58,7 +58,6 @@ private:
         int frames;
         double startTick;
         double endTick;
-        bool playing;  // the song was still playing when this buffer began
     };
 
     MusicEngine() = default;
