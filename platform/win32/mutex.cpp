@@ -10,22 +10,51 @@
 #include <map>
 #include <string>
 
-#include "win32/windows.h"
+#include "win32/kernel_object.h"
 
 namespace {
 
-struct NamedMutex {
-    std::string name;
-    int fd = -1;
-    int handles = 0;  // open handles in this process
-    int owned = 0;    // recursion count of this process's ownership
-};
+class NamedMutex;
 
 // Never destroyed: the guard is released from the program's static shutdown.
 std::map<std::string, NamedMutex*>& Registry() {
     static auto* registry = new std::map<std::string, NamedMutex*>;
     return *registry;
 }
+
+class NamedMutex final : public nol::win32::KernelObject {
+public:
+    std::string name;
+    int fd = -1;
+    int handles = 0;  // open handles in this process
+    int owned = 0;    // recursion count of this process's ownership
+
+    DWORD Wait(DWORD milliseconds) override {
+        if (owned > 0 || fd < 0) {
+            ++owned;
+            return WAIT_OBJECT_0;
+        }
+        DWORD start = timeGetTime();
+        for (;;) {
+            if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+                owned = 1;
+                return WAIT_OBJECT_0;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR) return WAIT_FAILED;
+            if (milliseconds != INFINITE && timeGetTime() - start >= milliseconds)
+                return WAIT_TIMEOUT;
+            Sleep(1);
+        }
+    }
+
+    bool CloseOneHandle() override {
+        if (--handles > 0) return false;
+        // The last handle: closing the file drops any lock still held.
+        if (fd >= 0) close(fd);
+        if (!name.empty()) Registry().erase(name);
+        return true;
+    }
+};
 
 std::string LockFilePath(const std::string& name) {
     const char* dir = std::getenv("XDG_RUNTIME_DIR");
@@ -55,45 +84,16 @@ HANDLE CreateMutexA(SECURITY_ATTRIBUTES*, BOOL initialOwner, LPCSTR name) {
             }
             Registry()[key] = mutex;
         }
+        nol::win32::RegisterHandle(mutex);
     }
     ++mutex->handles;
     if (initialOwner) WaitForSingleObject(mutex, 0);
     return mutex;
 }
 
-DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds) {
-    auto* mutex = static_cast<NamedMutex*>(handle);
-    if (!mutex) return WAIT_FAILED;
-    if (mutex->owned > 0 || mutex->fd < 0) {
-        ++mutex->owned;
-        return WAIT_OBJECT_0;
-    }
-    DWORD start = timeGetTime();
-    for (;;) {
-        if (flock(mutex->fd, LOCK_EX | LOCK_NB) == 0) {
-            mutex->owned = 1;
-            return WAIT_OBJECT_0;
-        }
-        if (errno != EWOULDBLOCK && errno != EINTR) return WAIT_FAILED;
-        if (milliseconds != INFINITE && timeGetTime() - start >= milliseconds) return WAIT_TIMEOUT;
-        Sleep(1);
-    }
-}
-
 BOOL ReleaseMutex(HANDLE handle) {
-    auto* mutex = static_cast<NamedMutex*>(handle);
+    auto* mutex = dynamic_cast<NamedMutex*>(nol::win32::LookUpHandle(handle));
     if (!mutex || mutex->owned == 0) return FALSE;
     if (--mutex->owned == 0 && mutex->fd >= 0) flock(mutex->fd, LOCK_UN);
-    return TRUE;
-}
-
-BOOL CloseHandle(HANDLE handle) {
-    auto* mutex = static_cast<NamedMutex*>(handle);
-    if (!mutex) return FALSE;
-    if (--mutex->handles > 0) return TRUE;
-    // The last handle: closing the file drops any lock still held.
-    if (mutex->fd >= 0) close(mutex->fd);
-    if (!mutex->name.empty()) Registry().erase(mutex->name);
-    delete mutex;
     return TRUE;
 }

@@ -1,0 +1,200 @@
+// DirectSoundCreate8 and the DirectSound object; the accessors other components
+// and tests use to reach its OpenAL output.
+#include "dsound8/direct_sound.h"
+
+#include <atomic>
+
+#include "dsound8/dsound_test_hooks.h"
+#include "dsound8/primary_buffer.h"
+#include "dsound8/secondary_buffer.h"
+#include "win32/platform_log.h"
+
+namespace nol::dsound {
+namespace {
+
+std::atomic<bool> manualOutput{false};
+std::atomic<bool> enforceFxMinimum{false};
+// The last manual object made, for renders that do not name one.
+std::mutex lastManualLock;
+std::weak_ptr<SoundCore> lastManual;
+
+std::shared_ptr<SoundCore> CoreOf(IDirectSound* sound) {
+    auto* object = dynamic_cast<DirectSound*>(sound);
+    return object ? object->core() : nullptr;
+}
+
+}  // namespace
+
+bool FxMinimumEnforced() { return enforceFxMinimum; }
+
+ULONG DirectSound::Release() {
+    ULONG left = refs_.Release();
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT DirectSound::QueryInterface(REFIID iid, void** object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (iid != IID_IUnknown && iid != IID_IDirectSound && iid != IID_IDirectSound8)
+        return E_NOINTERFACE;
+    *object = static_cast<IDirectSound8*>(this);
+    AddRef();
+    return S_OK;
+}
+
+HRESULT DirectSound::CreatePrimary(const DSBUFFERDESC& desc, IDirectSoundBuffer** buffer) {
+    const DWORD allowed = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN |
+                          DSBCAPS_CTRL3D | DSBCAPS_LOCHARDWARE | DSBCAPS_LOCSOFTWARE |
+                          DSBCAPS_STICKYFOCUS | DSBCAPS_GLOBALFOCUS;
+    if ((desc.dwFlags & ~allowed) || desc.dwBufferBytes != 0 || desc.lpwfxFormat)
+        return DSERR_INVALIDPARAM;
+    {
+        // There is one primary buffer; asking again hands out the same one.
+        std::lock_guard<std::mutex> guard(core_->lock());
+        if (core_->primary) {
+            core_->primary->AddRef();
+            *buffer = core_->primary;
+            return DS_OK;
+        }
+    }
+    *buffer = new PrimaryBuffer(core_, desc.dwFlags);
+    return DS_OK;
+}
+
+HRESULT DirectSound::CreateSoundBuffer(LPCDSBUFFERDESC desc, IDirectSoundBuffer** buffer,
+                                       LPUNKNOWN outer) {
+    if (!buffer) return DSERR_INVALIDPARAM;
+    *buffer = nullptr;
+    if (outer) return DSERR_NOAGGREGATION;
+    // 20 is the size of the older description without the 3D algorithm.
+    if (!desc || !(IsValidSize(desc->dwSize, sizeof(DSBUFFERDESC), 36) || desc->dwSize == 20))
+        return DSERR_INVALIDPARAM;
+    if (desc->dwFlags & DSBCAPS_PRIMARYBUFFER) return CreatePrimary(*desc, buffer);
+    if ((desc->dwFlags & DSBCAPS_LOCHARDWARE) && (desc->dwFlags & DSBCAPS_LOCSOFTWARE))
+        return DSERR_INVALIDPARAM;
+    SecondaryBuffer* created = nullptr;
+    HRESULT hr = SecondaryBuffer::Create(core_, *desc, &created);
+    if (SUCCEEDED(hr)) *buffer = created;
+    return hr;
+}
+
+HRESULT DirectSound::GetCaps(LPDSCAPS caps) {
+    if (!caps || caps->dwSize != sizeof(DSCAPS)) return DSERR_INVALIDPARAM;
+    DWORD size = caps->dwSize;
+    *caps = DSCAPS{};
+    caps->dwSize = size;
+    caps->dwFlags = 0x00000400 | 0x00000020 | 0x00000200 | 0x00000100;  // DSCAPS_PRIMARYSTEREO, _PRIMARY16BIT, _SECONDARYSTEREO, _SECONDARYMONO
+    caps->dwMinSecondarySampleRate = DSBFREQUENCY_MIN;
+    caps->dwMaxSecondarySampleRate = DSBFREQUENCY_MAX;
+    caps->dwPrimaryBuffers = 1;
+    return DS_OK;
+}
+
+HRESULT DirectSound::DuplicateSoundBuffer(IDirectSoundBuffer* original,
+                                          IDirectSoundBuffer** duplicate) {
+    if (!duplicate) return DSERR_INVALIDPARAM;
+    *duplicate = nullptr;
+    if (dynamic_cast<PrimaryBuffer*>(original)) return DSERR_INVALIDCALL;
+    auto* source = dynamic_cast<SecondaryBuffer*>(original);
+    if (!source) return DSERR_INVALIDPARAM;
+    SecondaryBuffer* copy = nullptr;
+    HRESULT hr = source->Duplicate(&copy);
+    if (SUCCEEDED(hr)) *duplicate = copy;
+    return hr;
+}
+
+HRESULT DirectSound::SetCooperativeLevel(HWND, DWORD level) {
+    if (level < DSSCL_NORMAL || level > DSSCL_WRITEPRIMARY) return DSERR_INVALIDPARAM;
+    std::lock_guard<std::mutex> guard(core_->lock());
+    core_->cooperativeLevel = level;
+    return DS_OK;
+}
+
+HRESULT DirectSound::GetSpeakerConfig(LPDWORD config) {
+    if (!config) return DSERR_INVALIDPARAM;
+    *config = speakerConfig_;
+    return DS_OK;
+}
+
+HRESULT DirectSound::SetSpeakerConfig(DWORD config) {
+    // Remembered only: the output is always stereo.
+    speakerConfig_ = config;
+    return DS_OK;
+}
+
+HRESULT DirectSound::VerifyCertification(LPDWORD certified) {
+    if (!certified) return DSERR_INVALIDPARAM;
+    *certified = 1;  // DS_UNCERTIFIED: there is no certified driver behind this
+    return DS_OK;
+}
+
+}  // namespace nol::dsound
+
+using nol::dsound::CoreOf;
+
+HRESULT DirectSoundCreate8(LPCGUID device, LPDIRECTSOUND8* sound, LPUNKNOWN outer) {
+    if (!sound) return DSERR_INVALIDPARAM;
+    *sound = nullptr;
+    if (outer) return DSERR_NOAGGREGATION;
+    if (device && *device != GUID_NULL && *device != DSDEVID_DefaultPlayback)
+        return DSERR_NODRIVER;
+    bool manual = nol::dsound::manualOutput;
+    auto output = nol::dsound::OutputDevice::Open(manual);
+    if (!output) return DSERR_NODRIVER;
+    auto core = std::make_shared<nol::dsound::SoundCore>(std::move(output));
+    if (manual) {
+        std::lock_guard<std::mutex> guard(nol::dsound::lastManualLock);
+        nol::dsound::lastManual = core;
+    }
+    *sound = new nol::dsound::DirectSound(core);
+    return DS_OK;
+}
+
+HRESULT DirectSoundCreate(LPCGUID device, LPDIRECTSOUND* sound, LPUNKNOWN outer) {
+    LPDIRECTSOUND8 sound8 = nullptr;
+    HRESULT hr = DirectSoundCreate8(device, &sound8, outer);
+    if (sound) *sound = sound8;
+    return hr;
+}
+
+// ---- the output, for other components ----------------------------------------------------
+
+ALCcontext* NolOpenALContext(IDirectSound* sound) {
+    auto core = CoreOf(sound);
+    return core ? core->output->context() : nullptr;
+}
+
+int NolOpenALAddFeeder(IDirectSound* sound, NolOpenALFeeder feeder, void* user) {
+    auto core = CoreOf(sound);
+    return core ? core->output->AddFeeder(feeder, user) : 0;
+}
+
+void NolOpenALRemoveFeeder(IDirectSound* sound, int id) {
+    if (auto core = CoreOf(sound)) core->output->RemoveFeeder(id);
+}
+
+// ---- test seams ----------------------------------------------------------------------------
+
+void NolDirectSoundUseManualOutput(bool manual) { nol::dsound::manualOutput = manual; }
+
+bool NolDirectSoundRender(IDirectSound* sound, int16_t* out, uint32_t frames) {
+    std::shared_ptr<nol::dsound::SoundCore> core;
+    if (sound) {
+        core = CoreOf(sound);
+    } else {
+        std::lock_guard<std::mutex> guard(nol::dsound::lastManualLock);
+        core = nol::dsound::lastManual.lock();
+    }
+    return core && core->output->Render(out, frames);
+}
+
+void NolDirectSoundLoseBuffers(IDirectSound* sound) {
+    auto core = CoreOf(sound);
+    if (!core) return;
+    std::lock_guard<std::mutex> guard(core->lock());
+    core->primaryLost = true;
+    for (auto* buffer : core->buffers) buffer->MarkLost();
+}
+
+void NolDirectSoundEnforceFxMinimum(bool enforce) { nol::dsound::enforceFxMinimum = enforce; }

@@ -1,0 +1,95 @@
+// The OpenAL device and context a DirectSound object plays on, and the service
+// that runs beside the mix: every few milliseconds of output, first the feeders
+// (streamed sources of other components), then this layer's own upkeep (buffer
+// queues, ends, position notifications).
+#pragma once
+
+#include <AL/al.h>
+#include <AL/alc.h>
+#include <AL/alext.h>
+
+#include <atomic>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "dsound8/efx.h"
+#include "dsound8/openal_output.h"
+
+namespace nol::dsound {
+
+class OutputDevice {
+public:
+    enum class Kind {
+        Speakers,  // a real output; OpenAL Soft's own thread mixes
+        Silent,    // no output could be opened: a loopback device paced by a timer
+        Manual,    // a loopback device that tests render by hand
+    };
+
+    // Opens the default output, or a silent one where there is none (logging one
+    // line saying so), or a manual one when asked. Null when OpenAL Soft cannot
+    // even make a loopback device.
+    static std::unique_ptr<OutputDevice> Open(bool manual);
+    ~OutputDevice();
+
+    OutputDevice(const OutputDevice&) = delete;
+    OutputDevice& operator=(const OutputDevice&) = delete;
+
+    Kind kind() const { return kind_; }
+    ALCcontext* context() const { return context_; }
+    const EfxApi& efx() const { return efx_; }
+    int maxSends() const { return maxSends_; }
+    // How many chunks a streamed buffer keeps queued ahead of its play position.
+    int queueDepth() const { return kind_ == Kind::Speakers ? 6 : 4; }
+
+    // Guards all state of this layer's objects on this device, and orders their AL
+    // calls with the service.
+    std::mutex& lock() { return lock_; }
+
+    // The layer's upkeep, run with lock() held after the feeders.
+    void SetUpkeep(std::function<void()> upkeep);
+    // Starts the service thread (not for manual devices). Call after SetUpkeep.
+    void Start();
+
+    int AddFeeder(NolOpenALFeeder feeder, void* user);
+    void RemoveFeeder(int id);
+
+    // Manual devices only: mixes frames of 16-bit stereo into out.
+    bool Render(int16_t* out, uint32_t frames);
+
+private:
+    OutputDevice() = default;
+    void RunService();
+    void ServiceLoop();
+    void RenderSlices(int16_t* out, uint32_t frames);
+
+    Kind kind_ = Kind::Speakers;
+    ALCdevice* device_ = nullptr;
+    ALCcontext* context_ = nullptr;
+    LPALCRENDERSAMPLESSOFT renderSamples_ = nullptr;
+    EfxApi efx_;
+    int maxSends_ = 0;
+
+    std::mutex lock_;
+    std::function<void()> upkeep_;
+
+    struct Feeder {
+        int id;
+        NolOpenALFeeder call;
+        void* user;
+    };
+    std::mutex feedersLock_;  // held while feeders run, so removal waits for them
+    std::vector<Feeder> feeders_;
+    int nextFeederId_ = 1;
+
+    std::thread thread_;
+    std::mutex threadLock_;
+    std::condition_variable wake_;
+    bool stopping_ = false;
+};
+
+}  // namespace nol::dsound

@@ -1,0 +1,63 @@
+// What a DirectSound object and all its buffers share: the output device, the
+// list of live secondary buffers (for the service and the listener), and the
+// listener's settings that OpenAL keeps per source.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "dsound8/dsound.h"
+#include "dsound8/output_device.h"
+
+namespace nol::dsound {
+
+class SecondaryBuffer;
+class PrimaryBuffer;
+
+struct SoundCore {
+    std::unique_ptr<OutputDevice> output;
+    // Guarded by output->lock().
+    std::vector<SecondaryBuffer*> buffers;
+    float rolloffFactor = DS3D_DEFAULTROLLOFFFACTOR;
+    DWORD cooperativeLevel = 0;
+    bool primaryLost = false;
+    PrimaryBuffer* primary = nullptr;  // the one primary buffer, while it lives
+
+    explicit SoundCore(std::unique_ptr<OutputDevice> device);
+    ~SoundCore();
+    std::mutex& lock() { return output->lock(); }
+    // With the lock held: moves every playing buffer on.
+    void Upkeep();
+    // With the lock held: applies deferred 3D settings of every buffer.
+    void CommitBuffers();
+    // With the lock held: the listener's rolloff changed.
+    void ApplyRolloff();
+};
+
+// A COM reference count.
+class RefCount {
+public:
+    ULONG AddRef() { return ++count_; }
+    ULONG Release() { return --count_; }
+
+private:
+    std::atomic<ULONG> count_{1};
+};
+
+// Hundredths of a decibel to a linear gain; the minimum is silence.
+float VolumeToGain(LONG volume);
+// Right-handed OpenAL coordinates from DirectSound's left-handed ones (+z ahead).
+void ToOpenAL(const D3DVECTOR& v, float out[3]);
+// A PCM format this layer can play: 1 or 2 channels of 8 or 16 bits, a block
+// alignment that matches, a rate DirectSound accepts. Logs why when it is not.
+bool IsPlayableFormat(const WAVEFORMATEX* format);
+// Accepted dwSize of structures whose size differs on the original 32-bit platform.
+inline bool IsValidSize(DWORD size, DWORD native, DWORD original32) {
+    return size == native || size == original32;
+}
+
+// Test seams (dsound_test_hooks.h).
+bool FxMinimumEnforced();
+
+}  // namespace nol::dsound
