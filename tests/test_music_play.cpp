@@ -2,6 +2,9 @@
 // and judged by its samples.
 #include <gtest/gtest.h>
 
+#include <time.h>
+#include <unistd.h>
+
 #include <cmath>
 #include <string>
 #include <vector>
@@ -158,6 +161,46 @@ TEST_F(MusicPlayTest, LoadingAnotherPieceStopsTheFirstAndItsPerformance) {
     PlayMusic(0);
     auto beep = Levels(0.2);
     EXPECT_GT(Max(beep, 0, 2), LOUD);
+}
+
+}  // namespace
+
+namespace {
+
+double NowSeconds() {
+    timespec ts;
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return ts.tv_sec + ts.tv_nsec / 1e9;
+}
+
+// Without a sound card the device plays silently at real-time pace: the music still
+// advances and ends when its time is up, neither at once nor never.
+TEST(MusicRealTime, APieceEndsAfterItsOwnLengthOnTheDevice) {
+    SoundState = SoundStateRecord{};
+    MusicState = MusicStateRecord{};
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &SoundState.directSound, nullptr), S_OK);
+    TempDir dir;
+    // Two quarters at 120 bpm: one second.
+    WriteBytes(dir.File("second.mid"), SingleNoteFile(96, 60, 2));
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(InitDirectMusic(), 1);
+    ASSERT_EQ(LoadMusic(dir.File("second.mid").c_str()), 1);
+    double start = NowSeconds();
+    PlayMusic(0);
+    double ended = 0;
+    while (NowSeconds() - start < 5) {
+        if (!IsMusicPlaying()) {
+            ended = NowSeconds() - start;
+            break;
+        }
+        usleep(10000);
+    }
+    FreeDirectMusic();
+    SoundState.directSound->Release();
+    SoundState.directSound = nullptr;
+    testing::internal::GetCapturedStderr();
+    EXPECT_GT(ended, 0.9);
+    EXPECT_LT(ended, 1.6);
 }
 
 }  // namespace
