@@ -1,5 +1,7 @@
 // The loader: finds a file through its search directory and makes a segment of it.
 // Only Standard MIDI Files (and RMID files holding one) make segments here.
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -24,12 +26,19 @@ enum class ReadStatus { Ok, Missing, TooLarge };
 ReadStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) return ReadStatus::Missing;
-    // Read a byte past the limit: a file that has it is too large to be music.
-    bytes.resize(MIDI_FILE_MAX_BYTES + 1);
+    struct stat info;
+    if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
+        std::fclose(f);
+        return ReadStatus::Missing;
+    }
+    if (uint64_t(info.st_size) > MIDI_FILE_MAX_BYTES) {
+        std::fclose(f);
+        return ReadStatus::TooLarge;
+    }
+    bytes.resize(size_t(info.st_size));
     size_t got = std::fread(bytes.data(), 1, bytes.size(), f);
     std::fclose(f);
-    if (got > MIDI_FILE_MAX_BYTES) return ReadStatus::TooLarge;
-    bytes.resize(got);
+    bytes.resize(got);  // a file that shrank under us keeps what was read
     return ReadStatus::Ok;
 }
 

@@ -11,7 +11,8 @@
 #include "dmusic/dmusici.h"
 
 // Largest file the loader reads; General MIDI pieces are a few hundred kilobytes.
-constexpr size_t MIDI_FILE_MAX_BYTES = 16u << 20;
+// The events read from a file take at most six times its size.
+constexpr size_t MIDI_FILE_MAX_BYTES = 4u << 20;
 
 struct MidiEvent {
     MUSIC_TIME tick;

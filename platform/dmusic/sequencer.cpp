@@ -98,7 +98,11 @@ void Sequencer::Render(int16_t* stereo, int frames, MidiSynth& synth) {
         // The small allowance keeps a rounding error from pushing an event that falls
         // exactly on a frame to the next one.
         double needed = std::ceil((target - position_) / perFrame - 1e-6);
-        int n = needed < frames ? std::max(1, int(needed)) : frames;
+        if (needed <= 0) {
+            position_ = target;
+            continue;
+        }
+        int n = needed < frames ? int(needed) : frames;
         synth.Render(stereo, n);
         stereo += 2 * n;
         frames -= n;
