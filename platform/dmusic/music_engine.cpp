@@ -48,6 +48,8 @@ std::shared_ptr<MusicEngine> MusicEngine::Open(IDirectSound* sound, std::unique_
         alGenBuffers(BUFFER_COUNT, buffers);
         if (alGetError() != AL_NO_ERROR) {
             if (e->source_) alDeleteSources(1, &e->source_);
+            for (ALuint b : buffers)
+                if (b) alDeleteBuffers(1, &b);
             error = "no OpenAL source for the music";
             e->closed_ = true;
             return nullptr;
@@ -132,15 +134,6 @@ bool MusicEngine::IsPlaying(const MusicPlay& play) {
     if (closed_ || !play.current) return false;
     ContextScope scope(context_);
     return !HeardToEnd(HeardFrame());
-}
-
-bool MusicEngine::IsAnythingPlaying() {
-    std::shared_ptr<MusicPlay> play;
-    {
-        std::lock_guard<std::mutex> lock(mutex_);
-        play = play_;
-    }
-    return play && IsPlaying(*play);
 }
 
 MUSIC_TIME MusicEngine::Seek(const MusicPlay& play) {

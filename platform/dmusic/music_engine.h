@@ -40,7 +40,6 @@ public:
     void Stop();
     // Audible: the playing has not yet been heard to its end.
     bool IsPlaying(const MusicPlay& play);
-    bool IsAnythingPlaying();
     MUSIC_TIME Seek(const MusicPlay& play);
     // Stops, then gives back the source, buffers and device; silent from here on.
     void Close();
