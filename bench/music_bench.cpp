@@ -1,4 +1,4 @@
-// What the music costs while it plays: FluidSynth rendering a General MIDI piece
+// What the music costs while it plays, and what loading a piece costs: FluidSynth rendering a General MIDI piece
 // (strings, bass, piano, drums) and the device mixing it, per second of output, as a
 // share of one core. Rendered by hand on a manual output device, so the figure is
 // the work alone, without the real-time waits.
@@ -109,6 +109,26 @@ void DeviceIdle(benchmark::State& state) {
     Measure(state, device);
 }
 
+// LoadMusic from the call to ready: the file, a new performance and its synthesiser
+// with the SoundFont, as the game pays once at its start.
+void LoadPiece(benchmark::State& state) {
+    Device device;
+    if (!SoundState.directSound) {
+        state.SkipWithError("no sound device");
+        return;
+    }
+    const char* path = "/tmp/nol_music_bench_load.mid";
+    WriteBytes(path, BusyPiece());
+    InitDirectMusic();
+    for (auto _ : state) {
+        if (!LoadMusic(path)) state.SkipWithError("the piece did not load");
+        ReleaseMusic();
+    }
+    FreeDirectMusic();
+    std::remove(path);
+}
+
+BENCHMARK(LoadPiece)->Unit(benchmark::kMillisecond);
 BENCHMARK(MusicPlaying)->Unit(benchmark::kMillisecond)->MinTime(3.0);
 BENCHMARK(DeviceIdle)->Unit(benchmark::kMillisecond)->MinTime(1.0);
 
