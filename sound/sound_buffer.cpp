@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "shell/log.h"
+#include "sound/release.h"
 #include "sound/sound_device.h"
 
 namespace {
@@ -62,13 +63,6 @@ bool ReadPart(HMMIO mmio, void* part, DWORD bytes, const WAVEFORMATEX& format) {
     if (DWORD(got) == bytes) return true;
     Silence(static_cast<char*>(part) + got, bytes - got, format);
     return false;
-}
-
-template <typename T>
-void Release(T*& object) {
-    if (!object) return;
-    object->Release();
-    object = nullptr;
 }
 
 // The effect classes by effect number.
@@ -204,9 +198,9 @@ void CSoundBuffer::Free() {
         name.clear();
     }
     Stop();
-    Release(buffer3d);
-    Release(buffer8);
-    Release(buffer);
+    ReleaseInterface(buffer3d);
+    ReleaseInterface(buffer8);
+    ReleaseInterface(buffer);
 }
 
 void CSoundBuffer::Stop() {

@@ -3,6 +3,7 @@
 
 #include "shell/log.h"
 #include "shell/window.h"
+#include "sound/release.h"
 #include "win32/windows.h"
 
 SoundStateRecord SoundState;
@@ -56,13 +57,6 @@ int InitPrimaryBuffer() {
     return 1;
 }
 
-template <typename T>
-void Release(T*& object) {
-    if (!object) return;
-    object->Release();
-    object = nullptr;
-}
-
 }  // namespace
 
 WAVEFORMATEX MakeWaveFormat(DWORD samplesPerSec, WORD bitsPerSample, WORD channels) {
@@ -101,9 +95,9 @@ void FreeDirectSound() {
     LogSeparator();
     LogMessage("FreeDirectSound\n");
     if (SoundState.primaryBuffer) SetPrimaryVolume(SoundState.primaryVolume);
-    Release(SoundState.listener);
-    Release(SoundState.primaryBuffer);
-    Release(SoundState.directSound);
+    ReleaseInterface(SoundState.listener);
+    ReleaseInterface(SoundState.primaryBuffer);
+    ReleaseInterface(SoundState.directSound);
 }
 
 void RestorePrimaryBuffer() {

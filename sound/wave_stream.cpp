@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "shell/log.h"
+#include "sound/release.h"
 #include "sound/sound_device.h"
 #include "win32/windows.h"
 
@@ -24,13 +25,6 @@ DWORD WaitLimitFor(const WAVEFORMATEX& format, DWORD ringBytes) {
     if (format.nAvgBytesPerSec == 0) return kUnknownRateWaitMs;
     uint64_t ringMs = (uint64_t(ringBytes) * 1000 + format.nAvgBytesPerSec - 1) / format.nAvgBytesPerSec;
     return DWORD(std::min<uint64_t>(std::max(ringMs * kWaitRings, kMinWaitMs), 60000));
-}
-
-template <typename T>
-void Release(T*& object) {
-    if (!object) return;
-    object->Release();
-    object = nullptr;
 }
 
 }  // namespace
@@ -140,8 +134,8 @@ int CWaveStream::Enqueue(const void* data, int length) {
 
 void CWaveStream::Free() {
     if (buffer) buffer->Stop();
-    Release(buffer);
-    Release(notify);
+    ReleaseInterface(buffer);
+    ReleaseInterface(notify);
     if (event) {
         CloseHandle(event);
         event = nullptr;

@@ -49,13 +49,14 @@ void I3dl2Reverb(const EfxApi& efx, ALuint e, EffectRouting* routing) {
 
 void WavesReverb(const EfxApi& efx, ALuint e, EffectRouting* routing) {
     // DSFXWavesReverb defaults: in-gain 0 dB, reverb mix 0 dB, reverb time 1000 ms,
-    // high-frequency decay ratio 0.001 (EFX's floor is 0.1). A plain reverb tail
-    // with no early reflections of its own.
+    // high-frequency decay ratio 0.001. OpenAL Soft's damping filters fail below a
+    // ratio of about 0.2 with a one-second decay, so the treble dies away at that
+    // rate instead. A plain reverb tail with no early reflections of its own.
     efx.Effecti(e, AL_EFFECT_TYPE, AL_EFFECT_REVERB);
     efx.Effectf(e, AL_REVERB_GAIN, 1.0f);
     efx.Effectf(e, AL_REVERB_GAINHF, 1.0f);
     efx.Effectf(e, AL_REVERB_DECAY_TIME, 1.0f);
-    efx.Effectf(e, AL_REVERB_DECAY_HFRATIO, 0.1f);
+    efx.Effectf(e, AL_REVERB_DECAY_HFRATIO, 0.2f);
     efx.Effectf(e, AL_REVERB_REFLECTIONS_GAIN, 0.0f);
     efx.Effectf(e, AL_REVERB_LATE_REVERB_GAIN, 1.0f);
     routing->dryGain = DecibelsToGain(0.0f);

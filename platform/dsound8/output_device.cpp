@@ -5,6 +5,7 @@
 #include <time.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 #include "win32/platform_log.h"
@@ -68,7 +69,7 @@ std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
     const ALCint speakerAttrs[] = {ALC_FREQUENCY, kNolOutputRate, ALC_MAX_AUXILIARY_SENDS,
                                    kWantedSends, 0};
     const ALCint loopbackAttrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
-                                    ALC_FORMAT_TYPE_SOFT, ALC_SHORT_SOFT,
+                                    ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
                                     ALC_FREQUENCY, kNolOutputRate,
                                     ALC_MAX_AUXILIARY_SENDS, kWantedSends, 0};
     out->context_ = alcCreateContext(
@@ -134,10 +135,15 @@ void OutputDevice::RunService() {
 }
 
 void OutputDevice::RenderSlices(int16_t* out, uint32_t frames) {
+    // Mixed as float and rounded here: OpenAL Soft dithers integer output, which
+    // would put noise on silence.
+    float mixed[2 * kSliceFrames];
     while (frames > 0) {
         uint32_t n = std::min(frames, kSliceFrames);
         RunService();
-        renderSamples_(device_, out, ALCsizei(n));
+        renderSamples_(device_, mixed, ALCsizei(n));
+        for (uint32_t i = 0; i < 2 * n; ++i)
+            out[i] = int16_t(std::lround(std::clamp(mixed[i] * 32768.0f, -32768.0f, 32767.0f)));
         out += 2 * n;
         frames -= n;
     }
