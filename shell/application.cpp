@@ -7,6 +7,7 @@
 #include "shell/frame_timer.h"
 #include "shell/log.h"
 #include "shell/window.h"
+#include "sound/music.h"
 #include "sound/sound_device.h"
 
 Application application;
@@ -53,12 +54,14 @@ int InitApplication(HINSTANCE instance) {
     if (!InitDirect3D()) return 0;
     if (!InitDirectInput()) return 0;
     if (!InitDirectSound()) return 0;
+    if (!InitDirectMusic()) return 0;
     InitFrameTimer();
     application.frame = game.frame;
     return 1;
 }
 
 void FreeApplication() {
+    FreeDirectMusic();
     FreeDirectSound();
     FreeInput();
     FreeDirect3D();

@@ -213,9 +213,13 @@ TEST_F(SoundPlayback, EachEffectChangesTheSoundAndNoneLeavesItDry) {
     ASSERT_GT(Rms(dry), 100);
     const char* names[] = {"waves reverb", "I3DL2 reverb", "echo",       "chorus",    "flanger",
                            "gargle",       "compressor",   "param. EQ", "distortion"};
+    const int kParamEq = 7;  // its default band has 0 dB gain: the sound stays as it was
     for (int effect = 0; effect < 9; ++effect) {
         sound.SetEffect(effect);
-        EXPECT_GT(Difference(dry, take()), 0.01) << names[effect];
+        if (effect == kParamEq)
+            EXPECT_LT(Difference(dry, take()), 1e-3) << names[effect];
+        else
+            EXPECT_GT(Difference(dry, take()), 0.01) << names[effect];
     }
     sound.SetEffect(9);
     EXPECT_LT(Difference(dry, take()), 1e-4);

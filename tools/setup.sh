@@ -13,6 +13,7 @@ packages=(
   libmeshoptimizer-dev                           # vertex-cache ordering of meshes
   libfreetype-dev libfontconfig-dev              # glyphs of the text fonts, faces found by name
   libopenal-dev                                  # DirectSound over OpenAL Soft: mixing, 3D, EFX effects
+  libfluidsynth-dev timgm6mb-soundfont           # DirectMusic: MIDI synthesiser, General MIDI SoundFont
   fonts-ipafont-gothic                           # a Japanese gothic face in place of "ＭＳ ゴシック"
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   xvfb xauth                                     # a display for headless tests

@@ -40,3 +40,19 @@ typedef IUnknown* LPUNKNOWN;
 
 HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
+
+// ---- object creation ------------------------------------------------------------
+#define CLSCTX_INPROC_SERVER 0x1
+#define CLSCTX_INPROC_HANDLER 0x2
+#define CLSCTX_LOCAL_SERVER 0x4
+#define CLSCTX_REMOTE_SERVER 0x10
+#define CLSCTX_INPROC (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER)
+#define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
+
+#define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110)
+#define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154)
+#define CO_E_NOTINITIALIZED ((HRESULT)0x800401F0)
+
+// Every class lives in this process: the context must allow an in-process server.
+HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid,
+                         LPVOID* object);

@@ -324,6 +324,20 @@ BOOL GetCursorPos(LPPOINT point);
 BOOL SetCursorPos(int x, int y);
 int ShowCursor(BOOL show);
 
+// ---- wide text ------------------------------------------------------------------
+// Wide strings are UTF-16, as on the original platform.
+typedef char16_t WCHAR;
+typedef WCHAR* LPWSTR;
+typedef const WCHAR* LPCWSTR;
+
+#define CP_ACP 0      // the program's code page: CP932 here
+#define CP_UTF8 65001
+
+// Returns the number of WCHARs written (with the terminator when the input length is
+// -1), or the number needed when wideSize is 0; 0 on failure.
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textLength, LPWSTR wide,
+                        int wideSize);
+
 // ---- command line -------------------------------------------------------------
 // The runtime's parsed argument vector, as the entry point received it.
 void SetCommandLineArgs(int argc, char** argv);

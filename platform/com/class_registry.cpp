@@ -1,0 +1,71 @@
+#include "com/class_registry.h"
+
+#include <vector>
+
+#include "com/com_test_hooks.h"
+#include "dmusic/dmusic_classes.h"
+#include "win32/platform_log.h"
+
+namespace {
+
+struct ClassEntry {
+    const CLSID* clsid;
+    ComClassFactory factory;
+};
+
+// Listed here rather than registered by static constructors: a static library drops
+// object files nothing refers to, and their constructors with them.
+const ClassEntry builtInClasses[] = {
+    {&CLSID_DirectMusicLoader, CreateDirectMusicLoader},
+    {&CLSID_DirectMusicPerformance, CreateDirectMusicPerformance},
+    {&CLSID_DirectMusicSegment, CreateDirectMusicSegment},
+};
+
+struct Override {
+    CLSID clsid;
+    ComClassFactory factory;
+};
+std::vector<Override>& Overrides() {
+    static std::vector<Override> overrides;
+    return overrides;
+}
+
+}  // namespace
+
+void ComOverrideClass(REFCLSID clsid, ComClassFactory factory) {
+    auto& list = Overrides();
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        if (it->clsid == clsid) {
+            list.erase(it);
+            break;
+        }
+    }
+    if (factory) list.push_back({clsid, factory});
+}
+
+HRESULT ComFailingFactory(REFIID, void** object) {
+    if (object) *object = nullptr;
+    return E_FAIL;
+}
+
+ComClassFactory FindComClass(REFCLSID clsid) {
+    for (const Override& o : Overrides())
+        if (o.clsid == clsid) return o.factory;
+    for (const ClassEntry& e : builtInClasses)
+        if (*e.clsid == clsid) return e.factory;
+    return nullptr;
+}
+
+HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid,
+                         LPVOID* object) {
+    if (!object) return E_POINTER;
+    *object = nullptr;
+    if (outer) return CLASS_E_NOAGGREGATION;
+    if (!(clsContext & CLSCTX_INPROC)) {
+        NolLog("CoCreateInstance: only in-process classes exist here\n");
+        return REGDB_E_CLASSNOTREG;
+    }
+    ComClassFactory factory = FindComClass(clsid);
+    if (!factory) return REGDB_E_CLASSNOTREG;
+    return factory(iid, object);
+}

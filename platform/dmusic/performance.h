@@ -1,0 +1,41 @@
+// The performance: the player that segments are played on, with its synthesiser
+// on the sound device of a DirectSound object.
+#pragma once
+
+#include <memory>
+
+#include "dmusic/com_object.h"
+#include "dmusic/music_engine.h"
+
+class Segment;
+class SegmentState;
+
+class Performance final : public ComObject<IDirectMusicPerformance8> {
+public:
+    Performance() = default;
+    ~Performance() override;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    HRESULT Stop(IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time,
+                 DWORD flags) override;
+    HRESULT IsPlaying(IDirectMusicSegment* segment, IDirectMusicSegmentState* state) override;
+    HRESULT GetTime(REFERENCE_TIME* now, MUSIC_TIME* musicNow) override;
+    HRESULT CloseDown() override;
+    HRESULT InitAudio(IDirectMusic** directMusic, IDirectSound** directSound, HWND window,
+                      DWORD defaultPathType, DWORD channelCount, DWORD flags,
+                      DMUS_AUDIOPARAMS* params) override;
+    HRESULT PlaySegmentEx(IUnknown* source, WCHAR* segmentName, IUnknown* transition, DWORD flags,
+                          int64_t startTime, IDirectMusicSegmentState** state, IUnknown* from,
+                          IUnknown* audioPath) override;
+
+    bool Ready() const { return engine_ != nullptr; }
+    static Performance* From(IUnknown* object);
+
+private:
+    void ForgetCurrent();
+
+    std::shared_ptr<MusicEngine> engine_;
+    Segment* currentSegment_ = nullptr;    // held: the primary segment last played
+    SegmentState* currentState_ = nullptr; // held
+    int64_t startTicks_ = 0;               // GetTime's origin, in 100 ns
+};

@@ -1,0 +1,55 @@
+// A segment (a loaded piece) and the state of one playing of it.
+#pragma once
+
+#include <memory>
+
+#include "dmusic/com_object.h"
+#include "dmusic/midi_file.h"
+#include "dmusic/music_engine.h"
+
+class Segment final : public ComObject<IDirectMusicSegment8> {
+public:
+    explicit Segment(std::shared_ptr<const MidiSong> song);
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    HRESULT GetLength(MUSIC_TIME* length) override;
+    HRESULT SetRepeats(DWORD repeats) override;
+    HRESULT GetRepeats(DWORD* repeats) override;
+    HRESULT SetStartPoint(MUSIC_TIME start) override;
+    HRESULT GetStartPoint(MUSIC_TIME* start) override;
+    HRESULT Download(IUnknown* target) override;
+    HRESULT Unload(IUnknown* target) override;
+
+    const std::shared_ptr<const MidiSong>& Song() const { return song_; }
+    DWORD Repeats() const { return repeats_; }
+    MUSIC_TIME StartPoint() const { return start_; }
+
+    // The Segment behind an interface pointer, if it is one of ours.
+    static Segment* From(IUnknown* object);
+
+private:
+    std::shared_ptr<const MidiSong> song_;
+    DWORD repeats_ = 0;
+    MUSIC_TIME start_ = 0;
+};
+
+class SegmentState final : public ComObject<IDirectMusicSegmentState> {
+public:
+    SegmentState(Segment* segment, std::shared_ptr<MusicEngine> engine,
+                 std::shared_ptr<MusicPlay> play, MUSIC_TIME start);
+    ~SegmentState() override;
+
+    HRESULT QueryInterface(REFIID iid, void** object) override;
+    HRESULT GetSeek(MUSIC_TIME* seek) override;
+    HRESULT GetStartPoint(MUSIC_TIME* start) override;
+    HRESULT GetSegment(IDirectMusicSegment** segment) override;
+
+    bool IsPlaying() const;
+    static SegmentState* From(IUnknown* object);
+
+private:
+    Segment* segment_;
+    std::shared_ptr<MusicEngine> engine_;
+    std::shared_ptr<MusicPlay> play_;
+    MUSIC_TIME start_;
+};

@@ -1,0 +1,159 @@
+// The music functions' start-up, shutdown and failure paths: the log lines, the
+// error boxes, and what is left loaded when a step fails.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "com/com_test_hooks.h"
+#include "midi_files.h"
+#include "sound/music.h"
+#include "support/test_support.h"
+#include "win32/test_hooks.h"
+
+namespace {
+
+std::vector<std::string> shownBoxes;
+
+int RecordBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
+    EXPECT_STREQ(caption, "エラー");
+    EXPECT_TRUE(type & MB_SYSTEMMODAL);
+    shownBoxes.push_back(text);
+    return IDOK;
+}
+
+// A performance whose InitAudio refuses, as one with no sound device would.
+class RefusingPerformance : public IDirectMusicPerformance8 {
+public:
+    static int live;
+    RefusingPerformance() { ++live; }
+    ~RefusingPerformance() override { --live; }
+    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
+    ULONG AddRef() override { return ++refs; }
+    ULONG Release() override {
+        ULONG left = --refs;
+        if (!left) delete this;
+        return left;
+    }
+    HRESULT Stop(IDirectMusicSegment*, IDirectMusicSegmentState*, MUSIC_TIME, DWORD) override { return S_OK; }
+    HRESULT IsPlaying(IDirectMusicSegment*, IDirectMusicSegmentState*) override { return S_OK; }
+    HRESULT GetTime(REFERENCE_TIME*, MUSIC_TIME*) override { return S_OK; }
+    HRESULT CloseDown() override { return S_OK; }
+    HRESULT InitAudio(IDirectMusic**, IDirectSound**, HWND, DWORD, DWORD, DWORD, DMUS_AUDIOPARAMS*) override {
+        return E_FAIL;
+    }
+    HRESULT PlaySegmentEx(IUnknown*, WCHAR*, IUnknown*, DWORD, int64_t, IDirectMusicSegmentState**,
+                          IUnknown*, IUnknown*) override {
+        ADD_FAILURE() << "played on a performance that never started";
+        return E_FAIL;
+    }
+    ULONG refs = 1;
+};
+int RefusingPerformance::live = 0;
+
+HRESULT MakeRefusingPerformance(REFIID, void** object) {
+    *object = static_cast<IDirectMusicPerformance8*>(new RefusingPerformance);
+    return S_OK;
+}
+
+class MusicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MusicState = MusicStateRecord{};
+        shownBoxes.clear();
+        NolSetMessageBoxAnswerer(RecordBox);
+        WriteBytes(dir.File("piece.mid"), SingleNoteFile(96, 60, 4));
+    }
+    void TearDown() override {
+        FreeDirectMusic();
+        ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
+        ComOverrideClass(CLSID_DirectMusicPerformance, nullptr);
+        NolSetMessageBoxAnswerer(nullptr);
+    }
+    static std::string LogOf(const std::function<void()>& f) {
+        testing::internal::CaptureStderr();
+        f();
+        return testing::internal::GetCapturedStderr();
+    }
+    TempDir dir;
+};
+
+TEST_F(MusicTest, StartAndShutdownLogTheirNamesAndLoaderFailureShowsItsBox) {
+    std::string log = LogOf([] { EXPECT_EQ(InitDirectMusic(), 1); });
+    EXPECT_NE(log.find("----------------------------------------\nInitDirectMusic\n"), std::string::npos) << log;
+    EXPECT_NE(MusicState.loader, nullptr);
+    // Nothing else is made at start-up.
+    EXPECT_EQ(MusicState.performance, nullptr);
+    log = LogOf(FreeDirectMusic);
+    EXPECT_NE(log.find("----------------------------------------\nFreeDirectMusic\n"), std::string::npos) << log;
+    EXPECT_EQ(MusicState.loader, nullptr);
+    // Shutdown with nothing started is harmless, and so is a second one.
+    LogOf(FreeDirectMusic);
+
+    ComOverrideClass(CLSID_DirectMusicLoader, ComFailingFactory);
+    LogOf([] { EXPECT_EQ(InitDirectMusic(), 0); });
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    EXPECT_EQ(shownBoxes[0], "DirectMusicローダーが作成できません.");
+    EXPECT_EQ(MusicState.loader, nullptr);
+}
+
+TEST_F(MusicTest, AFileThatWillNotLoadIsLoggedAndLeavesNothing) {
+    LogOf([] { InitDirectMusic(); });
+    // Missing, and present but not MIDI: the same two log parts, no box.
+    WriteBytes(dir.File("noise.mid"), std::vector<uint8_t>(100, 0x55));
+    for (std::string name : {dir.File("missing.mid"), dir.File("noise.mid")}) {
+        std::string log = LogOf([&] { EXPECT_EQ(LoadMusic(name.c_str()), 0); });
+        EXPECT_NE(log.find("load(" + name + ") ... can't load object.\n"), std::string::npos) << log;
+        EXPECT_EQ(MusicState.segment, nullptr);
+        EXPECT_EQ(MusicState.performance, nullptr);
+    }
+    EXPECT_TRUE(shownBoxes.empty());
+    EXPECT_EQ(IsMusicPlaying(), 0);
+    PlayMusic(1);
+    PauseMusic();
+    StopMusic();
+    EXPECT_EQ(IsMusicPlaying(), 0);
+}
+
+TEST_F(MusicTest, NamesAreFoundInTheCurrentDirectory) {
+    LogOf([] { InitDirectMusic(); });
+    char previous[MAX_PATH];
+    GetCurrentDirectoryA(MAX_PATH, previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(dir.path.c_str()));
+    ComOverrideClass(CLSID_DirectMusicPerformance, MakeRefusingPerformance);
+    std::string log = LogOf([] { LoadMusic("piece.mid"); });
+    SetCurrentDirectoryA(previous);
+    EXPECT_NE(log.find("load(piece.mid) ... ok.\n"), std::string::npos) << log;
+    EXPECT_NE(MusicState.segment, nullptr);
+}
+
+TEST_F(MusicTest, APerformanceThatCannotBeMadeOrStartedLeavesTheSegmentAlone) {
+    LogOf([] { InitDirectMusic(); });
+    std::string name = dir.File("piece.mid");
+
+    ComOverrideClass(CLSID_DirectMusicPerformance, ComFailingFactory);
+    std::string log = LogOf([&] { EXPECT_EQ(LoadMusic(name.c_str()), 0); });
+    EXPECT_NE(log.find("load(" + name + ") ... ok.\n"), std::string::npos) << log;
+    ASSERT_EQ(shownBoxes.size(), 1u);
+    EXPECT_EQ(shownBoxes[0], "パフォーマンスが作成できません.");
+    EXPECT_NE(MusicState.segment, nullptr);
+    EXPECT_EQ(MusicState.performance, nullptr);
+    PlayMusic(1);
+    EXPECT_EQ(IsMusicPlaying(), 0);
+
+    // InitAudio refusing: its own box; play, pause and stop still do nothing.
+    ComOverrideClass(CLSID_DirectMusicPerformance, MakeRefusingPerformance);
+    LogOf([&] { EXPECT_EQ(LoadMusic(name.c_str()), 0); });
+    ASSERT_EQ(shownBoxes.size(), 2u);
+    EXPECT_EQ(shownBoxes[1], "パフォーマンスが初期化できません.");
+    EXPECT_NE(MusicState.segment, nullptr);
+    // A new load releases the old performance before it makes the next one.
+    LogOf([&] { LoadMusic(name.c_str()); });
+    EXPECT_EQ(RefusingPerformance::live, 1);
+    LogOf(ReleaseMusic);
+    EXPECT_EQ(RefusingPerformance::live, 0);
+    EXPECT_EQ(MusicState.segment, nullptr);
+}
+
+}  // namespace
