@@ -1,0 +1,12 @@
+// The generators of the game's data files. Each writes its files into the given
+// folder and returns false (after saying why on standard error) when it cannot.
+// Everything is made from code, the same bytes on every run.
+#pragma once
+
+#include <string>
+
+namespace datagen {
+
+bool WriteEnv(const std::string& dir);  // env.x
+
+}  // namespace datagen

@@ -1,0 +1,37 @@
+// Generates the game's data files into one folder: nol_datagen <folder>.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <string>
+
+#include "generators.h"
+
+namespace {
+
+struct Generator {
+    const char* what;
+    bool (*write)(const std::string& dir);
+};
+
+const Generator kGenerators[] = {
+    {"env.x", datagen::WriteEnv},
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s <output folder>\n", argv[0]);
+        return 2;
+    }
+    const std::string dir = argv[1];
+    mkdir(dir.c_str(), 0755);
+    int failed = 0;
+    for (const Generator& g : kGenerators) {
+        if (!g.write(dir)) {
+            std::fprintf(stderr, "nol_datagen: %s could not be written\n", g.what);
+            ++failed;
+        }
+    }
+    return failed ? 1 : 0;
+}
