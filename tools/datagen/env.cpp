@@ -1,7 +1,7 @@
 // env.x: loaded by every course and never drawn, so a small valid model: one
 // unit cube.
-#include "generators.h"
-#include "model.h"
+#include "datagen/generators.h"
+#include "datagen/model.h"
 
 namespace datagen {
 

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <string>
 
-#include "generators.h"
+#include "datagen/generators.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "model.h"
+#include "datagen/model.h"
 
 #include <cmath>
 
