@@ -7,18 +7,28 @@ cmake --build build
 
 xvfb_pid=""
 if [ -z "${DISPLAY:-}" ]; then
-  display=":$((90 + RANDOM % 100))"
+  # Xvfb picks a free display itself and writes its number once it is ready.
   # -noreset: without it the server restarts whenever its last client leaves,
   # and a test connecting at that moment finds no display.
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+  number_file=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$number_file" >/dev/null 2>&1 &
   xvfb_pid=$!
-  export DISPLAY="$display"
-  for _ in $(seq 50); do
-    [ -e "/tmp/.X11-unix/X${display#:}" ] && break
+  for _ in $(seq 100); do
+    [ -s "$number_file" ] && break
     sleep 0.1
   done
+  number=$(tr -dc 0-9 <"$number_file")
+  rm -f "$number_file"
+  if [ -z "$number" ]; then
+    echo "test.sh: Xvfb did not start; the rendering tests cannot run" >&2
+    kill "$xvfb_pid" 2>/dev/null || true
+    exit 1
+  fi
+  export DISPLAY=":$number"
 fi
 cleanup() { [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null || true; }
 trap cleanup EXIT
 
+# A display is there now: a test that cannot open it fails rather than skips.
+export NOL_REQUIRE_DISPLAY=1
 ctest --test-dir build --output-on-failure -j2 "$@"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "display_required.h"
 #include "d3d8/d3d8.h"
 #include "d3d8/d3d8_test_hooks.h"
 #include "win32/sdl_bridge.h"
@@ -16,7 +17,7 @@
 class ReadbackTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+        NOL_SKIP_WITHOUT_DISPLAY();
     }
 
     // Whether SetUp got as far as the fixture needs: not skipped, nothing fatal.

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <vector>
 
+#include "display_required.h"
 #include "dinput8/dinput.h"
 #include "dinput8/dinput_test_hooks.h"
 #include "win32/sdl_bridge.h"
@@ -434,7 +435,7 @@ TEST_F(DirectInputTest, AnUnpluggedControllerIsLostAndCannotBeAcquiredAgain) {
 }
 
 TEST_F(DirectInputTest, CooperativeLevelsAreBackgroundAndSharedOnARealWindow) {
-    if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+    NOL_SKIP_WITHOUT_DISPLAY();
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = DefWindowProcA;

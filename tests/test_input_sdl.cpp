@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "display_required.h"
 #include "input/input.h"
 #include "render/graphics_state.h"
 #include "shell/window.h"
@@ -25,7 +26,7 @@ LRESULT CALLBACK TestWindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 class InputSdlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+        NOL_SKIP_WITHOUT_DISPLAY();
         ASSERT_TRUE(NolInitSdlSubsystem(SDL_INIT_JOYSTICK));
         InputState = InputStateRecord{};
         WNDCLASSEXA wc{};

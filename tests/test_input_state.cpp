@@ -3,6 +3,7 @@
 
 #include <functional>
 
+#include "display_required.h"
 #include "input/input.h"
 #include "input_fakes.h"
 #include "render/graphics_state.h"
@@ -338,7 +339,7 @@ LRESULT CALLBACK CountingProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 }
 
 TEST_F(InputStateTest, TheCloseKeyClosesTheMainWindowInEveryFrameItIsDown) {
-    if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+    NOL_SKIP_WITHOUT_DISPLAY();
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = CountingProc;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <set>
 
+#include "display_required.h"
 #include "d3d8/d3d8_test_hooks.h"
 #include "gdi/cp932_text.h"
 #include "win32/message_box_layout.h"
@@ -164,7 +165,7 @@ void Mouse(Uint32 window, Uint32 type, const RECT& r) {
 class RealBox : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+        NOL_SKIP_WITHOUT_DISPLAY();
         unsetenv("NOL_AUTO_MESSAGEBOX");
         SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
     }

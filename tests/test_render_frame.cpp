@@ -1,6 +1,7 @@
 // The frame bracket and the device-loss path, against a recording device.
 #include <gtest/gtest.h>
 
+#include "display_required.h"
 #include "d3d8_fakes.h"
 #include "render/direct3d.h"
 #include "render/frame.h"
@@ -96,7 +97,7 @@ TEST_F(RenderFrame, ABeginSceneFailureIsSilent) {
 }
 
 TEST_F(RenderFrame, ADeviceNeedingResetClosesTheProgram) {
-    if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+    NOL_SKIP_WITHOUT_DISPLAY();
     ASSERT_EQ(InitWindow(GetModuleHandleA(nullptr)), 1);
     device->cooperative = D3DERR_DEVICENOTRESET;
     testing::internal::CaptureStderr();

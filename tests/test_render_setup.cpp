@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "display_required.h"
 #include "d3d8/d3d8_test_hooks.h"
 #include "d3d8_fakes.h"
 #include "render/direct3d.h"
@@ -40,7 +41,7 @@ protected:
     FakeDirect3D* fake = new FakeDirect3D;
 
     void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+        NOL_SKIP_WITHOUT_DISPLAY();
         ASSERT_EQ(InitWindow(GetModuleHandleA(nullptr)), 1);
         NolSetMessageBoxAnswerer(RecordBox);
         boxes.clear();

@@ -1,6 +1,7 @@
 // The main window and its procedure, on a real (virtual) display.
 #include <gtest/gtest.h>
 
+#include "display_required.h"
 #include "input/input.h"
 #include "render/graphics_state.h"
 #include "shell/application.h"
@@ -13,7 +14,7 @@ namespace {
 class WindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!NolInitSdlVideo()) GTEST_SKIP() << "no display";
+        NOL_SKIP_WITHOUT_DISPLAY();
         ASSERT_EQ(InitWindow(GetModuleHandleA(nullptr)), 1);
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
