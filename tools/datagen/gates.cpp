@@ -1,8 +1,10 @@
 // objstart.x and objcheck.x: a chequered square plate lying on the track with a
 // striped pylon at each corner and a banded frame joining their tops, so that
 // the gate reads as a gate from any direction. The start is black and white
-// with red pylons; the checkpoint yellow and blue.
+// with red pylons and "START" boards; the checkpoint yellow and blue, "CHECK".
 #include "datagen/gates.h"
+
+#include "datagen/block_text.h"
 
 #include "datagen/generators.h"
 #include "datagen/model.h"
@@ -19,7 +21,7 @@ struct GateColours {
 
 D3DCOLORVALUE Rgb(float r, float g, float b) { return {r, g, b, 1.0f}; }
 
-void BuildGate(Model& model, const GateColours& colours) {
+void BuildGate(Model& model, const GateColours& colours, const char* word) {
     using G = GateSize;
     const D3DCOLORVALUE& sa = colours.squareA;
     const D3DCOLORVALUE& sb = colours.squareB;
@@ -59,13 +61,26 @@ void BuildGate(Model& model, const GateColours& colours) {
         }
     }
 
-    // The frame: four beams between the pylon tops, each in chequered bands.
+    // The frame: four beams between the pylon tops, each in chequered bands with a
+    // board in the middle naming the gate on both faces.
     const float half = G::kPlateHalf, thick = 0.03f;
     const int bands = 10;
+    const float boardHalf = 2 * half / bands * 2, boardThick = thick + 0.01f;
+    const float boardBottom = G::kBeamBottom - 0.05f, boardTop = G::kPostTop + 0.03f;
+    const float pixel = 0.02f, mid = (boardBottom + boardTop) / 2;
     for (int side = 0; side < 4; ++side) {
+        const float edge = (side & 1) ? half : -half;
+        const D3DXVECTOR3 along = side < 2 ? D3DXVECTOR3(1, 0, 0) : D3DXVECTOR3(0, 0, 1);
+        const D3DXVECTOR3 across = side < 2 ? D3DXVECTOR3(0, 0, 1) : D3DXVECTOR3(1, 0, 0);
+        const D3DXVECTOR3 centre = edge * across + D3DXVECTOR3(0, mid, 0);
+        const D3DXVECTOR3 lo = centre - boardHalf * along - boardThick * across;
+        const D3DXVECTOR3 hi = centre + boardHalf * along + boardThick * across;
+        model.AddBox(postA, {lo.x, boardBottom, lo.z}, {hi.x, boardTop, hi.z});
+        for (float face : {-1.0f, 1.0f})
+            AddBlockText(model, postB, word, centre + face * boardThick * across, face * across, pixel, 0.008f);
         for (int k = 0; k < bands; ++k) {
+            if (k >= bands / 2 - 2 && k < bands / 2 + 2) continue;  // behind the board
             const float t0 = -half + 2 * half * k / bands, t1 = -half + 2 * half * (k + 1) / bands;
-            const float edge = (side & 1) ? half : -half;
             D3DXVECTOR3 lo, hi;
             if (side < 2) {  // beams along x at z = -half, +half
                 lo = {t0, G::kBeamBottom, edge - thick};
@@ -84,14 +99,16 @@ void BuildGate(Model& model, const GateColours& colours) {
 bool WriteStartGate(const std::string& dir) {
     Model model;
     BuildGate(model, {Rgb(0.95f, 0.95f, 0.95f), Rgb(0.06f, 0.06f, 0.06f), Rgb(0.9f, 0.1f, 0.08f),
-                      Rgb(0.95f, 0.95f, 0.95f), Rgb(0.2f, 1.0f, 0.2f)});
+                      Rgb(0.95f, 0.95f, 0.95f), Rgb(0.2f, 1.0f, 0.2f)},
+              "START");
     return model.Write(dir + "/objstart.x", "objstart");
 }
 
 bool WriteCheckGate(const std::string& dir) {
     Model model;
     BuildGate(model, {Rgb(1.0f, 0.82f, 0.1f), Rgb(0.1f, 0.25f, 0.8f), Rgb(0.1f, 0.3f, 0.9f),
-                      Rgb(1.0f, 0.85f, 0.15f), Rgb(1.0f, 0.6f, 0.1f)});
+                      Rgb(1.0f, 0.85f, 0.15f), Rgb(1.0f, 0.6f, 0.1f)},
+              "CHECK");
     return model.Write(dir + "/objcheck.x", "objcheck");
 }
 

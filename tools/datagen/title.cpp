@@ -6,6 +6,7 @@
 // they face -x and run towards -z (the camera's right).
 #include <cmath>
 
+#include "datagen/block_text.h"
 #include "datagen/car.h"
 #include "datagen/generators.h"
 #include "datagen/model.h"
@@ -14,37 +15,11 @@
 namespace datagen {
 namespace {
 
-// The letters on a pixel grid, top row first.
-struct Glyph {
-    int width;
-    const char* rows[7];
-};
-const Glyph kN = {5, {".....", ".....", "XXXX.", "X...X", "X...X", "X...X", "X...X"}};
-const Glyph kO = {5, {".....", ".....", ".XXX.", "X...X", "X...X", "X...X", ".XXX."}};
-const Glyph kL = {2, {"XX", "XX", "XX", "XX", "XX", "XX", "XX"}};
-
 constexpr float kPixel = 0.12f;
 constexpr float kBaseTop = -0.12f;
 constexpr float kBaseRadius = 0.95f;
-constexpr float kLetterFront = -0.36f, kLetterBack = -0.12f;  // x
-
-// One letter whose left edge is at z = left (the word runs towards -z); each run of
-// set pixels in a row is one box.
-void AddGlyph(Model& model, int material, const Glyph& g, float left) {
-    for (int row = 0; row < 7; ++row) {
-        const float y1 = kBaseTop + (7 - row) * kPixel, y0 = y1 - kPixel;
-        for (int col = 0; col < g.width;) {
-            if (g.rows[row][col] != 'X') {
-                ++col;
-                continue;
-            }
-            int end = col;
-            while (end < g.width && g.rows[row][end] == 'X') ++end;
-            model.AddBox(material, {kLetterFront, y0, left - end * kPixel}, {kLetterBack, y1, left - col * kPixel});
-            col = end;
-        }
-    }
-}
+constexpr float kLetterDepth = 0.24f;
+constexpr float kLetterBack = -0.12f;  // x of the letters' back
 
 }  // namespace
 
@@ -57,14 +32,19 @@ bool WriteTitle(const std::string& dir) {
     const int black = model.AddMaterial(Matte(0.08f, 0.08f, 0.08f));
     const int rim = model.AddMaterial(Matte(0.8f, 0.1f, 0.1f));
 
-    // "nol": 5 + 1 + 5 + 1 + 2 pixels wide, centred on z = 0.
-    const float width = 14 * kPixel;
-    float left = width / 2;
-    AddGlyph(model, red, kN, left);
-    left -= 6 * kPixel;
-    AddGlyph(model, yellow, kO, left);
-    left -= 6 * kPixel;
-    AddGlyph(model, blue, kL, left);
+    // "nol", centred on z = 0, one colour a letter: each letter is placed on its
+    // own, shifted by its place in the word.
+    const float mid = kBaseTop + 3.5f * kPixel;
+    const int columns = BlockTextColumns("nol");
+    const char* letters[] = {"n", "o", "l"};
+    const int colours[] = {red, yellow, blue};
+    int column = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int w = BlockTextColumns(letters[i]);
+        const float z = (columns / 2.0f - column - w / 2.0f) * kPixel;  // the word runs towards -z
+        AddBlockText(model, colours[i], letters[i], {kLetterBack, mid, z}, {-1, 0, 0}, kPixel, kLetterDepth);
+        column += w + 1;
+    }
 
     // The turntable: a chequered top in rings and sectors, and a red rim.
     const int sectors = 24, rings = 3;
