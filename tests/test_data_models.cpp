@@ -213,12 +213,12 @@ TEST_F(ModelData, CarShowsPaintStripeWheelsAndLightsFromWhereThePlayerLooks) {
     EXPECT_GT(Count(chase, 280, 330, 360, 480, white), 300);   // the stripe down the middle
     EXPECT_EQ(Count(chase, 0, 0, 640, 240, paint), 0);          // nothing of the car above the horizon
 
-    std::vector<uint32_t> front = draw({1.4f, 1.0f, 1.9f}, {0, 0.45f, 0}, "models-car-front");
+    std::vector<uint32_t> front = draw({1.0f, 0.95f, 1.35f}, {0, 0.42f, 0}, "models-car-front");
     EXPECT_GT(Count(front, 0, 0, 640, 480, lamp), 100);
     EXPECT_GT(Count(front, 0, 0, 640, 480, tyre), 1500);
     EXPECT_GT(Count(front, 0, 0, 640, 480, paint), 5000);
 
-    std::vector<uint32_t> rear = draw({-1.3f, 1.1f, -1.9f}, {0, 0.45f, 0}, "models-car-rear");
+    std::vector<uint32_t> rear = draw({-0.95f, 1.0f, -1.4f}, {0, 0.42f, 0}, "models-car-rear");
     EXPECT_GT(Count(rear, 0, 0, 640, 480, tail), 100);
     EXPECT_GT(Count(rear, 0, 0, 640, 480, tyre), 1500);
 }

@@ -46,8 +46,13 @@ int BlockTextColumns(const std::string& text) {
     return columns > 0 ? columns - 1 : 0;
 }
 
-void AddBlockText(Model& model, int material, const std::string& text, const D3DXVECTOR3& centre,
-                  const D3DXVECTOR3& normal, float pixel, float depth) {
+namespace {
+
+// Calls run(corner) for each run of set pixels in a row; corner(atRight, atTop,
+// out) is a corner of that run's rectangle, moved out along the normal.
+template <typename Run>
+void ForEachRun(const std::string& text, const D3DXVECTOR3& centre, const D3DXVECTOR3& normal, float pixel,
+                Run run) {
     D3DXVECTOR3 n = normal, up(0, 1, 0), right;
     D3DXVec3Normalize(&n, &n);
     // A viewer looks along -n; Direct3D's left-handed right is up x forward.
@@ -72,19 +77,36 @@ void AddBlockText(Model& model, int material, const std::string& text, const D3D
                 }
                 int end = col;
                 while (end < g->width && g->rows[row][end] == 'X') ++end;
-                // One box per run of set pixels in the row.
-                Hexahedron box;
-                for (int k = 0; k < 8; ++k) {
-                    const float x = pixel * (column + ((k & 1) ? end : col));
-                    const float y = -pixel * (row + ((k & 2) ? 0 : 1));
-                    box.corner[k] = topLeft + right * x + up * y + n * ((k & 4) ? depth : 0.0f);
-                }
-                AddHexahedron(model, material, box);
+                const float x0 = float(column + col), x1 = float(column + end);
+                run([&](bool atRight, bool atTop, float out) {
+                    return topLeft + right * (pixel * (atRight ? x1 : x0)) -
+                           up * (pixel * (row + (atTop ? 0 : 1))) + n * out;
+                });
                 col = end;
             }
         }
         column += g->width + 1;
     }
+}
+
+}  // namespace
+
+void AddBlockText(Model& model, int material, const std::string& text, const D3DXVECTOR3& centre,
+                  const D3DXVECTOR3& normal, float pixel, float depth) {
+    ForEachRun(text, centre, normal, pixel, [&](auto corner) {
+        // One box per run of set pixels in a row.
+        Hexahedron box;
+        for (int k = 0; k < 8; ++k) box.corner[k] = corner(k & 1, k & 2, (k & 4) ? depth : 0.0f);
+        AddHexahedron(model, material, box);
+    });
+}
+
+void AddFlatText(Model& model, int material, const std::string& text, const D3DXVECTOR3& centre,
+                 const D3DXVECTOR3& normal, float pixel, float lift) {
+    ForEachRun(text, centre, normal, pixel, [&](auto corner) {
+        AddFacingQuad(model, material, corner(false, false, lift), corner(true, false, lift),
+                      corner(true, true, lift), corner(false, true, lift), normal);
+    });
 }
 
 }  // namespace datagen

@@ -18,5 +18,9 @@ int BlockTextColumns(const std::string& text);
 // reads left to right for someone looking at the surface, upright along +y.
 void AddBlockText(Model& model, int material, const std::string& text, const D3DXVECTOR3& centre,
                   const D3DXVECTOR3& normal, float pixel, float depth);
+// The same as flat panels lifted lift off the surface: a sixth of the triangles,
+// for lettering seen from afar.
+void AddFlatText(Model& model, int material, const std::string& text, const D3DXVECTOR3& centre,
+                 const D3DXVECTOR3& normal, float pixel, float lift);
 
 }  // namespace datagen

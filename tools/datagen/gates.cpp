@@ -77,7 +77,7 @@ void BuildGate(Model& model, const GateColours& colours, const char* word) {
         const D3DXVECTOR3 hi = centre + boardHalf * along + boardThick * across;
         model.AddBox(postA, {lo.x, boardBottom, lo.z}, {hi.x, boardTop, hi.z});
         for (float face : {-1.0f, 1.0f})
-            AddBlockText(model, postB, word, centre + face * boardThick * across, face * across, pixel, 0.008f);
+            AddFlatText(model, postB, word, centre + face * boardThick * across, face * across, pixel, 0.003f);
         for (int k = 0; k < bands; ++k) {
             if (k >= bands / 2 - 2 && k < bands / 2 + 2) continue;  // behind the board
             const float t0 = -half + 2 * half * k / bands, t1 = -half + 2 * half * (k + 1) / bands;
