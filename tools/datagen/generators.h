@@ -8,5 +8,9 @@
 namespace datagen {
 
 bool WriteEnv(const std::string& dir);  // env.x
+bool WriteCar(const std::string& dir);         // car.x
+bool WriteStartGate(const std::string& dir);   // objstart.x
+bool WriteCheckGate(const std::string& dir);   // objcheck.x
+bool WriteTitle(const std::string& dir);       // opentitle.x
 
 }  // namespace datagen

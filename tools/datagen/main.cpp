@@ -15,6 +15,10 @@ struct Generator {
 
 const Generator kGenerators[] = {
     {"env.x", datagen::WriteEnv},
+    {"car.x", datagen::WriteCar},
+    {"objstart.x", datagen::WriteStartGate},
+    {"objcheck.x", datagen::WriteCheckGate},
+    {"opentitle.x", datagen::WriteTitle},
 };
 
 }  // namespace
