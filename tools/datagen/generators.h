@@ -8,5 +8,8 @@
 namespace datagen {
 
 bool WriteEnv(const std::string& dir);  // env.x
+bool WriteTerrainHeights(const std::string& dir);  // hf_bump7.bmp
+bool WriteTerrainTexture(const std::string& dir);  // hf_tex72.bmp
+bool WriteAmbientMusic(const std::string& dir);    // ambient.mid
 
 }  // namespace datagen

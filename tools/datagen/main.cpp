@@ -15,6 +15,9 @@ struct Generator {
 
 const Generator kGenerators[] = {
     {"env.x", datagen::WriteEnv},
+    {"hf_bump7.bmp", datagen::WriteTerrainHeights},
+    {"hf_tex72.bmp", datagen::WriteTerrainTexture},
+    {"ambient.mid", datagen::WriteAmbientMusic},
 };
 
 }  // namespace
