@@ -14,9 +14,12 @@
 #include "datagen/centre_line.h"
 #include "dmusic/dmusici.h"
 #include "dmusic/midi_file.h"
+#include "render/direct3d.h"
+#include "render/frame.h"
 #include "render/graphics_state.h"
 #include "render/terrain.h"
 #include "render/texture.h"
+#include "render_fixture.h"
 #include "support/test_support.h"
 
 namespace {
@@ -242,6 +245,74 @@ TEST(Course1Music, AmbientLoadsThroughDirectMusicLoopsCleanlyAndLastsAboutAMinut
     // A band: pad, bass, melody, drums at least.
     EXPECT_GE(notesPerChannel.size(), 4u);
     EXPECT_GT(notesPerChannel[9], 100);
+}
+
+// Course 1 drawn as the race draws it, from the chase camera one unit behind
+// the car at the car's height, at points round the lap.
+class Course1View : public FrameworkDevice {};
+
+TEST_F(Course1View, FromTheChaseCameraTheRoadLiesAheadBetweenGrass) {
+    constexpr D3DCOLOR kSky = 0xFF6090D0;
+    Terrain terrain;
+    Texture texture;
+    const std::string dir = NOL_DATA_DIR;
+    ASSERT_EQ(terrain.Build((dir + "/hf_bump7.bmp").c_str(), D3DXVECTOR3(0, -5, 0), 20.0f, 8.0f, 0xFFFFFFFF), 1);
+    ASSERT_EQ(texture.Load((dir + "/hf_tex72.bmp").c_str(), 0, 1), 1);
+    const std::vector<D3DXVECTOR3> line = datagen::CentreLine(1);
+    ASSERT_FALSE(line.empty());
+
+    struct View {
+        const char* name;
+        size_t at;  // index on the centre line
+    };
+    for (const View view : {View{"course1_start", 0}, View{"course1_top_bend", line.size() / 4},
+                            View{"course1_checkpoint", line.size() / 2 - 30}, View{"course1_back", line.size() * 3 / 4}}) {
+        SCOPED_TRACE(view.name);
+        // The car in the right half of the road, heading along it, its height
+        // the ground under the camera as the race sets it.
+        const D3DXVECTOR3& centre = line[view.at];
+        D3DXVECTOR3 forward = line[view.at + 1] - centre;
+        forward.y = 0;
+        D3DXVec3Normalize(&forward, &forward);
+        const D3DXVECTOR3 p = centre + 10.0f * D3DXVECTOR3(forward.z, 0, -forward.x);
+        D3DXVECTOR3 car = p;
+        car.y = terrain.GetHeight(p.x - forward.x, p.z - forward.z) + 1.0f;
+        D3DXVECTOR3 eye = car - forward, up(0, 1, 0);
+        D3DXMatrixLookAtLH(&GraphicsState.viewMatrix, &eye, &car, &up);
+
+        ASSERT_EQ(BeginFrame(kSky), 1);
+        SetTextureFilter(0, 1);
+        SetZWrite(TRUE);
+        SetLighting(TRUE);
+        GraphicsState.device->SetTexture(0, texture.GetTexture());
+        SetDefaultMaterial();
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        SetWorldMatrix(identity);
+        terrain.Draw();
+        const std::vector<uint32_t> pixels = ReadBack(view.name);
+        EndFrame();
+
+        auto channels = [](uint32_t c) { return std::array<int, 3>{int(c >> 16 & 255), int(c >> 8 & 255), int(c & 255)}; };
+        // Straight ahead and below: the road, grey asphalt and white markings.
+        int road = 0;
+        for (int x = 200; x < 440; x += 8) {
+            auto [r, g, b] = channels(At(pixels, x, 440));
+            road += std::abs(r - g) < 16 && std::abs(g - b) < 16;
+        }
+        EXPECT_GT(road, 25);
+        // Grass shows beside the road, and above the horizon there is sky.
+        int grass = 0, sky = 0;
+        for (int y = 0; y < 480; y += 4)
+            for (int x = 0; x < 640; x += 4) {
+                const uint32_t c = At(pixels, x, y);
+                auto [r, g, b] = channels(c);
+                grass += g > r + 25 && g > b + 40;
+                sky += (c & 0xFFFFFF) == (kSky & 0xFFFFFF);
+            }
+        EXPECT_GT(grass, 50);
+        EXPECT_GT(sky, 2000);
+    }
 }
 
 }  // namespace
