@@ -14,12 +14,15 @@
 #include "datagen/centre_line.h"
 #include "dmusic/dmusici.h"
 #include "dmusic/midi_file.h"
+#include "dsound8/dsound_test_hooks.h"
 #include "render/direct3d.h"
 #include "render/frame.h"
 #include "render/graphics_state.h"
 #include "render/terrain.h"
 #include "render/texture.h"
 #include "render_fixture.h"
+#include "sound/music.h"
+#include "sound/sound_device.h"
 #include "support/test_support.h"
 
 namespace {
@@ -245,6 +248,52 @@ TEST(Course1Music, AmbientLoadsThroughDirectMusicLoopsCleanlyAndLastsAboutAMinut
     // A band: pad, bass, melody, drums at least.
     EXPECT_GE(notesPerChannel.size(), 4u);
     EXPECT_GT(notesPerChannel[9], 100);
+}
+
+// The music played as the race plays it, looped: it sounds all the way through
+// and on across the seam where it starts again, and never clips.
+TEST(Course1Music, PlayedInALoopItNeverFallsSilentNorClips) {
+    constexpr int kRate = 44100;
+    NolDirectSoundUseManualOutput(true);
+    SoundState = SoundStateRecord{};
+    MusicState = MusicStateRecord{};
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &SoundState.directSound, nullptr), S_OK);
+    ASSERT_EQ(InitDirectMusic(), 1);
+    ASSERT_EQ(LoadMusic((std::string(NOL_DATA_DIR) + "/ambient.mid").c_str()), 1);
+    PlayMusic(1);
+
+    // Levels of quarter-second windows over 66 s: the piece is about 61 s long.
+    std::vector<double> levels;
+    std::vector<int16_t> chunk(512 * 2);
+    int peak = 0;
+    const int window = kRate / 4;
+    for (int w = 0; w < 66 * 4; ++w) {
+        double sum = 0;
+        for (int done = 0; done < window; done += 512) {
+            const int n = std::min(512, window - done);
+            ASSERT_TRUE(NolDirectSoundRender(SoundState.directSound, chunk.data(), uint32_t(n)));
+            for (int k = 0; k < 2 * n; ++k) {
+                sum += double(chunk[k]) * chunk[k];
+                peak = std::max(peak, std::abs(int(chunk[k])));
+            }
+        }
+        levels.push_back(std::sqrt(sum / (2.0 * window)));
+    }
+    EXPECT_EQ(IsMusicPlaying(), 1);
+    StopMusic();
+    FreeDirectMusic();
+    SoundState.directSound->Release();
+    SoundState.directSound = nullptr;
+    testing::internal::GetCapturedStderr();
+    NolDirectSoundUseManualOutput(false);
+
+    const auto quietest = std::min_element(levels.begin() + 1, levels.end());
+    const double loudest = *std::max_element(levels.begin(), levels.end());
+    std::printf("music: quietest %.0f at %.2f s, loudest %.0f, peak %d\n", *quietest,
+                (quietest - levels.begin()) / 4.0, loudest, peak);
+    EXPECT_GT(*quietest, 300.0) << "at " << (quietest - levels.begin()) / 4.0 << " s";
+    EXPECT_LT(peak, 32767);
 }
 
 // Course 1 drawn as the race draws it, from the chase camera one unit behind

@@ -88,8 +88,8 @@ MidiTrack Bass() {
     return t;
 }
 
-// The tune: on the electric piano in the second eight bars, on the lead an octave
-// up in the third, both in the last.
+// The tune: on the electric piano from the second eight bars on, doubled by the
+// square lead from the third.
 MidiTrack Tune(const char* name, int channel, int program, int volume, int pan, int firstBar, int transpose,
                int velocity, bool everyRound) {
     MidiTrack t;
@@ -153,7 +153,7 @@ bool WriteAmbientMusic(const std::string& dir) {
         Pad(),
         Bass(),
         Tune("Keys", kKeysChannel, kKeysProgram, 92, 84, 8, 0, 92, true),
-        Tune("Lead", kLeadChannel, kLeadProgram, 66, 50, 16, 12, 78, true),
+        Tune("Lead", kLeadChannel, kLeadProgram, 58, 50, 16, 0, 74, true),
         Arpeggio(),
         Drums(),
     };

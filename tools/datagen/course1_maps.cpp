@@ -175,7 +175,7 @@ Rgb TexelColour(const std::vector<uint8_t>& levels, const Nearest& n, double che
     grass = Shade(grass, 1.0 + 0.12 * grain + 0.25 * (ValueNoise(x, z, 30.0, 5) - 0.5));
     const double rockNoise = ValueNoise(x, z, 9.0, 13) - 0.5 + 0.5 * (ValueNoise(x, z, 3.0, 17) - 0.5);
     const Rgb rock = Shade({168, 152, 132}, 1.0 + 0.18 * grain + 0.5 * rockNoise);
-    const double rockiness = std::clamp((BilinearLevel(levels, x, z) - 236.0) / 16.0, 0.0, 1.0);
+    const double rockiness = std::clamp((BilinearLevel(levels, x, z) - 244.0) / 11.0, 0.0, 1.0);
     return Mix(grass, rock, rockiness);
 }
 
