@@ -91,6 +91,44 @@ TEST_F(Course1Data, StartAndCheckpointLieOnTheRoadAtTheCarsStartingHeight) {
     EXPECT_EQ(texture.desc.Height, 2048u);
 }
 
+TEST_F(Course1Data, TheTextureShowsRoadWhereTheGroundIsRoadAndGrassWhereItIsNot) {
+    Texture texture;
+    ASSERT_EQ(texture.Load((std::string(NOL_DATA_DIR) + "/hf_tex72.bmp").c_str(), 0, 1), 1);
+    ASSERT_EQ(texture.desc.Format, D3DFMT_A8R8G8B8);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture.texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    // The texture spans the grid: texel (u, v) at x = -640 + 0.625 u, z likewise.
+    auto texel = [&](float x, float z) {
+        const int u = int((x + 640.0f) / 0.625f), v = int((z + 640.0f) / 0.625f);
+        return static_cast<const uint32_t*>(locked.pBits)[size_t(v) * (locked.Pitch / 4) + u];
+    };
+    int roadSamples = 0, grassSamples = 0, wrongRoad = 0, wrongGrass = 0;
+    std::string firstWrong;
+    for (float z = -635; z < 635; z += 5)
+        for (float x = -635; x < 635; x += 5) {
+            const uint32_t c = texel(x, z);
+            const int r = c >> 16 & 255, g = c >> 8 & 255, b = c & 255;
+            const bool grey = std::abs(r - g) < 20 && std::abs(g - b) < 20;
+            const bool yellow = r > 200 && g > 150 && b < 100;  // the checkpoint line
+            const bool green = g > r + 30 && g > b + 30;
+            const float ground = Ground(x, z);
+            // Well inside the road the texture shows asphalt, markings or a line.
+            if (ground < -1.0f) {
+                ++roadSamples;
+                if (!grey && !yellow && !wrongRoad++) firstWrong += "road not drawn at " + std::to_string(x) + "," + std::to_string(z) + " ";
+            }
+            // Grass is drawn only off the road.
+            if (green) {
+                ++grassSamples;
+                if (ground < -0.6f && !wrongGrass++) firstWrong += "grass on the road at " + std::to_string(x) + "," + std::to_string(z);
+            }
+        }
+    texture.texture->UnlockRect(0);
+    EXPECT_EQ(wrongRoad + wrongGrass, 0) << firstWrong;
+    EXPECT_GT(roadSamples, 3000);
+    EXPECT_GT(grassSamples, 3000);
+}
+
 TEST_F(Course1Data, TheCentreLineIsAClosedLapOnTheRoadThroughBothGates) {
     const std::vector<D3DXVECTOR3> line = datagen::CentreLine(1);
     ASSERT_GT(line.size(), 100u);
