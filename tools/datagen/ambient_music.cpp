@@ -127,7 +127,12 @@ MidiTrack Drums() {
     for (int bar = 0; bar < kBars; ++bar) {
         for (int step = 0; step < 8; ++step)
             t.Note(At(bar, step * 0.5), Beats(0.25), kDrumChannel, step == 7 ? kOpenHat : kClosedHat, step % 2 ? 52 : 70);
-        if (bar < 4) continue;  // hats alone while the piece (re)starts
+        if (bar < 4) {
+            // A soft kick under the hats while the piece (re)starts.
+            t.Note(At(bar, 0), Beats(0.5), kDrumChannel, kKick, 70);
+            t.Note(At(bar, 2), Beats(0.5), kDrumChannel, kKick, 60);
+            continue;
+        }
         t.Note(At(bar, 0), Beats(0.5), kDrumChannel, kKick, 100);
         t.Note(At(bar, 2.5), Beats(0.5), kDrumChannel, kKick, 80);
         t.Note(At(bar, 1), Beats(0.5), kDrumChannel, kSnare, 88);
