@@ -19,6 +19,9 @@ const Generator kGenerators[] = {
     {"objstart.x", datagen::WriteStartGate},
     {"objcheck.x", datagen::WriteCheckGate},
     {"opentitle.x", datagen::WriteTitle},
+    {"hf_bump7.bmp", datagen::WriteTerrainHeights},
+    {"hf_tex72.bmp", datagen::WriteTerrainTexture},
+    {"ambient.mid", datagen::WriteAmbientMusic},
 };
 
 }  // namespace
