@@ -1,0 +1,315 @@
+// The generated model courses (2 and 3), checked the way the game meets them:
+// loaded with Mesh::Load, placed by nodes as the course set-up places them, and
+// driven on with the same downward rays as the car's ground and lap steps.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "datagen/centre_line.h"
+#include "datagen/courses.h"
+#include "render/direct3d.h"
+#include "render/frame.h"
+#include "render/mesh.h"
+#include "render_fixture.h"
+#include "scene/camera.h"
+#include "scene/light.h"
+#include "scene/node.h"
+#include "support/test_support.h"
+
+namespace {
+
+std::string DataFile(const char* name) { return std::string(NOL_DATA_DIR) + "/" + name; }
+
+// Ground and road rays start at the wheel point itself; gate rays at the car's
+// position minus the gate's. Only hit or miss matters to the game.
+bool Hits(CNode& node, const D3DXVECTOR3& origin, D3DXVECTOR3* where = nullptr) {
+    D3DXVECTOR3 hit;
+    Ray ray{origin, D3DXVECTOR3(0, -1, 0), &hit, nullptr};
+    const int result = node.Pick(ray);
+    if (where) *where = hit;
+    return result != 0;
+}
+
+// The car's four wheel points (FR, RR, FL, RL) for a position and a forward
+// direction in the ground plane.
+std::vector<D3DXVECTOR3> Wheels(const D3DXVECTOR3& pos, D3DXVECTOR2 forward) {
+    forward /= std::sqrt(forward.x * forward.x + forward.y * forward.y);
+    const D3DXVECTOR3 f(forward.x, 0, forward.y), r(forward.y, 0, -forward.x);
+    return {pos + 0.25f * r + 0.375f * f, pos + 0.25f * r - 0.375f * f, pos - 0.25f * r + 0.375f * f,
+            pos - 0.25f * r - 0.375f * f};
+}
+
+struct CourseLayout {
+    int number;
+    const char* road;
+    float roadScale;
+    const char* ground;
+    float groundScale;
+    D3DXVECTOR3 groundPos;
+    D3DXVECTOR3 startPos;
+    float startHeading;
+    D3DXVECTOR3 startGate, checkGate;
+    // How far from the centre line the car is certainly on the road and certainly
+    // inside the walls, and how far it is certainly off the road and walled.
+    float onRoad, inside, offRoad, walled;
+};
+
+// Positions and scales as the course set-up uses them.
+const CourseLayout kCourse2{2, "course1st@5.x", 150, "course1st@5.x", 150, {0, -10.1f, 0}, {0, 1, -110}, 2.5f,
+                            {1, -1, -110}, {230, -1, 329}, datagen::kRoadHalfWidth, datagen::kRoadHalfWidth,
+                            datagen::kRoadEdge + 1.5f, datagen::kRoadEdge + 1.5f};
+const CourseLayout kCourse3{3, "course2nd.x", 150, "green2nd.x", 170, {0, -1, 0}, {80, 0, 300}, 4.2f,
+                            {80, -1, 300}, {-25, -1, -581}, datagen::kRoadHalfWidth, datagen::kGrassHalfWidth,
+                            datagen::kRoadEdge + 1.5f, datagen::kGrassEdge + 1.5f};
+
+class CourseData : public FrameworkDevice {
+protected:
+    Mesh road, ground;
+    CNode roadNode, groundNode;
+
+    void Place(const CourseLayout& c) {
+        ASSERT_EQ(road.Load(DataFile(c.road).c_str(), 0, 1), 1);
+        ASSERT_EQ(ground.Load(DataFile(c.ground).c_str(), 0, 1), 1);
+        roadNode.Setup(&road, 0, 0, 0, c.roadScale);
+        groundNode.Setup(&ground, 0, 0, 0, c.groundScale);
+        groundNode.SetLocalPosition(c.groundPos.x, c.groundPos.y, c.groundPos.z);
+    }
+
+    // Every wheel of a car at pos heading along forward is on the road (and so
+    // on the ground).
+    void ExpectOnRoad(const D3DXVECTOR3& pos, const D3DXVECTOR2& forward, const char* what, size_t i) {
+        for (const D3DXVECTOR3& w : Wheels(pos, forward)) {
+            EXPECT_TRUE(Hits(roadNode, w)) << what << " " << i << " off the road at " << w.x << ", " << w.z;
+            EXPECT_TRUE(Hits(groundNode, w)) << what << " " << i << " in a wall at " << w.x << ", " << w.z;
+        }
+    }
+
+    void CheckDrivable(const CourseLayout& c) {
+        Place(c);
+        if (HasFatalFailure()) return;
+        const D3DXVECTOR2 heading(std::sin(c.startHeading), std::cos(c.startHeading));
+        // The first frame's rays start at the start position's own height, later
+        // ones at the drawn height 0.8.
+        ExpectOnRoad(c.startPos, heading, "start", 0);
+        ExpectOnRoad({c.startPos.x, 0.8f, c.startPos.z}, heading, "start", 1);
+
+        const std::vector<D3DXVECTOR3> line = datagen::CentreLine(c.number);
+        ASSERT_GT(line.size(), 100u);
+        // The line leaves the start along the start heading.
+        EXPECT_NEAR(line[0].x, c.startPos.x, 0.01f);
+        EXPECT_NEAR(line[0].z, c.startPos.z, 0.01f);
+        const D3DXVECTOR2 first(line[1].x - line[0].x, line[1].z - line[0].z);
+        EXPECT_GT(D3DXVec2Dot(&first, &heading) / D3DXVec2Length(&first), 0.99f);
+
+        int offRoad = 0, walled = 0, onRoad = 0, inside = 0;
+        for (size_t i = 0; i < line.size(); ++i) {
+            const D3DXVECTOR3& a = line[i];
+            const D3DXVECTOR3& b = line[(i + 1) % line.size()];
+            EXPECT_LT(std::hypot(b.x - a.x, b.z - a.z), 12.0f) << "gap in the line after " << i;
+            const D3DXVECTOR2 forward(b.x - a.x, b.z - a.z);
+            // At the samples and half-way between them.
+            for (float s : {0.0f, 0.5f}) {
+                ExpectOnRoad(a + (b - a) * s + D3DXVECTOR3(0, 0.8f, 0), forward, "centre", i);
+                if (HasFailure()) return;
+            }
+            // Just beyond the edges: off the road, then (further out) into the wall.
+            const D3DXVECTOR3 right(forward.y, 0, -forward.x);
+            const D3DXVECTOR3 unitRight = right / D3DXVec3Length(&right);
+            for (float side : {-1.0f, 1.0f}) {
+                const D3DXVECTOR3 p = a + D3DXVECTOR3(0, 0.8f, 0);
+                offRoad += !Hits(roadNode, p + unitRight * side * c.offRoad);
+                walled += !Hits(groundNode, p + unitRight * side * c.walled);
+                onRoad += Hits(roadNode, p + unitRight * side * (c.onRoad - 0.3f));
+                inside += Hits(groundNode, p + unitRight * side * (c.inside - 0.3f));
+            }
+        }
+        // The far side of the track may come near on a tight bend, so count.
+        EXPECT_GT(offRoad, int(line.size()) * 2 * 95 / 100);
+        EXPECT_GT(walled, int(line.size()) * 2 * 95 / 100);
+        EXPECT_EQ(onRoad, int(line.size()) * 2);
+        EXPECT_EQ(inside, int(line.size()) * 2);
+    }
+};
+
+TEST_F(CourseData, Course2IsDrivableAlongItsWholeCentreLine) { CheckDrivable(kCourse2); }
+
+TEST_F(CourseData, Course3IsDrivableAlongItsWholeCentreLine) { CheckDrivable(kCourse3); }
+
+// At top speed (1000 / 5 units per simulated second, 0.016666 s a frame, 30
+// frames a real second) a lap must take 30 to 90 seconds; the gates stand on the
+// line, long enough under it to be seen for two frames.
+TEST(CourseLines, LapsTakeHalfAMinuteToAMinuteAndAHalfAndPassBothGates) {
+    const float unitsPerFrame = 1000.0f / 5.0f * 0.016666f;
+    for (const CourseLayout* c : {&kCourse2, &kCourse3}) {
+        const std::vector<D3DXVECTOR3> line = datagen::CentreLine(c->number);
+        ASSERT_FALSE(line.empty());
+        float length = 0;
+        float nearStart = 1e9f, nearCheck = 1e9f;
+        for (size_t i = 0; i < line.size(); ++i) {
+            const D3DXVECTOR3& a = line[i];
+            const D3DXVECTOR3& b = line[(i + 1) % line.size()];
+            length += std::hypot(b.x - a.x, b.z - a.z);
+            nearStart = std::min(nearStart, std::hypot(a.x - c->startGate.x, a.z - c->startGate.z));
+            nearCheck = std::min(nearCheck, std::hypot(a.x - c->checkGate.x, a.z - c->checkGate.z));
+        }
+        const float seconds = length / unitsPerFrame / 30.0f;
+        EXPECT_GE(seconds, 30.0f) << "course " << c->number;
+        EXPECT_LE(seconds, 90.0f) << "course " << c->number;
+        EXPECT_LT(nearStart, 2.0f) << "course " << c->number;
+        EXPECT_LT(nearCheck, 2.0f) << "course " << c->number;
+    }
+    EXPECT_TRUE(datagen::CentreLine(0).empty());
+    EXPECT_TRUE(datagen::CentreLine(4).empty());
+}
+
+// The gate models are made elsewhere; when they are there, a car following the
+// centre line at top speed sees each plate under it for at least two frames.
+TEST_F(CourseData, GatePlatesLieUnderTheCentreLine) {
+    if (!FileExists(DataFile("objstart.x")) || !FileExists(DataFile("objcheck.x")))
+        GTEST_SKIP() << "objstart.x and objcheck.x are not generated in this build";
+    Mesh startMesh, checkMesh;
+    ASSERT_EQ(startMesh.Load(DataFile("objstart.x").c_str(), 0, 1), 1);
+    ASSERT_EQ(checkMesh.Load(DataFile("objcheck.x").c_str(), 0, 1), 1);
+    const float unitsPerFrame = 1000.0f / 5.0f * 0.016666f;
+    for (const CourseLayout* c : {&kCourse2, &kCourse3}) {
+        CNode startNode, checkNode;
+        startNode.Setup(&startMesh, 0, 0, 0, 30);
+        checkNode.Setup(&checkMesh, 0, 0, 0, 30);
+        startNode.SetLocalPosition(c->startGate.x, c->startGate.y, c->startGate.z);
+        checkNode.SetLocalPosition(c->checkGate.x, c->checkGate.y, c->checkGate.z);
+        startNode.SetDirection(D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
+        checkNode.SetDirection(D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
+        // Walk the line in top-speed steps, twice over with different phases.
+        const std::vector<D3DXVECTOR3> line = datagen::CentreLine(c->number);
+        for (float phase : {0.0f, 0.5f}) {
+            int startFrames = 0, checkFrames = 0;
+            size_t i = 0;
+            float along = phase * unitsPerFrame;
+            while (i < line.size()) {
+                const D3DXVECTOR3& a = line[i];
+                const D3DXVECTOR3& b = line[(i + 1) % line.size()];
+                const float segment = std::hypot(b.x - a.x, b.z - a.z);
+                if (along > segment) {
+                    along -= segment;
+                    ++i;
+                    continue;
+                }
+                D3DXVECTOR3 pos = a + (b - a) * (along / segment);
+                pos.y = 0.8f;
+                startFrames += Hits(startNode, pos - startNode.GetLocalPosition());
+                checkFrames += Hits(checkNode, pos - checkNode.GetLocalPosition());
+                along += unitsPerFrame;
+            }
+            EXPECT_GE(startFrames, 2) << "course " << c->number;
+            EXPECT_GE(checkFrames, 2) << "course " << c->number;
+        }
+    }
+}
+
+// Trees and stands of course 2 stand clear of the road: no point of their
+// footprint is over it.
+TEST_F(CourseData, Course2SceneryStandsOffTheRoad) {
+    Place(kCourse2);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(Hits(roadNode, {0, 0.8f, -110}));  // the rays do find the road
+    Mesh tree, stand;
+    ASSERT_EQ(tree.Load(DataFile("obj1st2@1.x").c_str(), 0, 1), 1);
+    ASSERT_EQ(stand.Load(DataFile("obj1st3@1.x").c_str(), 0, 1), 1);
+    // A tree a few units across and well over the car; a stand tens of units.
+    EXPECT_GT((tree.boxMax.y - tree.boxMin.y) * 10, 10.0f);
+    EXPECT_LT((tree.boxMax.x - tree.boxMin.x) * 10, 12.0f);
+    EXPECT_GT((stand.boxMax.x - stand.boxMin.x) * 50, 20.0f);
+    struct Placed {
+        const Mesh* mesh;
+        float scale;
+        D3DXVECTOR3 pos;
+    };
+    const Placed placed[] = {{&tree, 10, {0.1f, 0, -50}},  {&tree, 10, {20, 0, -235}}, {&tree, 10, {200, 0, -60}},
+                             {&tree, 10, {150, 0, -400}},  {&tree, 10, {800, 0, 0}},   {&tree, 10, {0, 0, 200}},
+                             {&tree, 10, {90, 0, 375}},    {&tree, 10, {-700, 0, 130}}, {&stand, 50, {110, 0, -35}},
+                             {&stand, 50, {300, 0, -500}}};
+    for (const Placed& p : placed) {
+        // The footprint and a margin of a car's width round it.
+        const float x0 = p.pos.x + p.mesh->boxMin.x * p.scale - 1, x1 = p.pos.x + p.mesh->boxMax.x * p.scale + 1;
+        const float z0 = p.pos.z + p.mesh->boxMin.z * p.scale - 1, z1 = p.pos.z + p.mesh->boxMax.z * p.scale + 1;
+        for (int i = 0; i <= 8; ++i)
+            for (int k = 0; k <= 8; ++k) {
+                const D3DXVECTOR3 at(x0 + (x1 - x0) * float(i) / 8, 0.8f, z0 + (z1 - z0) * float(k) / 8);
+                EXPECT_FALSE(Hits(roadNode, at)) << "object at " << p.pos.x << ", " << p.pos.z;
+            }
+    }
+}
+
+// Looking down on the scenery models from above the centre line finds only the
+// ground beneath the track (hit points are in the model's units times the node's
+// scale): no tyre wall, hill or sky stands on it. Course 3's
+// side model is drawn squashed (diag(150, 15, 150)), so it is probed in its own
+// units with scale 1.
+TEST_F(CourseData, BackdropsLeaveTheTrackClear) {
+    Mesh backdrop, side;
+    ASSERT_EQ(backdrop.Load(DataFile("obj1st@3.x").c_str(), 0, 1), 1);
+    ASSERT_EQ(side.Load(DataFile("course2ndside.x").c_str(), 0, 1), 1);
+    CNode backdropNode, sideNode;
+    backdropNode.Setup(&backdrop, 0, 0, 0, 150);
+    sideNode.Setup(&side, 0, 0, 0, 1);
+    D3DXVECTOR3 hit;
+    int barriers2 = 0, barriers3 = 0;
+    for (const D3DXVECTOR3& p : datagen::CentreLine(2)) {
+        for (float lateral : {0.0f, 15.0f}) {
+            ASSERT_TRUE(Hits(backdropNode, p + D3DXVECTOR3(lateral, 50, 0), &hit));
+            ASSERT_NEAR(hit.y, -5.0f, 0.01f) << p.x << ", " << p.z;
+        }
+    }
+    // The walls are there: probing round a sample finds something higher than
+    // the grass where the road's edge is.
+    const std::vector<D3DXVECTOR3> line2 = datagen::CentreLine(2);
+    for (size_t i = 0; i < line2.size(); i += 10) {
+        const D3DXVECTOR3 d = line2[(i + 1) % line2.size()] - line2[i];
+        D3DXVECTOR3 right(d.z, 0, -d.x);
+        right /= D3DXVec3Length(&right);
+        for (float side : {-1.0f, 1.0f}) {
+            Hits(backdropNode, line2[i] + right * side * (datagen::kRoadEdge + 0.3f) + D3DXVECTOR3(0, 50, 0),
+                 &hit);
+            barriers2 += hit.y > 0.0f;
+        }
+    }
+    const std::vector<D3DXVECTOR3> line3 = datagen::CentreLine(3);
+    for (size_t i = 0; i < line3.size(); ++i) {
+        const D3DXVECTOR3 d = line3[(i + 1) % line3.size()] - line3[i];
+        D3DXVECTOR3 right(d.z, 0, -d.x);
+        right /= D3DXVec3Length(&right);
+        for (float lateral : {-40.0f, 0.0f, 40.0f}) {
+            const D3DXVECTOR3 p = line3[i] + right * lateral;
+            ASSERT_TRUE(Hits(sideNode, D3DXVECTOR3(p.x / 150, 50.0f / 15, p.z / 150), &hit));
+            ASSERT_NEAR(hit.y * 15, -4.0f, 0.01f) << p.x << ", " << p.z;
+        }
+        if (i % 10 == 0)
+            for (float side : {-1.0f, 1.0f}) {
+                const D3DXVECTOR3 p = line3[i] + right * side * (datagen::kGrassEdge + 0.3f);
+                Hits(sideNode, D3DXVECTOR3(p.x / 150, 50.0f / 15, p.z / 150), &hit);
+                barriers3 += hit.y * 15 > 0.0f;
+            }
+    }
+    EXPECT_GT(barriers2, int(line2.size() / 10) * 2 * 9 / 10);
+    EXPECT_GT(barriers3, int(line3.size() / 10) * 2 * 9 / 10);
+}
+
+// What a race draws each frame stays within tens of thousands of triangles.
+TEST_F(CourseData, CoursesDrawAModestNumberOfTriangles) {
+    auto faces = [](const char* name) {
+        Mesh m;
+        EXPECT_EQ(m.Load(DataFile(name).c_str(), 0, 1), 1) << name;
+        return m.mesh ? int(m.mesh->GetNumFaces()) : 0;
+    };
+    const int course2 = 2 * faces("course1st@5.x") + faces("obj1st@3.x") + 8 * faces("obj1st2@1.x") +
+                        2 * faces("obj1st3@1.x");
+    const int course3 = faces("course2nd.x") + faces("green2nd.x") + faces("course2ndside.x");
+    EXPECT_GT(course2, 1000);
+    EXPECT_LT(course2, 60000);
+    EXPECT_GT(course3, 1000);
+    EXPECT_LT(course3, 60000);
+}
+
+}  // namespace
