@@ -3,6 +3,7 @@
 // driven on with the same downward rays as the car's ground and lap steps.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -147,12 +148,18 @@ TEST(CourseLines, LapsTakeHalfAMinuteToAMinuteAndAHalfAndPassBothGates) {
         ASSERT_FALSE(line.empty());
         float length = 0;
         float nearStart = 1e9f, nearCheck = 1e9f;
+        // Distance in the ground plane from p to the segment a-b.
+        auto distance = [](const D3DXVECTOR3& p, const D3DXVECTOR3& a, const D3DXVECTOR3& b) {
+            const D3DXVECTOR2 ab(b.x - a.x, b.z - a.z), ap(p.x - a.x, p.z - a.z);
+            const float s = std::clamp(D3DXVec2Dot(&ap, &ab) / D3DXVec2Dot(&ab, &ab), 0.0f, 1.0f);
+            return std::hypot(ap.x - s * ab.x, ap.y - s * ab.y);
+        };
         for (size_t i = 0; i < line.size(); ++i) {
             const D3DXVECTOR3& a = line[i];
             const D3DXVECTOR3& b = line[(i + 1) % line.size()];
             length += std::hypot(b.x - a.x, b.z - a.z);
-            nearStart = std::min(nearStart, std::hypot(a.x - c->startGate.x, a.z - c->startGate.z));
-            nearCheck = std::min(nearCheck, std::hypot(a.x - c->checkGate.x, a.z - c->checkGate.z));
+            nearStart = std::min(nearStart, distance(c->startGate, a, b));
+            nearCheck = std::min(nearCheck, distance(c->checkGate, a, b));
         }
         const float seconds = length / unitsPerFrame / 30.0f;
         EXPECT_GE(seconds, 30.0f) << "course " << c->number;
@@ -243,57 +250,46 @@ TEST_F(CourseData, Course2SceneryStandsOffTheRoad) {
 }
 
 // Looking down on the scenery models from above the centre line finds only the
-// ground beneath the track (hit points are in the model's units times the node's
-// scale): no tyre wall, hill or sky stands on it. Course 3's
-// side model is drawn squashed (diag(150, 15, 150)), so it is probed in its own
-// units with scale 1.
-TEST_F(CourseData, BackdropsLeaveTheTrackClear) {
-    Mesh backdrop, side;
-    ASSERT_EQ(backdrop.Load(DataFile("obj1st@3.x").c_str(), 0, 1), 1);
-    ASSERT_EQ(side.Load(DataFile("course2ndside.x").c_str(), 0, 1), 1);
-    CNode backdropNode, sideNode;
-    backdropNode.Setup(&backdrop, 0, 0, 0, 150);
-    sideNode.Setup(&side, 0, 0, 0, 1);
-    D3DXVECTOR3 hit;
-    int barriers2 = 0, barriers3 = 0;
-    for (const D3DXVECTOR3& p : datagen::CentreLine(2)) {
-        for (float lateral : {0.0f, 15.0f}) {
-            ASSERT_TRUE(Hits(backdropNode, p + D3DXVECTOR3(lateral, 50, 0), &hit));
-            ASSERT_NEAR(hit.y, -5.0f, 0.01f) << p.x << ", " << p.z;
-        }
-    }
-    // The walls are there: probing round a sample finds something higher than
-    // the grass where the road's edge is.
-    const std::vector<D3DXVECTOR3> line2 = datagen::CentreLine(2);
-    for (size_t i = 0; i < line2.size(); i += 10) {
-        const D3DXVECTOR3 d = line2[(i + 1) % line2.size()] - line2[i];
-        D3DXVECTOR3 right(d.z, 0, -d.x);
-        right /= D3DXVec3Length(&right);
-        for (float side : {-1.0f, 1.0f}) {
-            Hits(backdropNode, line2[i] + right * side * (datagen::kRoadEdge + 0.3f) + D3DXVECTOR3(0, 50, 0),
-                 &hit);
-            barriers2 += hit.y > 0.0f;
-        }
-    }
-    const std::vector<D3DXVECTOR3> line3 = datagen::CentreLine(3);
-    for (size_t i = 0; i < line3.size(); ++i) {
-        const D3DXVECTOR3 d = line3[(i + 1) % line3.size()] - line3[i];
-        D3DXVECTOR3 right(d.z, 0, -d.x);
-        right /= D3DXVec3Length(&right);
-        for (float lateral : {-40.0f, 0.0f, 40.0f}) {
-            const D3DXVECTOR3 p = line3[i] + right * lateral;
-            ASSERT_TRUE(Hits(sideNode, D3DXVECTOR3(p.x / 150, 50.0f / 15, p.z / 150), &hit));
-            ASSERT_NEAR(hit.y * 15, -4.0f, 0.01f) << p.x << ", " << p.z;
-        }
-        if (i % 10 == 0)
+// ground beneath the track: no tyre wall, hill or sky stands on it; and just
+// beyond the road's edge (course 2) or the grass's (course 3) there is a wall.
+// The probes run in the models' own units on nodes of scale 1, where even the
+// narrow tops of the walls are large enough for the ray test, and where course
+// 3's side model can have its squashed height (it is drawn with diag(150, 15, 150)).
+TEST_F(CourseData, BackdropsLeaveTheTrackClearAndWallItIn) {
+    struct Case {
+        int course;
+        const char* file;
+        float yScale, ground, wall;
+    };
+    for (const Case& c : {Case{2, "obj1st@3.x", 150, -5.0f, datagen::kRoadEdge + 0.3f},
+                          Case{3, "course2ndside.x", 15, -4.0f, datagen::kGrassEdge + 0.3f}}) {
+        Mesh model;
+        ASSERT_EQ(model.Load(DataFile(c.file).c_str(), 0, 1), 1);
+        CNode node;
+        node.Setup(&model, 0, 0, 0, 1);
+        // The height of what a ray from high above (x, z) meets first, in world units.
+        auto top = [&](const D3DXVECTOR3& p) {
+            D3DXVECTOR3 hit;
+            return Hits(node, D3DXVECTOR3(p.x / 150, 60.0f / c.yScale, p.z / 150), &hit) ? hit.y * c.yScale
+                                                                                            : -1000.0f;
+        };
+        const std::vector<D3DXVECTOR3> line = datagen::CentreLine(c.course);
+        int walls = 0, probes = 0;
+        for (size_t i = 0; i < line.size(); ++i) {
+            const D3DXVECTOR3 d = line[(i + 1) % line.size()] - line[i];
+            D3DXVECTOR3 right(d.z, 0, -d.x);
+            right /= D3DXVec3Length(&right);
+            const float clear = c.course == 2 ? datagen::kRoadHalfWidth : datagen::kGrassHalfWidth;
+            for (float lateral : {-clear, 0.0f, clear})
+                ASSERT_NEAR(top(line[i] + right * lateral), c.ground, 0.01f)
+                    << "course " << c.course << " at " << line[i].x << ", " << line[i].z << " + " << lateral;
             for (float side : {-1.0f, 1.0f}) {
-                const D3DXVECTOR3 p = line3[i] + right * side * (datagen::kGrassEdge + 0.3f);
-                Hits(sideNode, D3DXVECTOR3(p.x / 150, 50.0f / 15, p.z / 150), &hit);
-                barriers3 += hit.y * 15 > 0.0f;
+                walls += top(line[i] + right * side * c.wall) > 0.5f;
+                ++probes;
             }
+        }
+        EXPECT_GT(walls, probes * 95 / 100) << "course " << c.course;
     }
-    EXPECT_GT(barriers2, int(line2.size() / 10) * 2 * 9 / 10);
-    EXPECT_GT(barriers3, int(line3.size() / 10) * 2 * 9 / 10);
 }
 
 // What a race draws each frame stays within tens of thousands of triangles.
