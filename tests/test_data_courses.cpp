@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -309,3 +310,100 @@ TEST_F(CourseData, CoursesDrawAModestNumberOfTriangles) {
 }
 
 }  // namespace
+
+// ---- seen from the car ---------------------------------------------------------------
+
+// Each model course drawn as a race draws it, from the chase camera (one unit
+// behind the car at its height 0.8) at the start and at three points round the
+// lap; kept as courses-<course>-<n>.png with NOL_TEST_PNG_DIR.
+class CourseViews : public CourseData {
+protected:
+    static int Red(uint32_t c) { return int((c >> 16) & 0xFF); }
+    static int Green(uint32_t c) { return int((c >> 8) & 0xFF); }
+    static int Blue(uint32_t c) { return int(c & 0xFF); }
+
+    void DrawFrom(const D3DXVECTOR3& pos, const D3DXVECTOR2& forward, const std::vector<CNode*>& nodes,
+                  const std::vector<std::pair<Mesh*, D3DXMATRIX>>& objects) {
+        D3DXVECTOR2 f = forward / D3DXVec2Length(&forward);
+        const D3DXVECTOR3 eye(pos.x - f.x, 0.8f, pos.z - f.y), at(pos.x, 0.8f, pos.z);
+        SetCameraLookAt(eye, at, D3DXVECTOR3(0, 1, 0));
+        ASSERT_EQ(BeginFrame(0xFF000000), 1);
+        SetLighting(TRUE);
+        SetZWrite(TRUE);
+        SetTextureFilter(0, 2);
+        for (CNode* n : nodes) n->Draw();
+        for (auto& [mesh, world] : objects) mesh->Draw(world);
+        EndFrame();
+    }
+
+    void ViewCourse(const CourseLayout& c, const std::vector<std::pair<const char*, D3DXMATRIX>>& scenery) {
+        Place(c);
+        ASSERT_FALSE(HasFatalFailure());
+        SetDirectionalLight(D3DXVECTOR3(1, -1, -1), D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 1.0f});
+        std::vector<std::unique_ptr<Mesh>> meshes;
+        std::vector<std::pair<Mesh*, D3DXMATRIX>> objects;
+        for (auto& [file, world] : scenery) {
+            meshes.push_back(std::make_unique<Mesh>());
+            ASSERT_EQ(meshes.back()->Load(DataFile(file).c_str(), 0, 1), 1);
+            objects.push_back({meshes.back().get(), world});
+        }
+        // The gates, when they have been made.
+        Mesh startMesh, checkMesh;
+        CNode startNode, checkNode;
+        std::vector<CNode*> nodes = {&roadNode};
+        if (startMesh.Load(DataFile("objstart.x").c_str(), 0, 1) &&
+            checkMesh.Load(DataFile("objcheck.x").c_str(), 0, 1)) {
+            startNode.Setup(&startMesh, 0, 0, 0, 30);
+            checkNode.Setup(&checkMesh, 0, 0, 0, 30);
+            startNode.SetLocalPosition(c.startGate.x, c.startGate.y, c.startGate.z);
+            checkNode.SetLocalPosition(c.checkGate.x, c.checkGate.y, c.checkGate.z);
+            startNode.SetDirection(D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
+            checkNode.SetDirection(D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
+            nodes.push_back(&startNode);
+            nodes.push_back(&checkNode);
+        }
+        nodes.push_back(&groundNode);
+
+        const std::vector<D3DXVECTOR3> line = datagen::CentreLine(c.number);
+        for (int view = 0; view < 4; ++view) {
+            const size_t i = line.size() * size_t(view) / 4;
+            const D3DXVECTOR3& a = line[i];
+            const D3DXVECTOR3& b = line[(i + 1) % line.size()];
+            DrawFrom(a, D3DXVECTOR2(b.x - a.x, b.z - a.z), nodes, objects);
+            if (HasFatalFailure()) return;
+            const std::string name = "courses-" + std::to_string(c.number) + "-" + std::to_string(view);
+            const std::vector<uint32_t> pixels = ReadBack(name.c_str());
+            // Grey asphalt straight ahead below the horizon, and blue sky above it.
+            const uint32_t road = At(pixels, 320, 400), sky = At(pixels, 320, 60);
+            EXPECT_LT(std::abs(Red(road) - Blue(road)), 24) << name;
+            EXPECT_GT(Red(road), 40) << name;
+            EXPECT_LT(Red(road), 160) << name;
+            EXPECT_GT(Blue(sky), Red(sky) + 20) << name;
+        }
+    }
+
+    static D3DXMATRIX Placed(float scale, float x, float y, float z, float yScale = 0) {
+        D3DXMATRIX m;
+        D3DXMatrixScaling(&m, scale, yScale ? yScale : scale, scale);
+        m._41 = x, m._42 = y, m._43 = z;
+        return m;
+    }
+};
+
+TEST_F(CourseViews, Course2FromTheChaseCamera) {
+    ViewCourse(kCourse2, {{"obj1st@3.x", Placed(150, 0, 0, 0)},
+                          {"obj1st2@1.x", Placed(10, 0.1f, 0, -50)},
+                          {"obj1st2@1.x", Placed(10, 20, 0, -235)},
+                          {"obj1st2@1.x", Placed(10, 200, 0, -60)},
+                          {"obj1st2@1.x", Placed(10, 150, 0, -400)},
+                          {"obj1st2@1.x", Placed(10, 800, 0, 0)},
+                          {"obj1st2@1.x", Placed(10, 0, 0, 200)},
+                          {"obj1st2@1.x", Placed(10, 90, 0, 375)},
+                          {"obj1st2@1.x", Placed(10, -700, 0, 130)},
+                          {"obj1st3@1.x", Placed(50, 110, 0, -35)},
+                          {"obj1st3@1.x", Placed(50, 300, 0, -500)}});
+}
+
+TEST_F(CourseViews, Course3FromTheChaseCamera) {
+    ViewCourse(kCourse3, {{"course2ndside.x", Placed(150, 0, 0, 0, 15)}});
+}

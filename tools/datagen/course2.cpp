@@ -37,7 +37,7 @@ bool WriteCourse2Backdrop(const std::string& dir) {
     const ModelScale scale{kScale, kScale};
     AddGroundPlane(model, scale, kGrassY, 1200.0f, 12, {0.32f, 0.62f, 0.26f, 1.0f});
     AddBarriers(model, Course2Track(), scale, kRoadEdge, kGrassY, 1.2f);
-    AddHorizon(model, scale, {86.0f, 0.0f}, {900.0f, 600.0f}, kGrassY);
+    AddHorizon(model, scale, {86.0f, 0.0f}, {860.0f, 600.0f}, kGrassY);
     return model.Write(dir + "/obj1st@3.x", "obj1st");
 }
 

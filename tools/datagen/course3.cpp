@@ -58,7 +58,7 @@ bool WriteCourse3Side(const std::string& dir) {
     const Track track = Course3Track();
     AddGroundPlane(model, kSideScale, kOutsideY, 1100.0f, 11, {0.45f, 0.55f, 0.28f, 1.0f});
     AddBarriers(model, track, kSideScale, kGrassEdge, kOutsideY, 1.5f);
-    AddHorizon(model, kSideScale, {20.0f, -80.0f}, {800.0f, 850.0f}, kOutsideY);
+    AddHorizon(model, kSideScale, {20.0f, -80.0f}, {620.0f, 700.0f}, kOutsideY);
     return model.Write(dir + "/course2ndside.x", "course2ndside");
 }
 

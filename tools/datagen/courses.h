@@ -48,8 +48,8 @@ void AddRoad(Model& model, const Track& track, const ModelScale& scale, float sk
 void AddPickLayer(Model& model, int material, const Track& track, const ModelScale& scale, float halfWidth,
                   float y, float minLength);
 
-// Hills and a sky curtain on an ellipse round the course, in world units: centre
-// (x, z), radii (x, z), rising from the ground at height `base`. The sky is
+// Hills and a sky curtain on a squarish ring round the course, in world units:
+// centre (x, z), half-sizes (x, z), rising from the ground at height `base`. The sky is
 // emissive, so it reads the same under any light.
 void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, const D3DXVECTOR2& radii,
                 float base);

@@ -50,7 +50,7 @@ void AddPickLayer(Model& model, int material, const Track& track, const ModelSca
 }
 
 void AddRoad(Model& model, const Track& track, const ModelScale& scale, float skirtBottom, float pickY) {
-    const int asphalt = model.AddMaterial(Flat(0.30f, 0.30f, 0.32f));
+    const int asphalt = model.AddMaterial(Flat(0.42f, 0.42f, 0.44f));
     const int paint = model.AddMaterial(Flat(0.92f, 0.92f, 0.88f));
     const int kerbRed = model.AddMaterial(Flat(0.85f, 0.12f, 0.10f));
     const int kerbWhite = model.AddMaterial(Flat(0.95f, 0.95f, 0.95f));
@@ -125,8 +125,8 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
     const int hillFar = model.AddMaterial(Flat(0.35f, 0.55f, 0.45f));
     const int rock = model.AddMaterial(Flat(0.50f, 0.46f, 0.40f));
     int sky[4];
-    const D3DCOLORVALUE skyColours[4] = {{0.80f, 0.88f, 0.95f, 1}, {0.62f, 0.78f, 0.95f, 1},
-                                         {0.45f, 0.65f, 0.92f, 1}, {0.30f, 0.50f, 0.85f, 1}};
+    const D3DCOLORVALUE skyColours[4] = {{0.82f, 0.89f, 0.96f, 1}, {0.70f, 0.82f, 0.96f, 1},
+                                         {0.58f, 0.74f, 0.95f, 1}, {0.45f, 0.65f, 0.93f, 1}};
     for (int b = 0; b < 4; ++b) {
         Material m;
         m.diffuse = {0, 0, 0, 1};
@@ -134,22 +134,43 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
         sky[b] = model.AddMaterial(m);
     }
     const int segments = 72;
+    // The sky is a low ceiling as well as a curtain: the camera sees nothing
+    // beyond 1000 units, and across a course the curtain may be farther than
+    // that, but the ceiling over the camera is not.
+    const float kSkyHeight = 80.0f;
+    {
+        const float x0 = centre.x - radii.x * 1.2f, x1 = centre.x + radii.x * 1.2f;
+        const float z0 = centre.y - radii.y * 1.2f, z1 = centre.y + radii.y * 1.2f;
+        const int cells = 8;
+        for (int i = 0; i < cells; ++i)
+            for (int k = 0; k < cells; ++k) {
+                const float xa = x0 + (x1 - x0) * float(i) / cells, xb = x0 + (x1 - x0) * float(i + 1) / cells;
+                const float za = z0 + (z1 - z0) * float(k) / cells, zb = z0 + (z1 - z0) * float(k + 1) / cells;
+                AddQuadFacing(model, sky[3], scale({xa, kSkyHeight, za}), scale({xa, kSkyHeight, zb}),
+                              scale({xb, kSkyHeight, zb}), scale({xb, kSkyHeight, za}), {0, -1, 0});
+            }
+    }
     const float pi = 3.14159265f;
     auto ring = [&](int k, float factor, float y) {
         const float a = 2.0f * pi * float(k % segments) / float(segments);
-        return scale({centre.x + radii.x * factor * std::cos(a), y, centre.y + radii.y * factor * std::sin(a)});
+        // A squarish ring (a superellipse of power 4) fits round a course more
+        // closely than an ellipse: the far side stays nearer the camera, whose
+        // view ends 1000 units out.
+        const float c = std::cos(a), s = std::sin(a);
+        const float x = std::copysign(std::sqrt(std::fabs(c)), c), z = std::copysign(std::sqrt(std::fabs(s)), s);
+        return scale({centre.x + radii.x * factor * x, y, centre.y + radii.y * factor * z});
     };
     // Two ridges of hills, the nearer lower and darker; heights from a few sines
     // so the skyline never repeats round the ring.
     auto height = [&](int k, float phase) {
         const float a = 2.0f * pi * float(k % segments) / float(segments);
-        return 35.0f + 25.0f * std::sin(3.0f * a + phase) + 15.0f * std::sin(7.0f * a + 2.0f * phase) +
-               8.0f * std::sin(13.0f * a);
+        return 26.0f + 14.0f * std::sin(3.0f * a + phase) + 8.0f * std::sin(7.0f * a + 2.0f * phase) +
+               5.0f * std::sin(13.0f * a);
     };
     const D3DXVECTOR3 centre3(scale({centre.x, 0, centre.y}));
     for (int k = 0; k < segments; ++k) {
         const float hNear0 = height(k, 0.0f), hNear1 = height(k + 1, 0.0f);
-        const float hFar0 = 1.6f * height(k, 1.3f) + 20.0f, hFar1 = 1.6f * height(k + 1, 1.3f) + 20.0f;
+        const float hFar0 = 1.2f * height(k, 1.3f) + 12.0f, hFar1 = 1.2f * height(k + 1, 1.3f) + 12.0f;
         const D3DXVECTOR3 inward = centre3 - ring(k, 1.0f, 0.0f);
         // Near ridge: a slope from the ground up to its crest.
         AddQuadFacing(model, (k % 9 == 4) ? rock : hillNear, ring(k, 0.92f, base), ring(k, 1.0f, hNear0),
@@ -160,7 +181,7 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
         AddQuadFacing(model, hillFar, ring(k, 1.04f, base), ring(k, 1.12f, hFar0), ring(k + 1, 1.12f, hFar1),
                       ring(k + 1, 1.04f, base), inward + D3DXVECTOR3(0, 1, 0));
         // Sky curtain, lighter at the horizon.
-        const float bands[5] = {base, 90.0f, 180.0f, 300.0f, 480.0f};
+        const float bands[5] = {base, 25.0f, 45.0f, 62.0f, kSkyHeight};
         for (int b = 0; b < 4; ++b)
             AddQuadFacing(model, sky[b], ring(k, 1.18f, bands[b]), ring(k, 1.18f, bands[b + 1]),
                           ring(k + 1, 1.18f, bands[b + 1]), ring(k + 1, 1.18f, bands[b]), inward);
