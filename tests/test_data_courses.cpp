@@ -365,6 +365,7 @@ protected:
         nodes.push_back(&groundNode);
 
         const std::vector<D3DXVECTOR3> line = datagen::CentreLine(c.number);
+        Overview(c, nodes, objects, line);
         for (int view = 0; view < 4; ++view) {
             const size_t i = line.size() * size_t(view) / 4;
             const D3DXVECTOR3& a = line[i];
@@ -380,6 +381,43 @@ protected:
             EXPECT_LT(Red(road), 160) << name;
             EXPECT_GT(Blue(sky), Red(sky) + 20) << name;
         }
+    }
+
+    // The whole course from high above, north (+z) up, with a far plane far
+    // enough for it: courses-<course>-map.png. The track is the grey in the
+    // middle of the picture, the land round it green.
+    void Overview(const CourseLayout& c, const std::vector<CNode*>& nodes,
+                  const std::vector<std::pair<Mesh*, D3DXMATRIX>>& objects, const std::vector<D3DXVECTOR3>& line) {
+        D3DXVECTOR3 low = line[0], high = line[0];
+        for (const D3DXVECTOR3& p : line) {
+            D3DXVec3Minimize(&low, &low, &p);
+            D3DXVec3Maximize(&high, &high, &p);
+        }
+        const D3DXVECTOR3 centre = (low + high) * 0.5f;
+        D3DXMATRIX projection, saved;
+        GraphicsState.device->GetTransform(D3DTS_PROJECTION, &saved);
+        D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 4, 4.0f / 3.0f, 10.0f, 5000.0f);
+        GraphicsState.device->SetTransform(D3DTS_PROJECTION, &projection);
+        SetCameraLookAt(centre + D3DXVECTOR3(0, 1700, 0), centre, D3DXVECTOR3(0, 0, 1));
+        ASSERT_EQ(BeginFrame(0xFF000000), 1);
+        SetLighting(TRUE);
+        SetZWrite(TRUE);
+        for (CNode* n : nodes) n->Draw();
+        for (auto& [mesh, world] : objects) mesh->Draw(world);
+        EndFrame();
+        GraphicsState.device->SetTransform(D3DTS_PROJECTION, &saved);
+        const std::string name = "courses-" + std::to_string(c.number) + "-map";
+        const std::vector<uint32_t> pixels = ReadBack(name.c_str());
+        // Somewhere on the line (the start) is road, not grass.
+        D3DXVECTOR3 screen;
+        D3DXMATRIX view, viewProjection;
+        D3DXVECTOR3 eye = centre + D3DXVECTOR3(0, 1700, 0), up(0, 0, 1);
+        D3DXMatrixLookAtLH(&view, &eye, &centre, &up);
+        D3DXMatrixMultiply(&viewProjection, &view, &projection);
+        D3DXVec3TransformCoord(&screen, &line[0], &viewProjection);
+        const int x = int((screen.x + 1) * 320), y = int((1 - screen.y) * 240);
+        const uint32_t start = At(pixels, x, y);
+        EXPECT_LT(std::abs(Green(start) - Red(start)), 24) << "start at pixel " << x << ", " << y;
     }
 
     static D3DXMATRIX Placed(float scale, float x, float y, float z, float yScale = 0) {

@@ -54,6 +54,11 @@ void AddPickLayer(Model& model, int material, const Track& track, const ModelSca
 void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, const D3DXVECTOR2& radii,
                 float base);
 
+// A low grassy hill inside the lap, from the ground at `base` to `height`: it
+// shortens the views across the course.
+void AddMound(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, float radius, float height,
+              float base);
+
 // A square of ground in two shades of a colour at height y, `cells` a side.
 void AddGroundPlane(Model& model, const ModelScale& scale, float y, float half, int cells,
                     const D3DCOLORVALUE& colour);

@@ -57,7 +57,7 @@ void AddRoad(Model& model, const Track& track, const ModelScale& scale, float sk
     const int skirt = model.AddMaterial(Flat(0.35f, 0.30f, 0.25f));
     const int gravel = model.AddMaterial(Flat(0.55f, 0.50f, 0.42f));
     const float y = kRoadY;
-    const float line = 0.5f;  // half the width of a painted line
+    const float line = 0.25f;  // half the width of a painted line
 
     // Kerbs change colour every second segment, the centre dashes run three
     // segments on and five off.
@@ -186,6 +186,29 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
             AddQuadFacing(model, sky[b], ring(k, 1.18f, bands[b]), ring(k, 1.18f, bands[b + 1]),
                           ring(k + 1, 1.18f, bands[b + 1]), ring(k + 1, 1.18f, bands[b]), inward);
     }
+}
+
+void AddMound(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, float radius, float height,
+              float base) {
+    const int grass = model.AddMaterial(Flat(0.28f, 0.55f, 0.24f));
+    const int rock = model.AddMaterial(Flat(0.52f, 0.48f, 0.40f));
+    const int sides = 16;
+    const float pi = 3.14159265f;
+    // Rings from the foot to the top: (fraction of the radius, fraction of the height).
+    const float rings[4][2] = {{1.0f, 0.0f}, {0.7f, 0.55f}, {0.35f, 0.9f}, {0.0f, 1.0f}};
+    auto at = [&](int ring, int side) {
+        // A little unevenness round the ring keeps it from looking turned.
+        const float a = 2.0f * pi * float(side % sides) / float(sides);
+        const float wobble = 1.0f + 0.12f * std::sin(3.0f * a + centre.x) * rings[ring][0];
+        return scale({centre.x + radius * rings[ring][0] * wobble * std::cos(a),
+                      base + (height - base) * rings[ring][1],
+                      centre.y + radius * rings[ring][0] * wobble * std::sin(a)});
+    };
+    for (int r = 0; r < 3; ++r)
+        for (int k = 0; k < sides; ++k) {
+            const int m = (r == 1 && k % 5 == 2) ? rock : grass;
+            AddQuadFacing(model, m, at(r, k), at(r + 1, k), at(r + 1, k + 1), at(r, k + 1), {0, 1, 0});
+        }
 }
 
 }  // namespace datagen
