@@ -37,10 +37,10 @@ bool WriteCourse2Backdrop(const std::string& dir) {
     const ModelScale scale{kScale, kScale};
     AddGroundPlane(model, scale, kGrassY, 1200.0f, 12, {0.32f, 0.62f, 0.26f, 1.0f});
     AddBarriers(model, Course2Track(), scale, kRoadEdge, kGrassY, 1.2f);
-    AddHorizon(model, scale, {86.0f, 0.0f}, {860.0f, 600.0f}, kGrassY);
-    AddMound(model, scale, {420.0f, 30.0f}, 220.0f, 45.0f, kGrassY);
-    AddMound(model, scale, {-280.0f, 140.0f}, 130.0f, 30.0f, kGrassY);
-    AddMound(model, scale, {-100.0f, 60.0f}, 70.0f, 18.0f, kGrassY);
+    AddHorizon(model, scale, {86.0f, 0.0f}, {860.0f, 600.0f}, kGrassY, kMeadows);
+    AddMound(model, scale, {420.0f, 30.0f}, 220.0f, 45.0f, kGrassY, kMeadows);
+    AddMound(model, scale, {-280.0f, 140.0f}, 130.0f, 30.0f, kGrassY, kMeadows);
+    AddMound(model, scale, {-100.0f, 60.0f}, 70.0f, 18.0f, kGrassY, kMeadows);
     return model.Write(dir + "/obj1st@3.x", "obj1st");
 }
 

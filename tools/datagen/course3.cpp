@@ -1,4 +1,4 @@
-// Course 3: a longer, twistier lap. The road is edged with a band of grass that
+// Course 3: a twistier lap through dry hills. The road is edged with a band of grass that
 // slows the car, and the grass with tyre walls; the side model also carries the
 // land beyond the walls, the hills and the sky.
 #include <cmath>
@@ -59,12 +59,12 @@ bool WriteCourse3Grass(const std::string& dir) {
 bool WriteCourse3Side(const std::string& dir) {
     Model model;
     const Track track = Course3Track();
-    AddGroundPlane(model, kSideScale, kOutsideY, 1100.0f, 11, {0.45f, 0.55f, 0.28f, 1.0f});
+    AddGroundPlane(model, kSideScale, kOutsideY, 1100.0f, 11, {0.66f, 0.58f, 0.38f, 1.0f});
     AddBarriers(model, track, kSideScale, kGrassEdge, kOutsideY, 1.5f);
-    AddHorizon(model, kSideScale, {20.0f, -80.0f}, {620.0f, 700.0f}, kOutsideY);
-    AddMound(model, kSideScale, {-100.0f, -250.0f}, 220.0f, 50.0f, kOutsideY);
-    AddMound(model, kSideScale, {100.0f, 0.0f}, 130.0f, 30.0f, kOutsideY);
-    AddMound(model, kSideScale, {-200.0f, 0.0f}, 95.0f, 25.0f, kOutsideY);
+    AddHorizon(model, kSideScale, {20.0f, -80.0f}, {620.0f, 700.0f}, kOutsideY, kDryHills);
+    AddMound(model, kSideScale, {-100.0f, -250.0f}, 220.0f, 50.0f, kOutsideY, kDryHills);
+    AddMound(model, kSideScale, {100.0f, 0.0f}, 130.0f, 30.0f, kOutsideY, kDryHills);
+    AddMound(model, kSideScale, {-200.0f, 0.0f}, 95.0f, 25.0f, kOutsideY, kDryHills);
     return model.Write(dir + "/course2ndside.x", "course2ndside");
 }
 

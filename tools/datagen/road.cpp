@@ -120,10 +120,11 @@ void AddGroundPlane(Model& model, const ModelScale& scale, float y, float half, 
 }
 
 void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, const D3DXVECTOR2& radii,
-                float base) {
-    const int hillNear = model.AddMaterial(Flat(0.25f, 0.50f, 0.22f));
-    const int hillFar = model.AddMaterial(Flat(0.35f, 0.55f, 0.45f));
-    const int rock = model.AddMaterial(Flat(0.50f, 0.46f, 0.40f));
+                float base, const Landscape& land) {
+    auto flat = [](const D3DCOLORVALUE& c) { return Flat(c.r, c.g, c.b); };
+    const int hillNear = model.AddMaterial(flat(land.nearHills));
+    const int hillFar = model.AddMaterial(flat(land.farHills));
+    const int rock = model.AddMaterial(flat(land.rock));
     int sky[4];
     const D3DCOLORVALUE skyColours[4] = {{0.82f, 0.89f, 0.96f, 1}, {0.70f, 0.82f, 0.96f, 1},
                                          {0.58f, 0.74f, 0.95f, 1}, {0.45f, 0.65f, 0.93f, 1}};
@@ -137,7 +138,7 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
     // The sky is a low ceiling as well as a curtain: the camera sees nothing
     // beyond 1000 units, and across a course the curtain may be farther than
     // that, but the ceiling over the camera is not.
-    const float kSkyHeight = 80.0f;
+    const float kSkyHeight = 60.0f;
     {
         const float x0 = centre.x - radii.x * 1.2f, x1 = centre.x + radii.x * 1.2f;
         const float z0 = centre.y - radii.y * 1.2f, z1 = centre.y + radii.y * 1.2f;
@@ -170,7 +171,7 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
     const D3DXVECTOR3 centre3(scale({centre.x, 0, centre.y}));
     for (int k = 0; k < segments; ++k) {
         const float hNear0 = height(k, 0.0f), hNear1 = height(k + 1, 0.0f);
-        const float hFar0 = 1.2f * height(k, 1.3f) + 12.0f, hFar1 = 1.2f * height(k + 1, 1.3f) + 12.0f;
+        const float hFar0 = height(k, 1.3f) + 4.0f, hFar1 = height(k + 1, 1.3f) + 4.0f;
         const D3DXVECTOR3 inward = centre3 - ring(k, 1.0f, 0.0f);
         // Near ridge: a slope from the ground up to its crest.
         AddQuadFacing(model, (k % 9 == 4) ? rock : hillNear, ring(k, 0.92f, base), ring(k, 1.0f, hNear0),
@@ -181,7 +182,7 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
         AddQuadFacing(model, hillFar, ring(k, 1.04f, base), ring(k, 1.12f, hFar0), ring(k + 1, 1.12f, hFar1),
                       ring(k + 1, 1.04f, base), inward + D3DXVECTOR3(0, 1, 0));
         // Sky curtain, lighter at the horizon.
-        const float bands[5] = {base, 25.0f, 45.0f, 62.0f, kSkyHeight};
+        const float bands[5] = {base, 20.0f, 35.0f, 48.0f, kSkyHeight};
         for (int b = 0; b < 4; ++b)
             AddQuadFacing(model, sky[b], ring(k, 1.18f, bands[b]), ring(k, 1.18f, bands[b + 1]),
                           ring(k + 1, 1.18f, bands[b + 1]), ring(k + 1, 1.18f, bands[b]), inward);
@@ -189,9 +190,9 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
 }
 
 void AddMound(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, float radius, float height,
-              float base) {
-    const int grass = model.AddMaterial(Flat(0.28f, 0.55f, 0.24f));
-    const int rock = model.AddMaterial(Flat(0.52f, 0.48f, 0.40f));
+              float base, const Landscape& land) {
+    const int grass = model.AddMaterial(Flat(land.mound.r, land.mound.g, land.mound.b));
+    const int rock = model.AddMaterial(Flat(land.rock.r, land.rock.g, land.rock.b));
     const int sides = 16;
     const float pi = 3.14159265f;
     // Rings from the foot to the top: (fraction of the radius, fraction of the height).
