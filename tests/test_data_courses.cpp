@@ -450,3 +450,39 @@ TEST_F(CourseViews, Course2FromTheChaseCamera) {
 TEST_F(CourseViews, Course3FromTheChaseCamera) {
     ViewCourse(kCourse3, {{"course2ndside.x", Placed(150, 0, 0, 0, 15)}});
 }
+
+// Course 2's tree and stand near the start, seen from the road a little way off:
+// courses-scenery.png. The tree's canopy is green, the stand's seats coloured.
+TEST_F(CourseViews, TreeAndStandUpClose) {
+    Mesh tree, stand, backdrop;
+    ASSERT_EQ(tree.Load(DataFile("obj1st2@1.x").c_str(), 0, 1), 1);
+    ASSERT_EQ(stand.Load(DataFile("obj1st3@1.x").c_str(), 0, 1), 1);
+    ASSERT_EQ(backdrop.Load(DataFile("obj1st@3.x").c_str(), 0, 1), 1);
+    SetDirectionalLight(D3DXVECTOR3(1, -1, -1), D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 1.0f});
+    // From the road south-west of them, looking north-east between the two.
+    const D3DXVECTOR3 eye(-40, 6, -120), at(60, 4, -40);
+    SetCameraLookAt(eye, at, D3DXVECTOR3(0, 1, 0));
+    ASSERT_EQ(BeginFrame(0xFF000000), 1);
+    SetLighting(TRUE);
+    SetZWrite(TRUE);
+    backdrop.Draw(Placed(150, 0, 0, 0));
+    tree.Draw(Placed(10, 0.1f, 0, -50));
+    stand.Draw(Placed(50, 110, 0, -35));
+    EndFrame();
+    const std::vector<uint32_t> pixels = ReadBack("courses-scenery");
+    // Project the tree's canopy middle and the stand's middle onto the screen.
+    auto pixel = [&](const D3DXVECTOR3& p) {
+        D3DXMATRIX view, projection, both;
+        D3DXMatrixLookAtLH(&view, &eye, &at, std::make_unique<D3DXVECTOR3>(0, 1, 0).get());
+        GraphicsState.device->GetTransform(D3DTS_PROJECTION, &projection);
+        D3DXMatrixMultiply(&both, &view, &projection);
+        D3DXVECTOR3 s;
+        D3DXVec3TransformCoord(&s, &p, &both);
+        return At(pixels, int((s.x + 1) * 320), int((1 - s.y) * 240));
+    };
+    const uint32_t canopy = pixel({0.1f, 9, -50});
+    EXPECT_GT(Green(canopy), Red(canopy) + 20);
+    EXPECT_GT(Green(canopy), Blue(canopy) + 20);
+    const uint32_t seats = pixel({110, 4, -35});
+    EXPECT_NE(seats & 0xFFFFFF, 0u);
+}
