@@ -65,6 +65,8 @@ bool WriteCourse3Side(const std::string& dir) {
     AddMound(model, kSideScale, {-100.0f, -250.0f}, 220.0f, 50.0f, kOutsideY, kDryHills);
     AddMound(model, kSideScale, {100.0f, 0.0f}, 130.0f, 30.0f, kOutsideY, kDryHills);
     AddMound(model, kSideScale, {-200.0f, 0.0f}, 95.0f, 25.0f, kOutsideY, kDryHills);
+    const std::vector<D3DXVECTOR3> avoid = {{-100, -250, 230}, {100, 0, 140}, {-200, 0, 105}};
+    AddForest(model, kSideScale, track, {20.0f, -80.0f}, {620.0f, 700.0f}, kOutsideY, 80.0f, avoid, 90, 3u);
     return model.Write(dir + "/course2ndside.x", "course2ndside");
 }
 

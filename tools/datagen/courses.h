@@ -1,6 +1,9 @@
 // The model courses (2 and 3): their tracks, and the pieces their files share.
 #pragma once
 
+#include <cstdint>
+#include <vector>
+
 #include "datagen/model.h"
 #include "datagen/track.h"
 
@@ -67,6 +70,14 @@ void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre
 // shortens the views across the course.
 void AddMound(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, float radius, float height,
               float base, const Landscape& land);
+
+// Up to `count` small conifers scattered inside the ring of hills (centre and
+// half-sizes as for AddHorizon), standing on `base`, at least `clearance` from
+// the centre line and outside every circle (x, z, radius) of `avoid`. Their
+// trunks are crossed two-sided cards; the seed picks the places.
+void AddForest(Model& model, const ModelScale& scale, const Track& track, const D3DXVECTOR2& centre,
+               const D3DXVECTOR2& radii, float base, float clearance, const std::vector<D3DXVECTOR3>& avoid,
+               int count, uint32_t seed);
 
 // A square of ground in two shades of a colour at height y, `cells` a side.
 void AddGroundPlane(Model& model, const ModelScale& scale, float y, float half, int cells,

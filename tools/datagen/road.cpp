@@ -212,4 +212,63 @@ void AddMound(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, 
         }
 }
 
+void AddForest(Model& model, const ModelScale& scale, const Track& track, const D3DXVECTOR2& centre,
+               const D3DXVECTOR2& radii, float base, float clearance, const std::vector<D3DXVECTOR3>& avoid,
+               int count, uint32_t seed) {
+    const int needles = model.AddMaterial(Flat(0.10f, 0.36f, 0.15f));
+    const int needlesLight = model.AddMaterial(Flat(0.16f, 0.46f, 0.18f));
+    const int trunk = model.AddMaterial(Flat(0.38f, 0.25f, 0.14f));
+    // A small linear congruential generator: the same forest on every run.
+    uint32_t state = seed;
+    auto next = [&]() {
+        state = state * 1664525u + 1013904223u;
+        return float(state >> 8) / float(1u << 24);
+    };
+    int placed = 0;
+    for (int attempt = 0; attempt < count * 20 && placed < count; ++attempt) {
+        const float u = next() * 2.0f - 1.0f, v = next() * 2.0f - 1.0f, size = 0.7f + 0.6f * next();
+        // Inside the ring of hills, clear of the track and of what is to be avoided.
+        if (u * u * u * u + v * v * v * v > 0.8f * 0.8f) continue;
+        const D3DXVECTOR2 p(centre.x + radii.x * u, centre.y + radii.y * v);
+        bool clear = true;
+        for (const TrackPoint& s : track.Samples()) {
+            const D3DXVECTOR2 d = p - s.pos;
+            if (d.x * d.x + d.y * d.y < clearance * clearance) {
+                clear = false;
+                break;
+            }
+        }
+        for (const D3DXVECTOR3& a : avoid) {
+            const D3DXVECTOR2 d = p - D3DXVECTOR2(a.x, a.y);
+            if (d.x * d.x + d.y * d.y < a.z * a.z) clear = false;
+        }
+        if (!clear) continue;
+        ++placed;
+        // A four-sided spire on a stub of trunk, 10 to 20 units tall.
+        const float h = 14.0f * size, r = 3.2f * size, t = 0.5f * size;
+        const D3DXVECTOR3 tip(p.x, base + h, p.y);
+        const D3DXVECTOR3 corners[4] = {{p.x - r, base + 2.5f * size, p.y - r}, {p.x - r, base + 2.5f * size, p.y + r},
+                                        {p.x + r, base + 2.5f * size, p.y + r}, {p.x + r, base + 2.5f * size, p.y - r}};
+        for (int k = 0; k < 4; ++k) {
+            const D3DXVECTOR3& a = corners[k];
+            const D3DXVECTOR3& b = corners[(k + 1) % 4];
+            const D3DXVECTOR3 out = (a + b) * 0.5f - D3DXVECTOR3(p.x, a.y, p.y);
+            D3DXVECTOR3 n;
+            const D3DXVECTOR3 e1 = a - tip, e2 = b - tip;
+            D3DXVec3Cross(&n, &e1, &e2);
+            const int m = k % 2 ? needles : needlesLight;
+            if (D3DXVec3Dot(&n, &out) >= 0.0f)
+                model.AddTriangle(m, scale(tip), scale(a), scale(b));
+            else
+                model.AddTriangle(m, scale(tip), scale(b), scale(a));
+        }
+        for (float side : {-1.0f, 1.0f}) {
+            AddQuadFacing(model, trunk, scale({p.x - t, base, p.y}), scale({p.x - t, base + 2.5f * size, p.y}),
+                          scale({p.x + t, base + 2.5f * size, p.y}), scale({p.x + t, base, p.y}), {0, 0, side});
+            AddQuadFacing(model, trunk, scale({p.x, base, p.y - t}), scale({p.x, base + 2.5f * size, p.y - t}),
+                          scale({p.x, base + 2.5f * size, p.y + t}), scale({p.x, base, p.y + t}), {side, 0, 0});
+        }
+    }
+}
+
 }  // namespace datagen
