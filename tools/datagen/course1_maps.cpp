@@ -53,7 +53,7 @@ struct Nearest {
     double s = 0.0;
 };
 
-void Consider(Nearest& n, const TrackPoint& a, const TrackPoint& b, double segment, double x, double z) {
+void Consider(Nearest& n, const Course1Point& a, const Course1Point& b, double segment, double x, double z) {
     const double dx = b.x - a.x, dz = b.z - a.z;
     const double length2 = dx * dx + dz * dz;
     double t = length2 > 0 ? ((x - a.x) * dx + (z - a.z) * dz) / length2 : 0.0;
@@ -72,8 +72,8 @@ Nearest NearestOnTrack(double x, double z) {
     const auto& track = Course1Track();
     Nearest n;
     for (size_t i = 0; i < track.size(); ++i) {
-        const TrackPoint& a = track[i];
-        TrackPoint b = track[(i + 1) % track.size()];
+        const Course1Point& a = track[i];
+        Course1Point b = track[(i + 1) % track.size()];
         const double segment = (i + 1 < track.size() ? b.s : Course1LapLength()) - a.s;
         Consider(n, a, b, segment, x, z);
     }
@@ -208,9 +208,9 @@ bool WriteTerrainTexture(const std::string& dir) {
     const auto& track = Course1Track();
     const double reach = kCourse1RoadHalfWidth + 4.0;
     for (size_t k = 0; k < track.size(); k += 2) {
-        const TrackPoint& a = track[k];
+        const Course1Point& a = track[k];
         const size_t next = std::min(k + 2, track.size());
-        const TrackPoint b = next < track.size() ? track[next] : track.front();
+        const Course1Point b = next < track.size() ? track[next] : track.front();
         const double segment = (next < track.size() ? b.s : Course1LapLength()) - a.s;
         const int u0 = std::max(0, int((std::min(a.x, b.x) - reach + kHalfExtent) / texel));
         const int u1 = std::min(size - 1, int((std::max(a.x, b.x) + reach + kHalfExtent) / texel));
