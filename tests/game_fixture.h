@@ -65,7 +65,7 @@ inline void WriteAll(const std::string& dir) {
         blue{0.2f, 0.3f, 0.9f, 1}, white{1, 1, 1, 1};
     WriteBox(dir + "/env.x", {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f}, grey);
     // The car lies below its origin, the camera's height.
-    WriteBox(dir + "/car.x", {-0.25f, -0.45f, -0.375f}, {0.25f, -0.2f, 0.375f}, red);
+    WriteBox(dir + "/car.x", {-0.25f, -0.48f, -0.375f}, {0.25f, -0.3f, 0.375f}, red);
     WriteSlab(dir + "/objstart.x", 1.0f, white);
     WriteSlab(dir + "/objcheck.x", 1.0f, blue);
     WriteSlab(dir + "/course1st@5.x", 2.0f, grey);
@@ -75,7 +75,7 @@ inline void WriteAll(const std::string& dir) {
     WriteSlab(dir + "/course2nd.x", 2.0f, grey);
     WriteSlab(dir + "/green2nd.x", 2.0f, green);
     WriteBox(dir + "/course2ndside.x", {2.0f, 0, -2.0f}, {2.1f, 1, 2.0f}, white);
-    WriteBox(dir + "/opentitle.x", {-0.8f, -0.6f, -0.8f}, {0.8f, 0.6f, 0.8f}, red);
+    WriteBox(dir + "/opentitle.x", {-0.5f, -0.4f, -0.5f}, {0.5f, 0.4f, 0.5f}, red);
     WriteHeightMap(dir + "/hf_bump7.bmp");
     WriteTexture(dir + "/hf_tex72.bmp");
 }
