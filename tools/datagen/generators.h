@@ -8,5 +8,12 @@
 namespace datagen {
 
 bool WriteEnv(const std::string& dir);  // env.x
+bool WriteTerrainHeights(const std::string& dir);  // hf_bump7.bmp
+bool WriteTerrainTexture(const std::string& dir);  // hf_tex72.bmp
+bool WriteAmbientMusic(const std::string& dir);    // ambient.mid
+bool WriteCar(const std::string& dir);         // car.x
+bool WriteStartGate(const std::string& dir);   // objstart.x
+bool WriteCheckGate(const std::string& dir);   // objcheck.x
+bool WriteTitle(const std::string& dir);       // opentitle.x
 
 }  // namespace datagen

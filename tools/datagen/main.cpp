@@ -15,6 +15,13 @@ struct Generator {
 
 const Generator kGenerators[] = {
     {"env.x", datagen::WriteEnv},
+    {"hf_bump7.bmp", datagen::WriteTerrainHeights},
+    {"hf_tex72.bmp", datagen::WriteTerrainTexture},
+    {"ambient.mid", datagen::WriteAmbientMusic},
+    {"car.x", datagen::WriteCar},
+    {"objstart.x", datagen::WriteStartGate},
+    {"objcheck.x", datagen::WriteCheckGate},
+    {"opentitle.x", datagen::WriteTitle},
 };
 
 }  // namespace
