@@ -64,6 +64,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "game_bench: no display or no device\n");
         return 1;
     }
+    const long deviceRss = ResidentKb();
     // The music plays as in the game (silently where there is no sound card).
     InitDirectSound();
     InitDirectMusic();
@@ -73,7 +74,10 @@ int main(int argc, char** argv) {
     }
     char home[4096];
     if (!getcwd(home, sizeof home)) return 1;
+    const long soundRss = ResidentKb();
     GameStart();
+    std::printf("RSS: %.1f MB with the device, %.1f MB with sound and music, %.1f MB on the title screen\n",
+                deviceRss / 1024.0, soundRss / 1024.0, ResidentKb() / 1024.0);
     std::printf("course  set-up ms  frame wall ms (median / p99)  frame cpu ms (median / p99)  "
                 "worst ground step ms  RSS MB\n");
     for (int number = 1; number <= 3; ++number) {
