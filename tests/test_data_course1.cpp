@@ -14,9 +14,15 @@
 #include "datagen/centre_line.h"
 #include "dmusic/dmusici.h"
 #include "dmusic/midi_file.h"
+#include "dsound8/dsound_test_hooks.h"
+#include "render/direct3d.h"
+#include "render/frame.h"
 #include "render/graphics_state.h"
 #include "render/terrain.h"
 #include "render/texture.h"
+#include "render_fixture.h"
+#include "sound/music.h"
+#include "sound/sound_device.h"
 #include "support/test_support.h"
 
 namespace {
@@ -83,6 +89,44 @@ TEST_F(Course1Data, StartAndCheckpointLieOnTheRoadAtTheCarsStartingHeight) {
     ASSERT_EQ(texture.Load((std::string(NOL_DATA_DIR) + "/hf_tex72.bmp").c_str(), 0, 1), 1);
     EXPECT_EQ(texture.desc.Width, 2048u);
     EXPECT_EQ(texture.desc.Height, 2048u);
+}
+
+TEST_F(Course1Data, TheTextureShowsRoadWhereTheGroundIsRoadAndGrassWhereItIsNot) {
+    Texture texture;
+    ASSERT_EQ(texture.Load((std::string(NOL_DATA_DIR) + "/hf_tex72.bmp").c_str(), 0, 1), 1);
+    ASSERT_EQ(texture.desc.Format, D3DFMT_A8R8G8B8);
+    D3DLOCKED_RECT locked;
+    ASSERT_EQ(texture.texture->LockRect(0, &locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+    // The texture spans the grid: texel (u, v) at x = -640 + 0.625 u, z likewise.
+    auto texel = [&](float x, float z) {
+        const int u = int((x + 640.0f) / 0.625f), v = int((z + 640.0f) / 0.625f);
+        return static_cast<const uint32_t*>(locked.pBits)[size_t(v) * (locked.Pitch / 4) + u];
+    };
+    int roadSamples = 0, grassSamples = 0, wrongRoad = 0, wrongGrass = 0;
+    std::string firstWrong;
+    for (float z = -635; z < 635; z += 5)
+        for (float x = -635; x < 635; x += 5) {
+            const uint32_t c = texel(x, z);
+            const int r = c >> 16 & 255, g = c >> 8 & 255, b = c & 255;
+            const bool grey = std::abs(r - g) < 20 && std::abs(g - b) < 20;
+            const bool yellow = r > 200 && g > 150 && b < 100;  // the checkpoint line
+            const bool green = g > r + 30 && g > b + 30;
+            const float ground = Ground(x, z);
+            // Well inside the road the texture shows asphalt, markings or a line.
+            if (ground < -1.0f) {
+                ++roadSamples;
+                if (!grey && !yellow && !wrongRoad++) firstWrong += "road not drawn at " + std::to_string(x) + "," + std::to_string(z) + " ";
+            }
+            // Grass is drawn only off the road.
+            if (green) {
+                ++grassSamples;
+                if (ground < -0.6f && !wrongGrass++) firstWrong += "grass on the road at " + std::to_string(x) + "," + std::to_string(z);
+            }
+        }
+    texture.texture->UnlockRect(0);
+    EXPECT_EQ(wrongRoad + wrongGrass, 0) << firstWrong;
+    EXPECT_GT(roadSamples, 3000);
+    EXPECT_GT(grassSamples, 3000);
 }
 
 TEST_F(Course1Data, TheCentreLineIsAClosedLapOnTheRoadThroughBothGates) {
@@ -242,6 +286,120 @@ TEST(Course1Music, AmbientLoadsThroughDirectMusicLoopsCleanlyAndLastsAboutAMinut
     // A band: pad, bass, melody, drums at least.
     EXPECT_GE(notesPerChannel.size(), 4u);
     EXPECT_GT(notesPerChannel[9], 100);
+}
+
+// The music played as the race plays it, looped: it sounds all the way through
+// and on across the seam where it starts again, and never clips.
+TEST(Course1Music, PlayedInALoopItNeverFallsSilentNorClips) {
+    constexpr int kRate = 44100;
+    NolDirectSoundUseManualOutput(true);
+    SoundState = SoundStateRecord{};
+    MusicState = MusicStateRecord{};
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(DirectSoundCreate8(nullptr, &SoundState.directSound, nullptr), S_OK);
+    ASSERT_EQ(InitDirectMusic(), 1);
+    ASSERT_EQ(LoadMusic((std::string(NOL_DATA_DIR) + "/ambient.mid").c_str()), 1);
+    PlayMusic(1);
+
+    // Levels of quarter-second windows over 66 s: the piece is about 61 s long.
+    std::vector<double> levels;
+    std::vector<int16_t> chunk(512 * 2);
+    int peak = 0;
+    const int window = kRate / 4;
+    for (int w = 0; w < 66 * 4; ++w) {
+        double sum = 0;
+        for (int done = 0; done < window; done += 512) {
+            const int n = std::min(512, window - done);
+            ASSERT_TRUE(NolDirectSoundRender(SoundState.directSound, chunk.data(), uint32_t(n)));
+            for (int k = 0; k < 2 * n; ++k) {
+                sum += double(chunk[k]) * chunk[k];
+                peak = std::max(peak, std::abs(int(chunk[k])));
+            }
+        }
+        levels.push_back(std::sqrt(sum / (2.0 * window)));
+    }
+    EXPECT_EQ(IsMusicPlaying(), 1);
+    StopMusic();
+    FreeDirectMusic();
+    SoundState.directSound->Release();
+    SoundState.directSound = nullptr;
+    testing::internal::GetCapturedStderr();
+    NolDirectSoundUseManualOutput(false);
+
+    const auto quietest = std::min_element(levels.begin() + 1, levels.end());
+    const double loudest = *std::max_element(levels.begin(), levels.end());
+    std::printf("music: quietest %.0f at %.2f s, loudest %.0f, peak %d\n", *quietest,
+                (quietest - levels.begin()) / 4.0, loudest, peak);
+    EXPECT_GT(*quietest, 300.0) << "at " << (quietest - levels.begin()) / 4.0 << " s";
+    EXPECT_LT(peak, 32767);
+}
+
+// Course 1 drawn as the race draws it, from the chase camera one unit behind
+// the car at the car's height, at points round the lap.
+class Course1View : public FrameworkDevice {};
+
+TEST_F(Course1View, FromTheChaseCameraTheRoadLiesAheadBetweenGrass) {
+    constexpr D3DCOLOR kSky = 0xFF6090D0;
+    Terrain terrain;
+    Texture texture;
+    const std::string dir = NOL_DATA_DIR;
+    ASSERT_EQ(terrain.Build((dir + "/hf_bump7.bmp").c_str(), D3DXVECTOR3(0, -5, 0), 20.0f, 8.0f, 0xFFFFFFFF), 1);
+    ASSERT_EQ(texture.Load((dir + "/hf_tex72.bmp").c_str(), 0, 1), 1);
+    const std::vector<D3DXVECTOR3> line = datagen::CentreLine(1);
+    ASSERT_FALSE(line.empty());
+
+    struct View {
+        const char* name;
+        size_t at;  // index on the centre line
+    };
+    for (const View view : {View{"course1_start", 0}, View{"course1_top_bend", line.size() / 4},
+                            View{"course1_checkpoint", line.size() / 2 - 30}, View{"course1_back", line.size() * 3 / 4}}) {
+        SCOPED_TRACE(view.name);
+        // The car in the right half of the road, heading along it, its height
+        // the ground under the camera as the race sets it.
+        const D3DXVECTOR3& centre = line[view.at];
+        D3DXVECTOR3 forward = line[view.at + 1] - centre;
+        forward.y = 0;
+        D3DXVec3Normalize(&forward, &forward);
+        const D3DXVECTOR3 p = centre + 10.0f * D3DXVECTOR3(forward.z, 0, -forward.x);
+        D3DXVECTOR3 car = p;
+        car.y = terrain.GetHeight(p.x - forward.x, p.z - forward.z) + 1.0f;
+        D3DXVECTOR3 eye = car - forward, up(0, 1, 0);
+        D3DXMatrixLookAtLH(&GraphicsState.viewMatrix, &eye, &car, &up);
+
+        ASSERT_EQ(BeginFrame(kSky), 1);
+        SetTextureFilter(0, 1);
+        SetZWrite(TRUE);
+        SetLighting(TRUE);
+        GraphicsState.device->SetTexture(0, texture.GetTexture());
+        SetDefaultMaterial();
+        D3DXMATRIX identity;
+        D3DXMatrixIdentity(&identity);
+        SetWorldMatrix(identity);
+        terrain.Draw();
+        const std::vector<uint32_t> pixels = ReadBack(view.name);
+        EndFrame();
+
+        auto channels = [](uint32_t c) { return std::array<int, 3>{int(c >> 16 & 255), int(c >> 8 & 255), int(c & 255)}; };
+        // Straight ahead and below: the road, grey asphalt and white markings.
+        int road = 0;
+        for (int x = 200; x < 440; x += 8) {
+            auto [r, g, b] = channels(At(pixels, x, 440));
+            road += std::abs(r - g) < 16 && std::abs(g - b) < 16;
+        }
+        EXPECT_GT(road, 25);
+        // Grass shows beside the road, and above the horizon there is sky.
+        int grass = 0, sky = 0;
+        for (int y = 0; y < 480; y += 4)
+            for (int x = 0; x < 640; x += 4) {
+                const uint32_t c = At(pixels, x, y);
+                auto [r, g, b] = channels(c);
+                grass += g > r + 25 && g > b + 40;
+                sky += (c & 0xFFFFFF) == (kSky & 0xFFFFFF);
+            }
+        EXPECT_GT(grass, 50);
+        EXPECT_GT(sky, 2000);
+    }
 }
 
 }  // namespace

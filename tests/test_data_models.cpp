@@ -4,10 +4,13 @@
 // from where the player sees them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "datagen/block_text.h"
+#include "datagen/solids.h"
 #include "render/direct3d.h"
 #include "render/frame.h"
 #include "render/graphics_state.h"
@@ -48,6 +51,72 @@ const GatePlace kGatePlaces[] = {
     {"course 3 start", {80, -1, 300}, {1, 0, 0}, {0.8f}},
     {"course 3 checkpoint", {-25, -1, -581}, {1, 0, 0}, {0.8f}},
 };
+
+// Every triangle of a convex shape must face away from its inside, or the
+// default culling removes it and the downward ray test misses it.
+int InwardTriangles(const datagen::Model& model, const D3DXVECTOR3& inside) {
+    const xfile::XMeshDesc mesh = model.Scene("shape").frames.at(0).meshes.at(0);
+    int inward = 0;
+    for (const auto& face : mesh.faces) {
+        const D3DXVECTOR3 a = mesh.positions[face[0]], b = mesh.positions[face[1]], c = mesh.positions[face[2]];
+        D3DXVECTOR3 n, ab = b - a, ac = c - a;
+        D3DXVec3Cross(&n, &ab, &ac);
+        const D3DXVECTOR3 out = (a + b + c) / 3.0f - inside;
+        inward += D3DXVec3Dot(&n, &out) <= 0.0f;
+    }
+    return inward;
+}
+
+TEST(ModelSolids, ShapesFaceOutwardsWhateverTheirOrientation) {
+    datagen::Model hexahedron;
+    // A skewed solid, given as the car's cabin is: a narrower top set back.
+    const datagen::Hexahedron h = datagen::Frustum(-1, 2, -3, 3, 1.5f, 1, -1, 0.5f);
+    datagen::AddHexahedron(hexahedron, 0, h);
+    EXPECT_EQ(hexahedron.TriangleCount(), 12u);
+    EXPECT_EQ(InwardTriangles(hexahedron, h.Centre()), 0);
+
+    for (const D3DXVECTOR3& axis : {D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, -1, 0), D3DXVECTOR3(0.3f, 0.5f, -0.8f)}) {
+        datagen::Model cylinder;
+        const D3DXVECTOR3 from(1, 2, 3);
+        datagen::AddCylinder(cylinder, 0, 0, from, from + 2.0f * axis, 0.5f, 10);
+        EXPECT_EQ(cylinder.TriangleCount(), 40u);
+        EXPECT_EQ(InwardTriangles(cylinder, from + axis), 0) << axis.x << " " << axis.y << " " << axis.z;
+
+        datagen::Model disc;
+        datagen::AddDisc(disc, 0, from, axis, 1.0f, 8);
+        EXPECT_EQ(InwardTriangles(disc, from - axis), 0);
+    }
+}
+
+TEST(ModelSolids, LetteringStandsUprightOnItsSurface) {
+    // "T" on a surface facing the default camera (which looks along +z): only the
+    // top bar reaches the left edge, so the leftmost corner is also the highest.
+    for (bool flat : {false, true}) {
+        datagen::Model text;
+        if (flat)
+            datagen::AddFlatText(text, 0, "T", {0, 0, 0}, {0, 0, -1}, 1.0f, 0.1f);
+        else
+            datagen::AddBlockText(text, 0, "T", {0, 0, 0}, {0, 0, -1}, 1.0f, 0.5f);
+        const std::vector<D3DXVECTOR3>& p = text.Positions();
+        ASSERT_FALSE(p.empty());
+        float left = p[0].x, top = p[0].y, nearest = p[0].z, farthest = p[0].z;
+        for (const D3DXVECTOR3& v : p) {
+            left = std::min(left, v.x);
+            top = std::max(top, v.y);
+            nearest = std::min(nearest, v.z);
+            farthest = std::max(farthest, v.z);
+        }
+        EXPECT_NEAR(top, 3.5f, 1e-5f);  // seven rows centred on the given point
+        EXPECT_NEAR(left, -2.5f, 1e-5f);
+        float lowestAtLeft = top;
+        for (const D3DXVECTOR3& v : p)
+            if (v.x == left) lowestAtLeft = std::min(lowestAtLeft, v.y);
+        EXPECT_NEAR(lowestAtLeft, 2.5f, 1e-5f) << (flat ? "flat" : "block");  // the bar, one row deep
+        // Out of the surface towards the viewer, never behind it.
+        EXPECT_NEAR(nearest, flat ? -0.1f : -0.5f, 1e-5f);
+        EXPECT_NEAR(farthest, flat ? -0.1f : 0.0f, 1e-5f);
+    }
+}
 
 class ModelData : public FrameworkDevice {
 protected:
@@ -152,7 +221,7 @@ TEST_F(ModelData, TitleFitsTheSelectionScreenAboveTheTextAtEveryAngle) {
     node.Setup(&title, 0, 0, 0, 1.0f);
     node.SetLocalPosition(3, 0, 0);
     SetCameraLookAt(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
-    const int steps = 12;
+    const int steps = 24;
     for (int i = 0; i < steps; ++i) {
         ASSERT_EQ(BeginFrame(0xFF000000), 1);
         SetZWrite(TRUE);

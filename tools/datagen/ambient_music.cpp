@@ -88,8 +88,8 @@ MidiTrack Bass() {
     return t;
 }
 
-// The tune: on the electric piano in the second eight bars, on the lead an octave
-// up in the third, both in the last.
+// The tune: on the electric piano from the second eight bars on, doubled by the
+// square lead from the third.
 MidiTrack Tune(const char* name, int channel, int program, int volume, int pan, int firstBar, int transpose,
                int velocity, bool everyRound) {
     MidiTrack t;
@@ -127,7 +127,12 @@ MidiTrack Drums() {
     for (int bar = 0; bar < kBars; ++bar) {
         for (int step = 0; step < 8; ++step)
             t.Note(At(bar, step * 0.5), Beats(0.25), kDrumChannel, step == 7 ? kOpenHat : kClosedHat, step % 2 ? 52 : 70);
-        if (bar < 4) continue;  // hats alone while the piece (re)starts
+        if (bar < 4) {
+            // A soft kick under the hats while the piece (re)starts.
+            t.Note(At(bar, 0), Beats(0.5), kDrumChannel, kKick, 70);
+            t.Note(At(bar, 2), Beats(0.5), kDrumChannel, kKick, 60);
+            continue;
+        }
         t.Note(At(bar, 0), Beats(0.5), kDrumChannel, kKick, 100);
         t.Note(At(bar, 2.5), Beats(0.5), kDrumChannel, kKick, 80);
         t.Note(At(bar, 1), Beats(0.5), kDrumChannel, kSnare, 88);
@@ -153,7 +158,7 @@ bool WriteAmbientMusic(const std::string& dir) {
         Pad(),
         Bass(),
         Tune("Keys", kKeysChannel, kKeysProgram, 92, 84, 8, 0, 92, true),
-        Tune("Lead", kLeadChannel, kLeadProgram, 66, 50, 16, 12, 78, true),
+        Tune("Lead", kLeadChannel, kLeadProgram, 58, 50, 16, 0, 74, true),
         Arpeggio(),
         Drums(),
     };

@@ -53,7 +53,7 @@ struct Nearest {
     double s = 0.0;
 };
 
-void Consider(Nearest& n, const TrackPoint& a, const TrackPoint& b, double segment, double x, double z) {
+void Consider(Nearest& n, const Course1Point& a, const Course1Point& b, double segment, double x, double z) {
     const double dx = b.x - a.x, dz = b.z - a.z;
     const double length2 = dx * dx + dz * dz;
     double t = length2 > 0 ? ((x - a.x) * dx + (z - a.z) * dz) / length2 : 0.0;
@@ -72,8 +72,8 @@ Nearest NearestOnTrack(double x, double z) {
     const auto& track = Course1Track();
     Nearest n;
     for (size_t i = 0; i < track.size(); ++i) {
-        const TrackPoint& a = track[i];
-        TrackPoint b = track[(i + 1) % track.size()];
+        const Course1Point& a = track[i];
+        Course1Point b = track[(i + 1) % track.size()];
         const double segment = (i + 1 < track.size() ? b.s : Course1LapLength()) - a.s;
         Consider(n, a, b, segment, x, z);
     }
@@ -95,8 +95,10 @@ uint8_t GreenLevel(int i, int j) {
         return uint8_t(std::min(127.0, std::floor(level)));
     }
     if (d < kCourse1WallDistance) {
-        const double level = 132.0 + (d - edge) * 2.0 + (ValueNoise(x, z, 60.0, 7) - 0.5) * 40.0;
-        return uint8_t(std::clamp(level, 128.0, 240.0));
+        // Grass banks rising towards the walls, so that the track reads as a
+        // valley from the low chase camera.
+        const double level = 140.0 + (d - edge) * 3.2 + (ValueNoise(x, z, 60.0, 7) - 0.5) * 40.0;
+        return uint8_t(std::clamp(level, 128.0, 250.0));
     }
     return kWallLevel;
 }
@@ -147,32 +149,33 @@ Rgb TexelColour(const std::vector<uint8_t>& levels, const Nearest& n, double che
     const double grain = Random01(u, v, 11) - 0.5;  // per-texel speckle
     const double d = n.distance;
     if (d < edge - 3.0) {
-        Rgb asphalt = Shade({82, 82, 88}, 1.0 + 0.10 * grain + 0.12 * (ValueNoise(x, z, 14.0, 3) - 0.5));
-        const Rgb white{228, 228, 218};
+        Rgb asphalt = Shade({132, 132, 138}, 1.0 + 0.08 * grain + 0.22 * (ValueNoise(x, z, 14.0, 3) - 0.5) +
+                                                          0.10 * (ValueNoise(x, z, 4.0, 19) - 0.5));
+        const Rgb white{250, 250, 240};
         const double fromStart = AlongLap(0.0, n.s), fromCheck = AlongLap(checkS, n.s);
         if (std::fabs(fromStart) < 5.0) {
             // Chequered start line, squares of 2.5 units.
             const int a = int(std::floor(fromStart / 2.5 + 100)), b = int(std::floor(n.lateral / 2.5 + 100));
-            return (a + b) % 2 ? Rgb{235, 235, 235} : Rgb{25, 25, 25};
+            return (a + b) % 2 ? Rgb{250, 250, 250} : Rgb{30, 30, 30};
         }
-        if (std::fabs(fromCheck) < 2.0) return {235, 200, 40};
-        if (d < 1.0 && std::fmod(n.s, 16.0) < 8.0) return white;  // dashed centre line
-        if (std::fabs(d - (edge - 5.0)) < 1.0) return white;     // solid edge lines
+        if (std::fabs(fromCheck) < 2.0) return {255, 215, 40};
+        if (d < 0.5 && std::fmod(n.s, 20.0) < 10.0) return white;  // dashed centre line
+        if (std::fabs(d - (edge - 5.0)) < 0.6) return white;     // solid edge lines
         return asphalt;
     }
     if (d < edge + 0.5) {
         // Kerbs, red and white blocks of 5 units.
         const bool red = int(std::floor(n.s / 5.0)) % 2 == 0;
-        return Shade(red ? Rgb{200, 35, 30} : Rgb{232, 232, 228}, 1.0 + 0.05 * grain);
+        return Shade(red ? Rgb{235, 40, 32} : Rgb{250, 250, 245}, 1.0 + 0.05 * grain);
     }
     // Grass, mown in diagonal stripes, turning to rock where the ground rises
     // into the walls.
     const bool stripe = int(std::floor((x + z) / 24.0 + 1000)) % 2 == 0;
-    Rgb grass = stripe ? Rgb{72, 132, 46} : Rgb{86, 148, 54};
+    Rgb grass = stripe ? Rgb{92, 170, 58} : Rgb{110, 190, 70};
     grass = Shade(grass, 1.0 + 0.12 * grain + 0.25 * (ValueNoise(x, z, 30.0, 5) - 0.5));
     const double rockNoise = ValueNoise(x, z, 9.0, 13) - 0.5 + 0.5 * (ValueNoise(x, z, 3.0, 17) - 0.5);
-    const Rgb rock = Shade({126, 114, 100}, 1.0 + 0.18 * grain + 0.5 * rockNoise);
-    const double rockiness = std::clamp((BilinearLevel(levels, x, z) - 236.0) / 16.0, 0.0, 1.0);
+    const Rgb rock = Shade({168, 152, 132}, 1.0 + 0.18 * grain + 0.5 * rockNoise);
+    const double rockiness = std::clamp((BilinearLevel(levels, x, z) - 244.0) / 11.0, 0.0, 1.0);
     return Mix(grass, rock, rockiness);
 }
 
@@ -205,9 +208,9 @@ bool WriteTerrainTexture(const std::string& dir) {
     const auto& track = Course1Track();
     const double reach = kCourse1RoadHalfWidth + 4.0;
     for (size_t k = 0; k < track.size(); k += 2) {
-        const TrackPoint& a = track[k];
+        const Course1Point& a = track[k];
         const size_t next = std::min(k + 2, track.size());
-        const TrackPoint b = next < track.size() ? track[next] : track.front();
+        const Course1Point b = next < track.size() ? track[next] : track.front();
         const double segment = (next < track.size() ? b.s : Course1LapLength()) - a.s;
         const int u0 = std::max(0, int((std::min(a.x, b.x) - reach + kHalfExtent) / texel));
         const int u1 = std::min(size - 1, int((std::max(a.x, b.x) + reach + kHalfExtent) / texel));

@@ -18,8 +18,8 @@ struct Point {
 // there.
 const Point kControl[] = {
     {360, 12},    {360, 200},   {330, 420},   {210, 520},  {70, 500},   {-10, 330},
-    {-120, 250},  {-220, 370},  {-320, 490},  {-370, 330}, {-370, 8},   {-370, -220},
-    {-340, -450}, {-210, -520}, {-70, -430},  {60, -330},  {190, -490}, {330, -460},
+    {-120, 250},  {-220, 380},  {-320, 500},  {-420, 440}, {-370, 300}, {-370, 8},   {-370, -220},
+    {-340, -450}, {-210, -520}, {-70, -430},  {60, -360},  {190, -490}, {330, -460},
     {360, -250},
 };
 constexpr int kControlCount = int(std::size(kControl));
@@ -34,7 +34,7 @@ Point CatmullRom(const Point& p0, const Point& p1, const Point& p2, const Point&
     return {axis(p0.x, p1.x, p2.x, p3.x), axis(p0.z, p1.z, p2.z, p3.z)};
 }
 
-std::vector<TrackPoint> Build() {
+std::vector<Course1Point> Build() {
     // A fine walk along the curve first, then points picked at even spacing.
     std::vector<Point> fine;
     for (int i = 0; i < kControlCount; ++i) {
@@ -45,7 +45,7 @@ std::vector<TrackPoint> Build() {
         for (int k = 0; k < kSamplesPerSpan; ++k) fine.push_back(CatmullRom(p0, p1, p2, p3, double(k) / kSamplesPerSpan));
     }
     fine.push_back(fine.front());
-    std::vector<TrackPoint> out;
+    std::vector<Course1Point> out;
     double s = 0.0, next = 0.0;
     for (size_t i = 0; i + 1 < fine.size(); ++i) {
         const double dx = fine[i + 1].x - fine[i].x, dz = fine[i + 1].z - fine[i].z;
@@ -70,8 +70,8 @@ double LapLength() {
 
 }  // namespace
 
-const std::vector<TrackPoint>& Course1Track() {
-    static const std::vector<TrackPoint> track = Build();
+const std::vector<Course1Point>& Course1Track() {
+    static const std::vector<Course1Point> track = Build();
     return track;
 }
 

@@ -6,7 +6,7 @@
 
 namespace datagen {
 
-struct TrackPoint {
+struct Course1Point {
     double x, z;  // world position
     double s;     // distance along the line from the start line
 };
@@ -19,7 +19,7 @@ constexpr double kCourse1WallDistance = 72.0;   // grid points this far off the 
 
 // The centre line sampled every two units or so, starting at the start line and
 // running round the lap; the last point is just short of the first again.
-const std::vector<TrackPoint>& Course1Track();
+const std::vector<Course1Point>& Course1Track();
 // Length of one lap along the centre line.
 double Course1LapLength();
 

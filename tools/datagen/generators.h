@@ -15,5 +15,12 @@ bool WriteCar(const std::string& dir);         // car.x
 bool WriteStartGate(const std::string& dir);   // objstart.x
 bool WriteCheckGate(const std::string& dir);   // objcheck.x
 bool WriteTitle(const std::string& dir);       // opentitle.x
+bool WriteCourse2Road(const std::string& dir);      // course1st@5.x
+bool WriteCourse2Backdrop(const std::string& dir);  // obj1st@3.x
+bool WriteTree(const std::string& dir);             // obj1st2@1.x
+bool WriteStand(const std::string& dir);            // obj1st3@1.x
+bool WriteCourse3Road(const std::string& dir);      // course2nd.x
+bool WriteCourse3Grass(const std::string& dir);     // green2nd.x
+bool WriteCourse3Side(const std::string& dir);      // course2ndside.x
 
 }  // namespace datagen

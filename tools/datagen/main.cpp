@@ -22,6 +22,13 @@ const Generator kGenerators[] = {
     {"objstart.x", datagen::WriteStartGate},
     {"objcheck.x", datagen::WriteCheckGate},
     {"opentitle.x", datagen::WriteTitle},
+    {"course1st@5.x", datagen::WriteCourse2Road},
+    {"obj1st@3.x", datagen::WriteCourse2Backdrop},
+    {"obj1st2@1.x", datagen::WriteTree},
+    {"obj1st3@1.x", datagen::WriteStand},
+    {"course2nd.x", datagen::WriteCourse3Road},
+    {"green2nd.x", datagen::WriteCourse3Grass},
+    {"course2ndside.x", datagen::WriteCourse3Side},
 };
 
 }  // namespace
