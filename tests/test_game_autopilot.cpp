@@ -65,7 +65,7 @@ TEST_P(Autodrive, TwoLapsThenBackToTheSelectionAndAgain) {
         roughFrames += car.extraDrag > 0;
         // The ground step slowing the car by a fifth or more: a wall.
         wallFrames += D3DXVec2Length(&car.velocity) < 0.81f * D3DXVec2Length(&before) && car.speed > 1.0f;
-        if (frames % 100 == 0)
+        if (frames % 900 == 0)
             std::printf("course %d frame %d lap %d pos (%.1f %.1f) speed %.1f line %zu safe %.1f slip %.2f\n", number, frames, car.lap,
                         car.pos.x, car.pos.z, car.speed, pilot.Index(), pilot.safe, pilot.slip);
     }
