@@ -1,6 +1,24 @@
-// The game's three hooks, which the program's entry point hands to the shell.
+// The game's three hooks, which the program's entry point hands to the shell,
+// and the state they share.
 #pragma once
+
+#include "game/car.h"
+#include "game/course.h"
+#include "render/mesh.h"
+#include "scene/node.h"
 
 void GameStart();
 void GameFrame();
 void GameEnd();
+
+// The race frame's key mapping: the car's throttle and steering inputs, and Q.
+void MapRaceKeys();
+
+enum GameState { kSelection = 0, kRace = 1 };
+
+extern Mesh titleMesh;
+extern CNode titleNode;
+extern Course course;
+extern Car car;
+extern int courseNumber;  // 1, 2 or 3, kept between races
+extern int gameState;     // kSelection or kRace

@@ -17,6 +17,7 @@ packages=(
   fonts-ipafont-gothic                           # a Japanese gothic face in place of "ＭＳ ゴシック"
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   xvfb xauth                                     # a display for headless tests
+  xdotool                                        # keys through the X server in the whole-program game test
 )
 
 missing=()

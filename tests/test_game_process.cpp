@@ -1,0 +1,80 @@
+// The real program with the game: started in a folder holding "data", ended by
+// SIGTERM as a window manager's close would, its log read back.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "game_fixture.h"
+
+namespace {
+
+TEST(GameProcess, StartsTheTitleAndReleasesTheGameAfterTheShutdown) {
+    TempDir dir;
+    PrivateDisplay display;
+    ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
+    const std::string program = dir.File("nolrace");
+    CopyFile(NOL_GAME_PROGRAM, program);
+    ASSERT_EQ(mkdir(dir.File("data").c_str(), 0755), 0);
+    gamedata::WriteAll(dir.File("data"));
+    // Two seconds of title screen, then the close that SIGTERM stands for.
+    const std::string script = "\"$0\" -win -dbf & p=$!; sleep 2; kill -TERM $p; wait $p";
+    const ProcessResult r = RunProcess("/bin/sh", {"-c", script, program},
+                                       {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
+                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
+                                       30000, dir.path);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string log = ReadFile(dir.File("debug.txt"));
+    EXPECT_NE(log.find("load(opentitle.x) ... ok."), std::string::npos) << log;
+    EXPECT_NE(log.find("load(ambient.mid)"), std::string::npos) << log;
+    // The game's objects outlive the shell's shutdown.
+    const size_t freed = log.find("FreeDirect3D");
+    const size_t released = log.find("release(opentitle.x)");
+    ASSERT_NE(freed, std::string::npos) << log;
+    ASSERT_NE(released, std::string::npos) << log;
+    EXPECT_GT(released, freed);
+}
+
+}  // namespace
+
+namespace {
+
+// Keys through the X server (xdotool's XTEST), the way a player's keyboard
+// reaches the program: Enter starts course 1, Z drives, Q goes back, Right and
+// Enter start course 2, Esc ends the program.
+TEST(GameProcess, KeysThroughTheXServerPlayTheGame) {
+    if (RunProcess("/bin/sh", {"-c", "command -v xdotool"}).exitCode != 0)
+        GTEST_SKIP() << "xdotool is not installed (apt-get install xdotool)";
+    TempDir dir;
+    PrivateDisplay display;
+    ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
+    const std::string program = dir.File("nolrace");
+    CopyFile(NOL_GAME_PROGRAM, program);
+    ASSERT_EQ(symlink(NOL_DATA_DIR, dir.File("data").c_str()), 0);
+    // The game reads the keyboard once a frame, so each key stays down a while.
+    const std::string script = R"(
+"$0" -win -dbf & game=$!
+for i in $(seq 50); do w=$(xdotool search --pid $game 2>/dev/null | head -1); [ -n "$w" ] && break; sleep 0.2; done
+[ -n "$w" ] || { kill $game; exit 3; }
+xdotool windowfocus --sync $w; sleep 1
+press() { xdotool keydown $1; sleep 0.2; xdotool keyup $1; sleep 0.5; }
+press Return
+xdotool keydown z; sleep 2; xdotool keyup z
+press q; press Right; press Return; sleep 1; press Escape
+wait $game)";
+    const ProcessResult r = RunProcess("/bin/sh", {"-c", script, program},
+                                       {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
+                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
+                                       60000, dir.path);
+    ASSERT_FALSE(r.timedOut);
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    const std::string log = ReadFile(dir.File("debug.txt"));
+    const size_t course1 = log.find("load(hf_tex72.bmp) ... ok.");
+    const size_t course2 = log.find("load(course1st@5.x) ... ok.");
+    EXPECT_NE(course1, std::string::npos) << log;
+    EXPECT_NE(course2, std::string::npos) << log;
+    EXPECT_LT(course1, course2);
+    EXPECT_NE(log.find("load(ambient.mid) ... ok."), std::string::npos);
+    EXPECT_NE(log.find("FreeDirect3D"), std::string::npos);
+}
+
+}  // namespace
