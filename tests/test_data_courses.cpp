@@ -365,6 +365,7 @@ protected:
         nodes.push_back(&groundNode);
 
         const std::vector<D3DXVECTOR3> line = datagen::CentreLine(c.number);
+        Overview(c, nodes, objects, line);
         for (int view = 0; view < 4; ++view) {
             const size_t i = line.size() * size_t(view) / 4;
             const D3DXVECTOR3& a = line[i];
@@ -373,13 +374,55 @@ protected:
             if (HasFatalFailure()) return;
             const std::string name = "courses-" + std::to_string(c.number) + "-" + std::to_string(view);
             const std::vector<uint32_t> pixels = ReadBack(name.c_str());
-            // Grey asphalt straight ahead below the horizon, and blue sky above it.
+            // Grey asphalt straight ahead below the horizon (unless a gate's plate
+            // lies there), and blue sky above it.
             const uint32_t road = At(pixels, 320, 400), sky = At(pixels, 320, 60);
-            EXPECT_LT(std::abs(Red(road) - Blue(road)), 24) << name;
-            EXPECT_GT(Red(road), 40) << name;
-            EXPECT_LT(Red(road), 160) << name;
+            const bool onGate = std::hypot(a.x - c.startGate.x, a.z - c.startGate.z) < 60 ||
+                                std::hypot(a.x - c.checkGate.x, a.z - c.checkGate.z) < 60;
+            if (!onGate) {
+                EXPECT_LT(std::abs(Red(road) - Blue(road)), 24) << name;
+                EXPECT_GT(Red(road), 40) << name;
+                EXPECT_LT(Red(road), 160) << name;
+            }
             EXPECT_GT(Blue(sky), Red(sky) + 20) << name;
         }
+    }
+
+    // The whole course from high above, north (+z) up, with a far plane far
+    // enough for it: courses-<course>-map.png. The track is the grey in the
+    // middle of the picture, the land round it green.
+    void Overview(const CourseLayout& c, const std::vector<CNode*>& nodes,
+                  const std::vector<std::pair<Mesh*, D3DXMATRIX>>& objects, const std::vector<D3DXVECTOR3>& line) {
+        D3DXVECTOR3 low = line[0], high = line[0];
+        for (const D3DXVECTOR3& p : line) {
+            D3DXVec3Minimize(&low, &low, &p);
+            D3DXVec3Maximize(&high, &high, &p);
+        }
+        const D3DXVECTOR3 centre = (low + high) * 0.5f;
+        D3DXMATRIX projection, saved;
+        GraphicsState.device->GetTransform(D3DTS_PROJECTION, &saved);
+        D3DXMatrixPerspectiveFovLH(&projection, D3DX_PI / 4, 4.0f / 3.0f, 10.0f, 5000.0f);
+        GraphicsState.device->SetTransform(D3DTS_PROJECTION, &projection);
+        SetCameraLookAt(centre + D3DXVECTOR3(0, 1700, 0), centre, D3DXVECTOR3(0, 0, 1));
+        ASSERT_EQ(BeginFrame(0xFF000000), 1);
+        SetLighting(TRUE);
+        SetZWrite(TRUE);
+        for (CNode* n : nodes) n->Draw();
+        for (auto& [mesh, world] : objects) mesh->Draw(world);
+        EndFrame();
+        GraphicsState.device->SetTransform(D3DTS_PROJECTION, &saved);
+        const std::string name = "courses-" + std::to_string(c.number) + "-map";
+        const std::vector<uint32_t> pixels = ReadBack(name.c_str());
+        // Somewhere on the line (the start) is road, not grass.
+        D3DXVECTOR3 screen;
+        D3DXMATRIX view, viewProjection;
+        D3DXVECTOR3 eye = centre + D3DXVECTOR3(0, 1700, 0), up(0, 0, 1);
+        D3DXMatrixLookAtLH(&view, &eye, &centre, &up);
+        D3DXMatrixMultiply(&viewProjection, &view, &projection);
+        D3DXVec3TransformCoord(&screen, &line[0], &viewProjection);
+        const int x = int((screen.x + 1) * 320), y = int((1 - screen.y) * 240);
+        const uint32_t start = At(pixels, x, y);
+        EXPECT_LT(std::abs(Green(start) - Red(start)), 24) << "start at pixel " << x << ", " << y;
     }
 
     static D3DXMATRIX Placed(float scale, float x, float y, float z, float yScale = 0) {
@@ -406,4 +449,40 @@ TEST_F(CourseViews, Course2FromTheChaseCamera) {
 
 TEST_F(CourseViews, Course3FromTheChaseCamera) {
     ViewCourse(kCourse3, {{"course2ndside.x", Placed(150, 0, 0, 0, 15)}});
+}
+
+// Course 2's tree and stand near the start, seen from the road a little way off:
+// courses-scenery.png. The tree's canopy is green, the stand's seats coloured.
+TEST_F(CourseViews, TreeAndStandUpClose) {
+    Mesh tree, stand, backdrop;
+    ASSERT_EQ(tree.Load(DataFile("obj1st2@1.x").c_str(), 0, 1), 1);
+    ASSERT_EQ(stand.Load(DataFile("obj1st3@1.x").c_str(), 0, 1), 1);
+    ASSERT_EQ(backdrop.Load(DataFile("obj1st@3.x").c_str(), 0, 1), 1);
+    SetDirectionalLight(D3DXVECTOR3(1, -1, -1), D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 1.0f});
+    // From the road south-west of them, looking north-east between the two.
+    const D3DXVECTOR3 eye(-40, 6, -120), at(60, 4, -40);
+    SetCameraLookAt(eye, at, D3DXVECTOR3(0, 1, 0));
+    ASSERT_EQ(BeginFrame(0xFF000000), 1);
+    SetLighting(TRUE);
+    SetZWrite(TRUE);
+    backdrop.Draw(Placed(150, 0, 0, 0));
+    tree.Draw(Placed(10, 0.1f, 0, -50));
+    stand.Draw(Placed(50, 110, 0, -35));
+    EndFrame();
+    const std::vector<uint32_t> pixels = ReadBack("courses-scenery");
+    // Project the tree's canopy middle and the stand's middle onto the screen.
+    auto pixel = [&](const D3DXVECTOR3& p) {
+        D3DXMATRIX view, projection, both;
+        D3DXMatrixLookAtLH(&view, &eye, &at, std::make_unique<D3DXVECTOR3>(0, 1, 0).get());
+        GraphicsState.device->GetTransform(D3DTS_PROJECTION, &projection);
+        D3DXMatrixMultiply(&both, &view, &projection);
+        D3DXVECTOR3 s;
+        D3DXVec3TransformCoord(&s, &p, &both);
+        return At(pixels, int((s.x + 1) * 320), int((1 - s.y) * 240));
+    };
+    const uint32_t canopy = pixel({0.1f, 9, -50});
+    EXPECT_GT(Green(canopy), Red(canopy) + 20);
+    EXPECT_GT(Green(canopy), Blue(canopy) + 20);
+    const uint32_t seats = pixel({110, 4, -35});
+    EXPECT_NE(seats & 0xFFFFFF, 0u);
 }

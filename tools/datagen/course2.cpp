@@ -37,7 +37,14 @@ bool WriteCourse2Backdrop(const std::string& dir) {
     const ModelScale scale{kScale, kScale};
     AddGroundPlane(model, scale, kGrassY, 1200.0f, 12, {0.32f, 0.62f, 0.26f, 1.0f});
     AddBarriers(model, Course2Track(), scale, kRoadEdge, kGrassY, 1.2f);
-    AddHorizon(model, scale, {86.0f, 0.0f}, {860.0f, 600.0f}, kGrassY);
+    AddHorizon(model, scale, {86.0f, 0.0f}, {860.0f, 600.0f}, kGrassY, kMeadows);
+    AddMound(model, scale, {420.0f, 30.0f}, 220.0f, 45.0f, kGrassY, kMeadows);
+    AddMound(model, scale, {-280.0f, 140.0f}, 130.0f, 30.0f, kGrassY, kMeadows);
+    AddMound(model, scale, {-100.0f, 60.0f}, 70.0f, 18.0f, kGrassY, kMeadows);
+    // Woods beside the lap, kept off the hills and clear of the stands.
+    const std::vector<D3DXVECTOR3> avoid = {
+        {420, 30, 230}, {-280, 140, 140}, {-100, 60, 80}, {110, -35, 45}, {300, -500, 45}};
+    AddForest(model, scale, Course2Track(), {86.0f, 0.0f}, {860.0f, 600.0f}, kGrassY, 70.0f, avoid, 150, 2u);
     return model.Write(dir + "/obj1st@3.x", "obj1st");
 }
 

@@ -1,4 +1,4 @@
-// Course 3: a longer, twistier lap. The road is edged with a band of grass that
+// Course 3: a twistier lap through dry hills. The road is edged with a band of grass that
 // slows the car, and the grass with tyre walls; the side model also carries the
 // land beyond the walls, the hills and the sky.
 #include <cmath>
@@ -13,9 +13,12 @@ constexpr float kRoadScale = 150.0f;
 constexpr float kGrassScale = 170.0f;
 constexpr ModelScale kSideScale{150.0f, 15.0f};
 // The grass model is drawn 1 unit lower than it is ray-tested (its node sits at
-// y = -1 but the wheel rays are not moved by it).
-constexpr float kGrassModelY = -0.05f;
-constexpr float kGrassDrawnY = -1.0f + kGrassModelY;
+// y = -1 but the wheel rays are not moved by it). The grass one sees lies level
+// with the road, 0.95 up in the model: the rays, which start at most 0.8 up,
+// pass it by and find the layer beneath instead.
+constexpr float kGrassNodeY = -1.0f;
+constexpr float kGrassModelY = kRoadY - kGrassNodeY;
+constexpr float kGrassDrawnY = kRoadY;
 constexpr float kOutsideY = -4.0f;
 // Beneath everything, the layers the rays find (see courses.h), in drawn height.
 constexpr float kRoadPickY = -4.0f;
@@ -34,7 +37,7 @@ Track Course3Track() {
 
 bool WriteCourse3Road(const std::string& dir) {
     Model model;
-    AddRoad(model, Course3Track(), {kRoadScale, kRoadScale}, kGrassDrawnY - 0.2f, kRoadPickY);
+    AddRoad(model, Course3Track(), {kRoadScale, kRoadScale}, kGrassDrawnY - 0.5f, kRoadPickY);
     return model.Write(dir + "/course2nd.x", "course2nd");
 }
 
@@ -49,16 +52,21 @@ bool WriteCourse3Grass(const std::string& dir) {
     auto stripes = [&](size_t i) { return (i / 4) % 2 ? grass : mown; };
     AddBand(model, track, scale, -kGrassEdge, -kRoadEdge, kGrassModelY, stripes);
     AddBand(model, track, scale, kRoadEdge, kGrassEdge, kGrassModelY, stripes);
-    AddPickLayer(model, grass, track, scale, kGrassEdge, kGrassPickDrawnY + 1.0f, 12.0f);
+    AddPickLayer(model, grass, track, scale, kGrassEdge, kGrassPickDrawnY - kGrassNodeY, 12.0f);
     return model.Write(dir + "/green2nd.x", "green2nd");
 }
 
 bool WriteCourse3Side(const std::string& dir) {
     Model model;
     const Track track = Course3Track();
-    AddGroundPlane(model, kSideScale, kOutsideY, 1100.0f, 11, {0.45f, 0.55f, 0.28f, 1.0f});
+    AddGroundPlane(model, kSideScale, kOutsideY, 1100.0f, 11, {0.66f, 0.58f, 0.38f, 1.0f});
     AddBarriers(model, track, kSideScale, kGrassEdge, kOutsideY, 1.5f);
-    AddHorizon(model, kSideScale, {20.0f, -80.0f}, {620.0f, 700.0f}, kOutsideY);
+    AddHorizon(model, kSideScale, {20.0f, -80.0f}, {620.0f, 700.0f}, kOutsideY, kDryHills);
+    AddMound(model, kSideScale, {-100.0f, -250.0f}, 220.0f, 50.0f, kOutsideY, kDryHills);
+    AddMound(model, kSideScale, {100.0f, 0.0f}, 130.0f, 30.0f, kOutsideY, kDryHills);
+    AddMound(model, kSideScale, {-200.0f, 0.0f}, 95.0f, 25.0f, kOutsideY, kDryHills);
+    const std::vector<D3DXVECTOR3> avoid = {{-100, -250, 230}, {100, 0, 140}, {-200, 0, 105}};
+    AddForest(model, kSideScale, track, {20.0f, -80.0f}, {620.0f, 700.0f}, kOutsideY, 80.0f, avoid, 90, 3u);
     return model.Write(dir + "/course2ndside.x", "course2ndside");
 }
 

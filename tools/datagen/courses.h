@@ -1,6 +1,7 @@
 // The model courses (2 and 3): their tracks, and the pieces their files share.
 #pragma once
 
+#include "datagen/landscape.h"
 #include "datagen/model.h"
 #include "datagen/track.h"
 
@@ -47,16 +48,6 @@ void AddRoad(Model& model, const Track& track, const ModelScale& scale, float sk
 // minLength: the surface the game's ray test finds.
 void AddPickLayer(Model& model, int material, const Track& track, const ModelScale& scale, float halfWidth,
                   float y, float minLength);
-
-// Hills and a sky curtain on a squarish ring round the course, in world units:
-// centre (x, z), half-sizes (x, z), rising from the ground at height `base`. The sky is
-// emissive, so it reads the same under any light.
-void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, const D3DXVECTOR2& radii,
-                float base);
-
-// A square of ground in two shades of a colour at height y, `cells` a side.
-void AddGroundPlane(Model& model, const ModelScale& scale, float y, float half, int cells,
-                    const D3DCOLORVALUE& colour);
 
 // Tyre walls along both sides of the track at the given lateral distance.
 void AddBarriers(Model& model, const Track& track, const ModelScale& scale, float lateral, float bottom,

@@ -1,4 +1,5 @@
-// The road surface and its barriers, shared by both model courses.
+// The road surface, the layer beneath it that the rays find, and the tyre
+// walls: shared by both model courses.
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -57,7 +58,7 @@ void AddRoad(Model& model, const Track& track, const ModelScale& scale, float sk
     const int skirt = model.AddMaterial(Flat(0.35f, 0.30f, 0.25f));
     const int gravel = model.AddMaterial(Flat(0.55f, 0.50f, 0.42f));
     const float y = kRoadY;
-    const float line = 0.5f;  // half the width of a painted line
+    const float line = 0.25f;  // half the width of a painted line
 
     // Kerbs change colour every second segment, the centre dashes run three
     // segments on and five off.
@@ -101,90 +102,6 @@ void AddBarriers(Model& model, const Track& track, const ModelScale& scale, floa
             AddQuadFacing(model, m, scale(track.Side(i, outer, bottom)), scale(track.Side(i, outer, top)),
                           scale(track.Side(j, outer, top)), scale(track.Side(j, outer, bottom)), -in);
         }
-    }
-}
-
-void AddGroundPlane(Model& model, const ModelScale& scale, float y, float half, int cells,
-                    const D3DCOLORVALUE& colour) {
-    const int light = model.AddMaterial(Flat(colour.r, colour.g, colour.b));
-    const int dark = model.AddMaterial(Flat(colour.r * 0.85f, colour.g * 0.85f, colour.b * 0.85f));
-    const float cell = 2.0f * half / float(cells);
-    for (int i = 0; i < cells; ++i) {
-        for (int k = 0; k < cells; ++k) {
-            const float x0 = -half + cell * float(i), z0 = -half + cell * float(k);
-            const int m = (i * 7 + k * 3) % 5 < 2 ? dark : light;
-            model.AddQuad(m, scale({x0, y, z0}), scale({x0, y, z0 + cell}), scale({x0 + cell, y, z0 + cell}),
-                          scale({x0 + cell, y, z0}));
-        }
-    }
-}
-
-void AddHorizon(Model& model, const ModelScale& scale, const D3DXVECTOR2& centre, const D3DXVECTOR2& radii,
-                float base) {
-    const int hillNear = model.AddMaterial(Flat(0.25f, 0.50f, 0.22f));
-    const int hillFar = model.AddMaterial(Flat(0.35f, 0.55f, 0.45f));
-    const int rock = model.AddMaterial(Flat(0.50f, 0.46f, 0.40f));
-    int sky[4];
-    const D3DCOLORVALUE skyColours[4] = {{0.82f, 0.89f, 0.96f, 1}, {0.70f, 0.82f, 0.96f, 1},
-                                         {0.58f, 0.74f, 0.95f, 1}, {0.45f, 0.65f, 0.93f, 1}};
-    for (int b = 0; b < 4; ++b) {
-        Material m;
-        m.diffuse = {0, 0, 0, 1};
-        m.emissive = skyColours[b];
-        sky[b] = model.AddMaterial(m);
-    }
-    const int segments = 72;
-    // The sky is a low ceiling as well as a curtain: the camera sees nothing
-    // beyond 1000 units, and across a course the curtain may be farther than
-    // that, but the ceiling over the camera is not.
-    const float kSkyHeight = 80.0f;
-    {
-        const float x0 = centre.x - radii.x * 1.2f, x1 = centre.x + radii.x * 1.2f;
-        const float z0 = centre.y - radii.y * 1.2f, z1 = centre.y + radii.y * 1.2f;
-        const int cells = 8;
-        for (int i = 0; i < cells; ++i)
-            for (int k = 0; k < cells; ++k) {
-                const float xa = x0 + (x1 - x0) * float(i) / cells, xb = x0 + (x1 - x0) * float(i + 1) / cells;
-                const float za = z0 + (z1 - z0) * float(k) / cells, zb = z0 + (z1 - z0) * float(k + 1) / cells;
-                AddQuadFacing(model, sky[3], scale({xa, kSkyHeight, za}), scale({xa, kSkyHeight, zb}),
-                              scale({xb, kSkyHeight, zb}), scale({xb, kSkyHeight, za}), {0, -1, 0});
-            }
-    }
-    const float pi = 3.14159265f;
-    auto ring = [&](int k, float factor, float y) {
-        const float a = 2.0f * pi * float(k % segments) / float(segments);
-        // A squarish ring (a superellipse of power 4) fits round a course more
-        // closely than an ellipse: the far side stays nearer the camera, whose
-        // view ends 1000 units out.
-        const float c = std::cos(a), s = std::sin(a);
-        const float x = std::copysign(std::sqrt(std::fabs(c)), c), z = std::copysign(std::sqrt(std::fabs(s)), s);
-        return scale({centre.x + radii.x * factor * x, y, centre.y + radii.y * factor * z});
-    };
-    // Two ridges of hills, the nearer lower and darker; heights from a few sines
-    // so the skyline never repeats round the ring.
-    auto height = [&](int k, float phase) {
-        const float a = 2.0f * pi * float(k % segments) / float(segments);
-        return 26.0f + 14.0f * std::sin(3.0f * a + phase) + 8.0f * std::sin(7.0f * a + 2.0f * phase) +
-               5.0f * std::sin(13.0f * a);
-    };
-    const D3DXVECTOR3 centre3(scale({centre.x, 0, centre.y}));
-    for (int k = 0; k < segments; ++k) {
-        const float hNear0 = height(k, 0.0f), hNear1 = height(k + 1, 0.0f);
-        const float hFar0 = 1.2f * height(k, 1.3f) + 12.0f, hFar1 = 1.2f * height(k + 1, 1.3f) + 12.0f;
-        const D3DXVECTOR3 inward = centre3 - ring(k, 1.0f, 0.0f);
-        // Near ridge: a slope from the ground up to its crest.
-        AddQuadFacing(model, (k % 9 == 4) ? rock : hillNear, ring(k, 0.92f, base), ring(k, 1.0f, hNear0),
-                      ring(k + 1, 1.0f, hNear1), ring(k + 1, 0.92f, base), inward + D3DXVECTOR3(0, 1, 0));
-        AddQuadFacing(model, hillNear, ring(k, 1.0f, hNear0), ring(k, 1.06f, base), ring(k + 1, 1.06f, base),
-                      ring(k + 1, 1.0f, hNear1), -inward + D3DXVECTOR3(0, 1, 0));
-        // Far ridge behind it.
-        AddQuadFacing(model, hillFar, ring(k, 1.04f, base), ring(k, 1.12f, hFar0), ring(k + 1, 1.12f, hFar1),
-                      ring(k + 1, 1.04f, base), inward + D3DXVECTOR3(0, 1, 0));
-        // Sky curtain, lighter at the horizon.
-        const float bands[5] = {base, 25.0f, 45.0f, 62.0f, kSkyHeight};
-        for (int b = 0; b < 4; ++b)
-            AddQuadFacing(model, sky[b], ring(k, 1.18f, bands[b]), ring(k, 1.18f, bands[b + 1]),
-                          ring(k + 1, 1.18f, bands[b + 1]), ring(k + 1, 1.18f, bands[b]), inward);
     }
 }
 

@@ -45,7 +45,9 @@ Track::Track(const std::vector<D3DXVECTOR2>& p, const D3DXVECTOR2& startDirectio
     // Resample at even arc length so that every road segment is about as long.
     float total = 0.0f;
     for (size_t i = 0; i < dense.size(); ++i) total += Distance(dense[i], dense[(i + 1) % dense.size()]);
-    const size_t count = std::max<size_t>(3, size_t(std::lround(total / spacing)));
+    // A lap of a few thousand units wants a few hundred samples; the cap only
+    // keeps a careless spacing from asking for millions.
+    const size_t count = std::clamp<size_t>(size_t(std::lround(total / spacing)), 3, 100000);
     const float step = total / float(count);
     std::vector<D3DXVECTOR2> even;
     float walked = 0.0f, next = 0.0f;
@@ -79,6 +81,7 @@ float Track::Length() const {
 }
 
 D3DXVECTOR3 Track::Side(size_t i, float lateral, float y) const {
+    if (samples_.empty()) return {0.0f, y, 0.0f};
     const TrackPoint& s = samples_[i % samples_.size()];
     return {s.pos.x + s.right.x * lateral, y, s.pos.y + s.right.y * lateral};
 }
