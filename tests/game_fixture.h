@@ -22,14 +22,18 @@ namespace gamedata {
 // A slab whose top face lies at y = 0 over [-half, half] in x and z.
 inline void WriteSlab(const std::string& path, float half, D3DCOLORVALUE colour) {
     datagen::Model m;
-    const int mat = m.AddMaterial({colour});
+    datagen::Material material;
+    material.diffuse = colour;
+    const int mat = m.AddMaterial(material);
     m.AddBox(mat, {-half, -0.05f, -half}, {half, 0.0f, half});
     ASSERT_TRUE(m.Write(path, "slab"));
 }
 
 inline void WriteBox(const std::string& path, D3DXVECTOR3 lo, D3DXVECTOR3 hi, D3DCOLORVALUE colour) {
     datagen::Model m;
-    const int mat = m.AddMaterial({colour});
+    datagen::Material material;
+    material.diffuse = colour;
+    const int mat = m.AddMaterial(material);
     m.AddBox(mat, lo, hi);
     ASSERT_TRUE(m.Write(path, "box"));
 }

@@ -7,8 +7,10 @@ namespace datagen {
 
 bool WriteEnv(const std::string& dir) {
     Model model;
-    int grey = model.AddMaterial({{0.5f, 0.5f, 0.5f, 1.0f}});
-    model.AddBox(grey, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f});
+    Material grey;
+    grey.diffuse = {0.5f, 0.5f, 0.5f, 1.0f};
+    const int material = model.AddMaterial(grey);
+    model.AddBox(material, {-0.5f, -0.5f, -0.5f}, {0.5f, 0.5f, 0.5f});
     return model.Write(dir + "/env.x", "env");
 }
 
