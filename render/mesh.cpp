@@ -6,6 +6,7 @@
 
 #include "d3dx8/d3dx8mesh_load.h"
 #include "render/direct3d.h"
+#include "render/load_failure.h"
 #include "render/texture.h"
 #include "shell/log.h"
 
@@ -26,7 +27,7 @@ int Mesh::Load(const char* path, D3DCOLOR colourKey, UINT mipLevels) {
     if (!Device() || FAILED(D3DXLoadMeshFromX(path, D3DXMESH_SYSTEMMEM, Device(), &adjacency, &materialBuffer,
                                               &count, &mesh))) {
         mesh = nullptr;
-        LogMessage("failed.\n");
+        LogLoadFailed();
         return 0;
     }
     LogMessage("ok.\n");
@@ -102,7 +103,7 @@ int Mesh::LoadFromResource(const char* resourceName, D3DCOLOR colourKey, UINT mi
         found->Release();
         if (FAILED(hr)) {
             mesh = nullptr;
-            LogMessage("failed.\n");
+            LogLoadFailed();
         } else {
             LogMessage("ok.\n");
             TakeMaterials(materialBuffer, count, TRUE, colourKey, mipLevels);

@@ -5,6 +5,7 @@
 
 #include "d3dx8/d3dx8tex.h"
 #include "render/graphics_state.h"
+#include "render/load_failure.h"
 #include "scene/shapes.h"
 #include "shell/log.h"
 
@@ -46,7 +47,7 @@ int Texture::LoadFromResource(const char* resource, D3DCOLOR colourKey, UINT mip
 int Texture::Loaded(HRESULT result) {
     if (FAILED(result) || !texture) {
         texture = nullptr;
-        LogMessage("failed.\n");
+        LogLoadFailed();
         return 0;
     }
     texture->GetLevelDesc(0, &desc);

@@ -1,6 +1,7 @@
 // The shared texture cache: a singly linked list searched from its head.
 #include <new>
 
+#include "render/load_failure.h"
 #include "render/texture.h"
 #include "shell/log.h"
 
@@ -24,7 +25,7 @@ IDirect3DTexture8* TextureCacheList::Acquire(BOOL fromResource, const char* name
                                                       : nullptr;
     if (!node) {
         if (texture) texture->Release();
-        LogMessage("failed.\n");
+        LogLoadFailed();
         return nullptr;
     }
     LogMessage("ok.\n");
