@@ -3,8 +3,8 @@
 // clock and the process's processor time, llvmpipe's threads included), the
 // ground step in its worst case (250 wall passes against the real ground model)
 // and resident memory during a race. Runs from the folder above "data" (the build
-// folder): build/bench/game_bench [frames per course] 2>/dev/null (the log goes to
-// standard error). Needs a display.
+// folder): build/bench/game_bench [frames per course] [course] 2>/dev/null (the log
+// goes to standard error; without a course number, all three). Needs a display.
 #include <unistd.h>
 
 #include <algorithm>
@@ -57,6 +57,7 @@ double Percentile(std::vector<double> v, double p) {
 
 int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::atoi(argv[1]) : 600;
+    const int only = argc > 2 ? std::atoi(argv[2]) : 0;
     static char arg0[] = "game_bench", arg1[] = "-win";
     static char* args[] = {arg0, arg1, nullptr};
     SetCommandLineArgs(2, args);
@@ -81,6 +82,7 @@ int main(int argc, char** argv) {
     std::printf("course  set-up ms  frame wall ms (median / p99)  frame cpu ms (median / p99)  "
                 "ground step ms (median / worst)  RSS MB\n");
     for (int number = 1; number <= 3; ++number) {
+        if (only && number != only) continue;
         if (chdir(home) != 0) return 1;
         const double t0 = Now();
         course.SetupCourse(number);

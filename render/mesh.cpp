@@ -8,6 +8,7 @@
 #include "render/direct3d.h"
 #include "render/load_failure.h"
 #include "render/texture.h"
+#include "scene/pick_tree.h"
 #include "shell/log.h"
 
 namespace {
@@ -15,6 +16,8 @@ namespace {
 IDirect3DDevice8* Device() { return GraphicsState.device; }
 
 }  // namespace
+
+Mesh::Mesh() = default;
 
 Mesh::~Mesh() { Release(); }
 
@@ -181,6 +184,8 @@ void Mesh::Release() {
         textures = nullptr;
     }
     materialCount = 0;
+    pickTree.reset();
+    pickTreeMesh = nullptr;
     if (mesh) mesh->Release();
     mesh = nullptr;
 }

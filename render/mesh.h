@@ -2,15 +2,18 @@
 // material and texture per subset, and its bounding volumes.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "d3d8/d3d8.h"
 #include "d3dx8/d3dx8math.h"
 #include "d3dx8/d3dx8mesh.h"
 
+class PickTree;
+
 class Mesh {
 public:
-    Mesh() = default;
+    Mesh();
     ~Mesh();
     Mesh(const Mesh&) = delete;
     Mesh& operator=(const Mesh&) = delete;
@@ -37,6 +40,11 @@ public:
     D3DXVECTOR3 boxMax{0, 0, 0};
     D3DXVECTOR3 sphereCentre{0, 0, 0};
     float sphereRadius = 0.0f;
+    // CNode::Pick's index of the triangles, built by the first ray from the mesh
+    // it names and dropped with the model. Code that rewrites the mesh's vertices
+    // resets it.
+    std::unique_ptr<PickTree> pickTree;
+    const ID3DXMesh* pickTreeMesh = nullptr;
 
 private:
     void ComputeBounds();
