@@ -97,16 +97,16 @@ TEST_F(TextureTest, AFailedLoadLogsFailedAndLeavesNoTexture) {
     EXPECT_EQ(t.LoadFromResource("IDB_SKY", 0, 1), 0);  // the program has no resources
     EXPECT_EQ(t.LoadFromResource(MAKEINTRESOURCEA(7), 0, 1), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "load(" + dir.File("missing.bmp") + ") ... failed.\n"
-              "release(" + dir.File("missing.bmp") + ")\nload(IDB_SKY) ... failed.\n"
-              "release(IDB_SKY)\nload(#7) ... failed.\n");
+              "load(" + dir.File("missing.bmp") + ") ... failed: file not found.\n"
+              "release(" + dir.File("missing.bmp") + ")\nload(IDB_SKY) ... failed: the program carries no resources.\n"
+              "release(IDB_SKY)\nload(#7) ... failed: the program carries no resources.\n");
     EXPECT_EQ(t.GetTexture(), nullptr);
     EXPECT_TRUE(device->textures.empty());
 
     GraphicsState.device = nullptr;  // no device at all
     testing::internal::CaptureStderr();
     EXPECT_EQ(t.Load(Bitmap("a.bmp").c_str(), 0, 1), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("failed.\n"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("failed: no device.\n"), std::string::npos);
 }
 
 TEST_F(TextureTest, DrawAtPutsTheWholeTextureOnTheScreen) {
@@ -205,14 +205,15 @@ TEST_F(TextureTest, FailuresAddNothingAndUnknownPointersAreIgnored) {
     TextureCache.Release(nullptr);
     TextureCache.Release(reinterpret_cast<IDirect3DTexture8*>(&ta));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "load(" + dir.File("missing.bmp") + ") ... failed.\nload(IDB_SKY) ... failed.\n");
+              "load(" + dir.File("missing.bmp") + ") ... failed: file not found.\n"
+              "load(IDB_SKY) ... failed: the program carries no resources.\n");
     EXPECT_EQ(CacheNames(), std::vector<std::string>{a});
     EXPECT_EQ(TextureCache.head->refCount, 1);
 
     // A failed name is tried again next time: it has no entry.
     testing::internal::CaptureStderr();
     EXPECT_EQ(TextureCache.Acquire(FALSE, dir.File("missing.bmp").c_str(), 0, 1), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(" + dir.File("missing.bmp") + ") ... failed.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(" + dir.File("missing.bmp") + ") ... failed: file not found.\n");
 }
 
 }  // namespace
