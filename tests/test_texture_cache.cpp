@@ -109,6 +109,42 @@ TEST_F(TextureTest, AFailedLoadLogsFailedAndLeavesNoTexture) {
     EXPECT_NE(testing::internal::GetCapturedStderr().find("failed: no device.\n"), std::string::npos);
 }
 
+TEST_F(TextureTest, AFailedLoadLineEndsWithTheLoadersReason) {
+    images::Bmp b(2, 2, 32);
+    b.pixels.assign(4, 0x80FF0000);
+    b.alphaMask = true;
+    std::vector<uint8_t> bytes = images::EncodeBmp(b);
+    bytes[14 + 40 + 6] = 0xFF;  // a green mask over the red one's bits
+    const std::string path = dir.File("x.bmp");
+    ASSERT_TRUE(images::WriteBytes(path, bytes));
+    Texture t;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(path.c_str(), 0, 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(" + path + ") ... failed: BMP channel masks overlap.\n");
+
+    // A header that claims far more than its file holds; the reason of the last
+    // failure does not outlive a load that works.
+    images::Bmp big(2, 2, 24);
+    big.pixels.assign(4, 0xFF123456);
+    bytes = images::EncodeBmp(big);
+    bytes[19] = bytes[23] = 0x40;  // 16386 x 16386
+    ASSERT_TRUE(images::WriteBytes(path, bytes));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(path.c_str(), 0, 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "release(" + path + ")\nload(" + path + ") ... failed: image claims 16386 x 16386, more than 16384 on a side.\n");
+    bytes[19] = bytes[23] = 0x3F, bytes[18] = bytes[22] = 0xFF;  // 16383 x 16383
+    ASSERT_TRUE(images::WriteBytes(path, bytes));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(path.c_str(), 0, 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "release(" + path + ")\nload(" + path +
+                                                          ") ... failed: image claims 16383 x 16383 but holds " +
+                                                          std::to_string(bytes.size()) + " bytes.\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(Bitmap("a.bmp").c_str(), 0, 1), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "release(" + path + ")\nload(" + dir.File("a.bmp") + ") ... ok.\n");
+}
+
 TEST_F(TextureTest, DrawAtPutsTheWholeTextureOnTheScreen) {
     Texture t;
     ASSERT_EQ(t.Load(Bitmap("a.bmp").c_str(), 0, 1), 1);
