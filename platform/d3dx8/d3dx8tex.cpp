@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "d3d8/formats.h"
@@ -177,17 +178,23 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width
 
     Pixels level;
     const UINT count = texture->GetLevelCount();
-    for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
-        D3DSURFACE_DESC desc{};
-        hr = texture->GetLevelDesc(i, &desc);
-        if (FAILED(hr)) break;
-        level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
-                       : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
-        hr = WriteLevel(texture, i, level);
+    std::string why;
+    try {
+        for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
+            D3DSURFACE_DESC desc{};
+            hr = texture->GetLevelDesc(i, &desc);
+            if (FAILED(hr)) break;
+            level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
+                           : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
+            hr = WriteLevel(texture, i, level);
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+        why = "no memory to scale the image to " + size;
     }
     if (FAILED(hr)) {
         texture->Release();
-        return Fail(hr, "the pixels could not be written into the texture (" + HexResult(hr) + ")");
+        return Fail(hr, !why.empty() ? why : "the pixels could not be written into the texture (" + HexResult(hr) + ")");
     }
     if (palette && !image.palette.empty()) {
         std::fill_n(palette, 256, PALETTEENTRY{0, 0, 0, 0});
@@ -246,12 +253,16 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 pDevice, co
     if (!d3dx8::IsValidFilter(Filter)) return Fail(D3DERR_INVALIDCALL, "invalid image filter");
     if (!d3dx8::IsValidFilter(MipFilter)) return Fail(D3DERR_INVALIDCALL, "invalid mipmap filter");
 
-    Image image;
-    std::string why;
-    if (!d3dx8::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image, &why))
-        return Fail(D3DXERR_INVALIDDATA, why.empty() ? "image cannot be read" : why);
-    return CreateFromImage(pDevice, image, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
-                           ColorKey, pSrcInfo, pPalette, ppTexture);
+    try {
+        Image image;
+        std::string why;
+        if (!d3dx8::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image, &why))
+            return Fail(D3DXERR_INVALIDDATA, why.empty() ? "image cannot be read" : why);
+        return CreateFromImage(pDevice, image, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
+                               ColorKey, pSrcInfo, pPalette, ppTexture);
+    } catch (const std::bad_alloc&) {
+        return Fail(E_OUTOFMEMORY, "out of memory while reading the image");
+    }
 }
 
 HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile, UINT Width,
@@ -266,8 +277,12 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pS
     if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
     std::vector<uint8_t> bytes;
     std::string readError;
-    if (!d3dx8::ReadWholeFile(pSrcFile, kMaxFileBytes, &bytes, &readError))
-        return Fail(D3DXERR_INVALIDDATA, WhyUnreadable(pSrcFile, readError));
+    try {
+        if (!d3dx8::ReadWholeFile(pSrcFile, kMaxFileBytes, &bytes, &readError))
+            return Fail(D3DXERR_INVALIDDATA, WhyUnreadable(pSrcFile, readError));
+    } catch (const std::bad_alloc&) {
+        return Fail(E_OUTOFMEMORY, "out of memory while reading the file");
+    }
     if (bytes.empty()) return Fail(D3DXERR_INVALIDDATA, "file is empty");
     return D3DXCreateTextureFromFileInMemoryEx(pDevice, bytes.data(), static_cast<UINT>(bytes.size()), Width,
                                                Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
