@@ -176,9 +176,10 @@ float Terrain::GetHeight(float x, float z) const {
     if (fz > static_cast<float>(rows - 1)) fz = static_cast<float>(rows - 1);
     const int i = static_cast<int>(std::floor(fx)), j = static_cast<int>(std::floor(fz));
     const float tx = fx - static_cast<float>(i), tz = fz - static_cast<float>(j);
-    // Past the far edge the neighbour wraps round (for power-of-two sizes), with
-    // weight 0.
-    const int i1 = (i + 1) & (columns - 1), j1 = (j + 1) & (rows - 1);
+    // Past the far edge the neighbour wraps round to the first column or row, where
+    // its weight is 0. A modulo rather than a mask keeps other sizes correct, and
+    // names the same point as the mask on power-of-two grids.
+    const int i1 = (i + 1) % columns, j1 = (j + 1) % rows;
     auto at = [this](int a, int b) { return heights[static_cast<size_t>(b) * columns + a]; };
     return (at(i, j) + (at(i1, j) - at(i, j)) * tx) * (1.0f - tz) + tz * (at(i, j1) + tx * (at(i1, j1) - at(i, j1)));
 }

@@ -144,7 +144,7 @@ TEST_F(MeshTest, ReloadFailureAndMissingTextureLines) {
     mesh.Release();
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "load(a.x) ... ok.\n"
-              "release(a.x)\nload(b.x) ... ok.\nload(missing.bmp) ... failed.\n"
+              "release(a.x)\nload(b.x) ... ok.\nload(missing.bmp) ... failed: file not found.\n"
               "release(b.x)\nload(nothing.x) ... failed.\n"
               "release(nothing.x)\n");
 

@@ -97,16 +97,52 @@ TEST_F(TextureTest, AFailedLoadLogsFailedAndLeavesNoTexture) {
     EXPECT_EQ(t.LoadFromResource("IDB_SKY", 0, 1), 0);  // the program has no resources
     EXPECT_EQ(t.LoadFromResource(MAKEINTRESOURCEA(7), 0, 1), 0);
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "load(" + dir.File("missing.bmp") + ") ... failed.\n"
-              "release(" + dir.File("missing.bmp") + ")\nload(IDB_SKY) ... failed.\n"
-              "release(IDB_SKY)\nload(#7) ... failed.\n");
+              "load(" + dir.File("missing.bmp") + ") ... failed: file not found.\n"
+              "release(" + dir.File("missing.bmp") + ")\nload(IDB_SKY) ... failed: the program carries no resources.\n"
+              "release(IDB_SKY)\nload(#7) ... failed: the program carries no resources.\n");
     EXPECT_EQ(t.GetTexture(), nullptr);
     EXPECT_TRUE(device->textures.empty());
 
     GraphicsState.device = nullptr;  // no device at all
     testing::internal::CaptureStderr();
     EXPECT_EQ(t.Load(Bitmap("a.bmp").c_str(), 0, 1), 0);
-    EXPECT_NE(testing::internal::GetCapturedStderr().find("failed.\n"), std::string::npos);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("failed: no device.\n"), std::string::npos);
+}
+
+TEST_F(TextureTest, AFailedLoadLineEndsWithTheLoadersReason) {
+    images::Bmp b(2, 2, 32);
+    b.pixels.assign(4, 0x80FF0000);
+    b.alphaMask = true;
+    std::vector<uint8_t> bytes = images::EncodeBmp(b);
+    bytes[14 + 40 + 6] = 0xFF;  // a green mask over the red one's bits
+    const std::string path = dir.File("x.bmp");
+    ASSERT_TRUE(images::WriteBytes(path, bytes));
+    Texture t;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(path.c_str(), 0, 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(" + path + ") ... failed: BMP channel masks overlap.\n");
+
+    // A header that claims far more than its file holds; the reason of the last
+    // failure does not outlive a load that works.
+    images::Bmp big(2, 2, 24);
+    big.pixels.assign(4, 0xFF123456);
+    bytes = images::EncodeBmp(big);
+    bytes[19] = bytes[23] = 0x40;  // 16386 x 16386
+    ASSERT_TRUE(images::WriteBytes(path, bytes));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(path.c_str(), 0, 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "release(" + path + ")\nload(" + path + ") ... failed: image claims 16386 x 16386, more than 16384 on a side.\n");
+    bytes[19] = bytes[23] = 0x3F, bytes[18] = bytes[22] = 0xFF;  // 16383 x 16383
+    ASSERT_TRUE(images::WriteBytes(path, bytes));
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(path.c_str(), 0, 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "release(" + path + ")\nload(" + path +
+                                                          ") ... failed: image claims 16383 x 16383 but holds " +
+                                                          std::to_string(bytes.size()) + " bytes.\n");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(t.Load(Bitmap("a.bmp").c_str(), 0, 1), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "release(" + path + ")\nload(" + dir.File("a.bmp") + ") ... ok.\n");
 }
 
 TEST_F(TextureTest, DrawAtPutsTheWholeTextureOnTheScreen) {
@@ -205,14 +241,15 @@ TEST_F(TextureTest, FailuresAddNothingAndUnknownPointersAreIgnored) {
     TextureCache.Release(nullptr);
     TextureCache.Release(reinterpret_cast<IDirect3DTexture8*>(&ta));
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
-              "load(" + dir.File("missing.bmp") + ") ... failed.\nload(IDB_SKY) ... failed.\n");
+              "load(" + dir.File("missing.bmp") + ") ... failed: file not found.\n"
+              "load(IDB_SKY) ... failed: the program carries no resources.\n");
     EXPECT_EQ(CacheNames(), std::vector<std::string>{a});
     EXPECT_EQ(TextureCache.head->refCount, 1);
 
     // A failed name is tried again next time: it has no entry.
     testing::internal::CaptureStderr();
     EXPECT_EQ(TextureCache.Acquire(FALSE, dir.File("missing.bmp").c_str(), 0, 1), nullptr);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(" + dir.File("missing.bmp") + ") ... failed.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(" + dir.File("missing.bmp") + ") ... failed: file not found.\n");
 }
 
 }  // namespace

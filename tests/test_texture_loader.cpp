@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "d3d8_memory_fakes.h"
+#include "d3dx8/d3dx8reason.h"
 #include "d3dx8/d3dx8tex.h"
 #include "image_files.h"
 #include "support/test_support.h"
@@ -395,6 +396,62 @@ TEST_F(TextureLoader, BrokenFilesFailCleanly) {
     ASSERT_TRUE(images::WriteBytes(dir.File("short_palette.bmp"), bytes));
     HRESULT hr = Load(dir.File("short_palette.bmp"));
     EXPECT_TRUE(hr == D3D_OK || hr == D3DXERR_INVALIDDATA) << hr;
+}
+
+TEST_F(TextureLoader, EveryRefusalSaysWhyAndASuccessSaysNothing) {
+    images::Bmp good{3, 2, 24};
+    good.pixels = Pattern(3, 2, false);
+    ASSERT_TRUE(images::WriteBmp(dir.File("good.bmp"), good));
+    images::Bmp masked{2, 2, 32};
+    masked.pixels = Pattern(2, 2, true);
+    masked.alphaMask = true;
+    std::vector<uint8_t> overlap = images::EncodeBmp(masked);
+    overlap[14 + 40 + 6] = 0xFF;  // the green mask takes the red's low byte as well: 0x00FFFF00
+    ASSERT_TRUE(images::WriteBytes(dir.File("overlap.bmp"), overlap));
+    ASSERT_TRUE(images::WriteBytes(dir.File("empty.png"), {}));
+    ASSERT_TRUE(images::WriteBytes(dir.File("text.tga"), {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'}));
+
+    struct Case {
+        std::string path, reason;
+    };
+    for (const Case& c : {Case{dir.File("missing.bmp"), "file not found"}, Case{dir.path, "is a directory"},
+                          Case{dir.File("empty.png"), "file is empty"},
+                          Case{dir.File("text.tga"), "unknown image format"},
+                          Case{dir.File("overlap.bmp"), "BMP channel masks overlap"}}) {
+        SCOPED_TRACE(c.path);
+        ASSERT_EQ(Load(dir.File("good.bmp")), D3D_OK);
+        EXPECT_STREQ(D3DXGetLastLoadError(), "");
+        EXPECT_EQ(Load(c.path), D3DXERR_INVALIDDATA);
+        EXPECT_EQ(D3DXGetLastLoadError(), c.reason);
+    }
+
+    // Arguments, the device's own refusal, and the resources the program lacks.
+    EXPECT_EQ(D3DXCreateTextureFromFileExA(nullptr, dir.File("good.bmp").c_str(), 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                           D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr, nullptr,
+                                           &texture),
+              D3DERR_INVALIDCALL);
+    EXPECT_STREQ(D3DXGetLastLoadError(), "no device");
+    EXPECT_EQ(Load(dir.File("good.bmp"), D3DFMT_A8R8G8B8, 0, 0, 1, 6), D3DERR_INVALIDCALL);
+    EXPECT_STREQ(D3DXGetLastLoadError(), "invalid image filter");
+    EXPECT_EQ(Load(dir.File("good.bmp"), D3DFMT_D16), D3DERR_NOTAVAILABLE);
+    EXPECT_STREQ(D3DXGetLastLoadError(), "no texture format of the device holds format 80");
+    device->createTextureResult = E_OUTOFMEMORY;
+    EXPECT_EQ(Load(dir.File("good.bmp")), E_OUTOFMEMORY);
+    EXPECT_STREQ(D3DXGetLastLoadError(), "the device made no 3 x 2 texture (0x8007000E)");
+    device->createTextureResult = D3D_OK;
+    EXPECT_EQ(D3DXCreateTextureFromResourceExA(device, nullptr, "IDB_SKY", 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                               D3DPOOL_MANAGED, D3DX_DEFAULT, D3DX_DEFAULT, 0, nullptr, nullptr,
+                                               &texture),
+              D3DXERR_INVALIDDATA);
+    EXPECT_STREQ(D3DXGetLastLoadError(), "the program carries no resources");
+    const uint8_t noise[] = {1, 2, 3};
+    EXPECT_EQ(D3DXCreateTextureFromFileInMemoryEx(device, noise, sizeof noise, 0, 0, 1, 0, D3DFMT_A8R8G8B8,
+                                                  D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE, 0, nullptr,
+                                                  nullptr, &texture),
+              D3DXERR_INVALIDDATA);
+    EXPECT_STREQ(D3DXGetLastLoadError(), "unknown image format");
+    EXPECT_EQ(D3DXCreateTexture(device, 4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture), D3D_OK);
+    EXPECT_STREQ(D3DXGetLastLoadError(), "");
 }
 
 TEST_F(TextureLoader, ResourcesAndBadArguments) {

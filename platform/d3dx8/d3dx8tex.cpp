@@ -1,11 +1,18 @@
 // Texture creation and the texture loaders of D3DX 8.
 #include "d3dx8/d3dx8tex.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <new>
+#include <string>
 
 #include "d3d8/formats.h"
 #include "d3dx8/image_file.h"
 #include "d3dx8/image_filter.h"
+#include "d3dx8/load_reason.h"
 #include "d3dx8/whole_file.h"
 
 namespace {
@@ -18,6 +25,27 @@ using d3d8::FullChainLength;
 constexpr size_t kMaxFileBytes = size_t(256) << 20;
 
 bool IsDefault(UINT value) { return value == 0 || value == D3DX_DEFAULT; }
+
+// Records the reason and hands the result back, for one-line failure returns.
+HRESULT Fail(HRESULT hr, const std::string& reason) {
+    d3dx8::SetLoadReason(reason);
+    return hr;
+}
+
+std::string HexResult(HRESULT hr) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(hr));
+    return text;
+}
+
+// Why a file could not be read whole: the usual cases in plain words.
+std::string WhyUnreadable(const char* path, const std::string& readError) {
+    struct stat st{};
+    if (stat(path, &st) != 0) return errno == ENOENT || errno == ENOTDIR ? "file not found" : readError;
+    if (S_ISDIR(st.st_mode)) return "is a directory";
+    if (static_cast<unsigned long long>(st.st_size) > kMaxFileBytes) return "file is too large";
+    return readError.empty() ? "file cannot be read" : readError;
+}
 
 UINT NextPowerOfTwo(UINT v) {
     UINT p = 1;
@@ -135,7 +163,7 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width
     if (IsDefault(static_cast<UINT>(format)))
         format = image.hasAlpha || colourKey ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
     HRESULT hr = FitToDevice(device, &width, &height, &mipLevels, &format);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return Fail(hr, "no texture format of the device holds format " + std::to_string(static_cast<unsigned>(format)));
 
     Pixels source{image.width, image.height, image.argb};
     if (colourKey)
@@ -144,22 +172,29 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width
 
     IDirect3DTexture8* texture = nullptr;
     hr = device->CreateTexture(width, height, mipLevels, usage, format, pool, &texture);
-    if (FAILED(hr)) return hr;
-    if (!texture) return D3DERR_INVALIDCALL;
+    const std::string size = std::to_string(width) + " x " + std::to_string(height);
+    if (FAILED(hr)) return Fail(hr, "the device made no " + size + " texture (" + HexResult(hr) + ")");
+    if (!texture) return Fail(D3DERR_INVALIDCALL, "the device made no " + size + " texture");
 
     Pixels level;
     const UINT count = texture->GetLevelCount();
-    for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
-        D3DSURFACE_DESC desc{};
-        hr = texture->GetLevelDesc(i, &desc);
-        if (FAILED(hr)) break;
-        level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
-                       : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
-        hr = WriteLevel(texture, i, level);
+    std::string why;
+    try {
+        for (UINT i = 0; i < count && SUCCEEDED(hr); ++i) {
+            D3DSURFACE_DESC desc{};
+            hr = texture->GetLevelDesc(i, &desc);
+            if (FAILED(hr)) break;
+            level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
+                           : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
+            hr = WriteLevel(texture, i, level);
+        }
+    } catch (const std::bad_alloc&) {
+        hr = E_OUTOFMEMORY;
+        why = "no memory to scale the image to " + size;
     }
     if (FAILED(hr)) {
         texture->Release();
-        return hr;
+        return Fail(hr, !why.empty() ? why : "the pixels could not be written into the texture (" + HexResult(hr) + ")");
     }
     if (palette && !image.palette.empty()) {
         std::fill_n(palette, 256, PALETTEENTRY{0, 0, 0, 0});
@@ -173,13 +208,14 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width
 
 HRESULT WINAPI D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWidth, UINT* pHeight,
                                             UINT* pNumMipLevels, DWORD, D3DFORMAT* pFormat, D3DPOOL) {
-    if (!pDevice) return D3DERR_INVALIDCALL;
+    d3dx8::ClearLoadReason();
+    if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
     UINT width = pWidth && !IsDefault(*pWidth) ? *pWidth : 256;
     UINT height = pHeight && !IsDefault(*pHeight) ? *pHeight : 256;
     UINT levels = pNumMipLevels ? *pNumMipLevels : 1;
     D3DFORMAT format = pFormat ? *pFormat : D3DFMT_A8R8G8B8;
     HRESULT hr = FitToDevice(pDevice, &width, &height, &levels, &format);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return Fail(hr, "no texture format of the device holds format " + std::to_string(static_cast<unsigned>(format)));
     if (pWidth) *pWidth = width;
     if (pHeight) *pHeight = height;
     if (pNumMipLevels) *pNumMipLevels = levels;
@@ -189,11 +225,16 @@ HRESULT WINAPI D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWi
 
 HRESULT WINAPI D3DXCreateTexture(LPDIRECT3DDEVICE8 pDevice, UINT Width, UINT Height, UINT MipLevels,
                                  DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, LPDIRECT3DTEXTURE8* ppTexture) {
-    if (!ppTexture) return D3DERR_INVALIDCALL;
+    d3dx8::ClearLoadReason();
+    if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
     *ppTexture = nullptr;
     HRESULT hr = D3DXCheckTextureRequirements(pDevice, &Width, &Height, &MipLevels, Usage, &Format, Pool);
     if (FAILED(hr)) return hr;
-    return pDevice->CreateTexture(Width, Height, MipLevels, Usage, Format, Pool, ppTexture);
+    hr = pDevice->CreateTexture(Width, Height, MipLevels, Usage, Format, Pool, ppTexture);
+    if (FAILED(hr))
+        d3dx8::SetLoadReason("the device made no " + std::to_string(Width) + " x " + std::to_string(Height) +
+                             " texture (" + HexResult(hr) + ")");
+    return hr;
 }
 
 HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 pDevice, const void* pSrcData,
@@ -202,17 +243,26 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 pDevice, co
                                                    D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                                    D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
                                                    PALETTEENTRY* pPalette, LPDIRECT3DTEXTURE8* ppTexture) {
+    d3dx8::ClearLoadReason();
     if (ppTexture) *ppTexture = nullptr;
-    if (!pDevice || !pSrcData || !ppTexture || SrcDataSize == 0) return D3DERR_INVALIDCALL;
+    if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
+    if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
+    if (!pSrcData || SrcDataSize == 0) return Fail(D3DERR_INVALIDCALL, "no image data");
     if (Filter == D3DX_DEFAULT) Filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
     if (MipFilter == D3DX_DEFAULT) MipFilter = D3DX_FILTER_BOX;
-    if (!d3dx8::IsValidFilter(Filter) || !d3dx8::IsValidFilter(MipFilter)) return D3DERR_INVALIDCALL;
+    if (!d3dx8::IsValidFilter(Filter)) return Fail(D3DERR_INVALIDCALL, "invalid image filter");
+    if (!d3dx8::IsValidFilter(MipFilter)) return Fail(D3DERR_INVALIDCALL, "invalid mipmap filter");
 
-    Image image;
-    if (!d3dx8::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image))
-        return D3DXERR_INVALIDDATA;
-    return CreateFromImage(pDevice, image, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
-                           ColorKey, pSrcInfo, pPalette, ppTexture);
+    try {
+        Image image;
+        std::string why;
+        if (!d3dx8::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image, &why))
+            return Fail(D3DXERR_INVALIDDATA, why.empty() ? "image cannot be read" : why);
+        return CreateFromImage(pDevice, image, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
+                               ColorKey, pSrcInfo, pPalette, ppTexture);
+    } catch (const std::bad_alloc&) {
+        return Fail(E_OUTOFMEMORY, "out of memory while reading the image");
+    }
 }
 
 HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pSrcFile, UINT Width,
@@ -220,10 +270,20 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pS
                                             D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
                                             D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
                                             LPDIRECT3DTEXTURE8* ppTexture) {
+    d3dx8::ClearLoadReason();
     if (ppTexture) *ppTexture = nullptr;
-    if (!pDevice || !pSrcFile || !ppTexture) return D3DERR_INVALIDCALL;
+    if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
+    if (!pSrcFile) return Fail(D3DERR_INVALIDCALL, "no file name");
+    if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
     std::vector<uint8_t> bytes;
-    if (!d3dx8::ReadWholeFile(pSrcFile, kMaxFileBytes, &bytes) || bytes.empty()) return D3DXERR_INVALIDDATA;
+    std::string readError;
+    try {
+        if (!d3dx8::ReadWholeFile(pSrcFile, kMaxFileBytes, &bytes, &readError))
+            return Fail(D3DXERR_INVALIDDATA, WhyUnreadable(pSrcFile, readError));
+    } catch (const std::bad_alloc&) {
+        return Fail(E_OUTOFMEMORY, "out of memory while reading the file");
+    }
+    if (bytes.empty()) return Fail(D3DXERR_INVALIDDATA, "file is empty");
     return D3DXCreateTextureFromFileInMemoryEx(pDevice, bytes.data(), static_cast<UINT>(bytes.size()), Width,
                                                Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
                                                ColorKey, pSrcInfo, pPalette, ppTexture);
@@ -242,10 +302,13 @@ HRESULT WINAPI D3DXCreateTextureFromResourceExA(LPDIRECT3DDEVICE8 pDevice, HMODU
                                                 UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, DWORD Filter,
                                                 DWORD MipFilter, D3DCOLOR, D3DXIMAGE_INFO*, PALETTEENTRY*,
                                                 LPDIRECT3DTEXTURE8* ppTexture) {
+    d3dx8::ClearLoadReason();
     if (ppTexture) *ppTexture = nullptr;
-    if (!pDevice || !pSrcResource || !ppTexture) return D3DERR_INVALIDCALL;
-    if ((Filter != D3DX_DEFAULT && !d3dx8::IsValidFilter(Filter)) ||
-        (MipFilter != D3DX_DEFAULT && !d3dx8::IsValidFilter(MipFilter)))
-        return D3DERR_INVALIDCALL;
-    return D3DXERR_INVALIDDATA;
+    if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
+    if (!pSrcResource) return Fail(D3DERR_INVALIDCALL, "no resource name");
+    if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
+    if (Filter != D3DX_DEFAULT && !d3dx8::IsValidFilter(Filter)) return Fail(D3DERR_INVALIDCALL, "invalid image filter");
+    if (MipFilter != D3DX_DEFAULT && !d3dx8::IsValidFilter(MipFilter))
+        return Fail(D3DERR_INVALIDCALL, "invalid mipmap filter");
+    return Fail(D3DXERR_INVALIDDATA, "the program carries no resources");
 }

@@ -1,31 +1,51 @@
-// Decoding image files with SDL2_image. The header of each kind is read here as
-// well: it says which Direct3D format describes the data, whether the pixels carry
-// alpha, how large the picture claims to be, and (JPEG, PNG, TGA) whether the file
-// is complete, which those decoders do not report: they pad a cut file instead.
+// Decoding image files: bitmaps by bmp_decoder, the other kinds with SDL2_image.
+// The header of each kind is read here as well: it says which Direct3D format
+// describes the data, whether the pixels carry alpha, how large the picture claims
+// to be, whether the bytes present can hold that much (checked before the decoder
+// allocates for it), and (JPEG, PNG, TGA) whether the file is complete, which
+// those decoders do not report: they pad a cut file instead.
 #include "d3dx8/image_file.h"
+
+#include "d3dx8/bmp_decoder.h"
 
 #include <SDL.h>
 #include <SDL_image.h>
 
 #include <cctype>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <new>
+#include <string>
 
 namespace d3dx8 {
 
 namespace {
 
 uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t Le32(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]); }
 
 // What a file's header says about its pixels.
 struct HeaderInfo {
     D3DFORMAT format = D3DFMT_UNKNOWN;
     bool alpha = false;
-    uint64_t width = 0, height = 0;  // as the header claims, 0 when it does not say
+    uint64_t width = 0, height = 0;  // as the header claims
+    // The least the claimed size takes (decoded bytes, or pixels) against the most
+    // the file's bytes can stand for in the same unit; in double, as a huge claim
+    // overflows integers.
+    double need = 0, most = 0;
 };
+
+bool Refuse(std::string* why, const std::string& reason) {
+    if (why) *why = reason;
+    return false;
+}
+
+std::string Claim(const HeaderInfo& h, size_t size) {
+    return "image claims " + std::to_string(h.width) + " x " + std::to_string(h.height) + " but holds " +
+           std::to_string(size) + " bytes";
+}
 
 bool IsPng(const uint8_t* d, size_t n) {
     static const uint8_t sig[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -35,58 +55,26 @@ bool IsBmp(const uint8_t* d, size_t n) { return n >= 2 && d[0] == 'B' && d[1] ==
 bool IsJpg(const uint8_t* d, size_t n) { return n >= 3 && d[0] == 0xFF && d[1] == 0xD8 && d[2] == 0xFF; }
 bool IsPpm(const uint8_t* d, size_t n) { return n >= 2 && d[0] == 'P' && d[1] >= '1' && d[1] <= '6'; }
 
-bool BmpHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
-    if (n < 26) return false;
-    const uint32_t headerSize = Le32(d + 14);
-    unsigned bits;
-    uint32_t compression = 0;
-    uint32_t gMask = 0, aMask = 0;
-    if (headerSize == 12) {  // OS/2 core header
-        bits = Le16(d + 24);
-        h->width = Le16(d + 18);
-        h->height = Le16(d + 20);
-    } else {
-        if (headerSize < 40 || n < 54) return false;
-        bits = Le16(d + 28);
-        h->width = static_cast<uint64_t>(std::abs(static_cast<int64_t>(static_cast<int32_t>(Le32(d + 18)))));
-        h->height = static_cast<uint64_t>(std::abs(static_cast<int64_t>(static_cast<int32_t>(Le32(d + 22)))));
-        compression = Le32(d + 30);
-        // Masks count only with bit-field compression; they sit inside V2 and later
-        // headers, and right after a plain 40-byte one.
-        const bool bitFields = compression == 3 || compression == 6;
-        if (bitFields && n >= 66) gMask = Le32(d + 58);
-        if (bitFields && (headerSize >= 56 || compression == 6) && n >= 70) aMask = Le32(d + 66);
-    }
-    switch (bits) {
-        case 1:
-        case 4:
-        case 8: h->format = kFormatP8; break;
-        case 16:
-            if (aMask == 0x8000) h->format = D3DFMT_A1R5G5B5;
-            else if (aMask == 0xF000) h->format = D3DFMT_A4R4G4B4;
-            else h->format = gMask == 0x07E0 ? D3DFMT_R5G6B5 : D3DFMT_X1R5G5B5;
-            break;
-        case 24: h->format = D3DFMT_R8G8B8; break;
-        case 32: h->format = aMask ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8; break;
-        default: return false;
-    }
-    h->alpha = aMask != 0 && bits >= 16;
-    return true;
-}
+// Deflate turns one byte into at most about 1032.
+constexpr double kMostInflation = 1032;
+// Every 8 x 8 block of a JPEG scan costs at least one bit: 512 pixels a byte;
+// twice that leaves room for any encoder.
+constexpr double kMostJpegPixelsPerByte = 1024;
 
 // The chunks must run whole up to IEND: the decoder may take a cut file for
 // a picture.
-bool PngHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
-    if (n < 33 || std::memcmp(d + 12, "IHDR", 4) != 0) return false;
-    const uint8_t colourType = d[25];
+bool PngHeader(const uint8_t* d, size_t n, HeaderInfo* h, std::string* why) {
+    if (n < 33 || std::memcmp(d + 12, "IHDR", 4) != 0) return Refuse(why, "PNG header is damaged");
+    const uint8_t depth = d[24], colourType = d[25];
     h->width = Be32(d + 16);
     h->height = Be32(d + 20);
     bool transparency = false, seenData = false, complete = false;
+    double dataBytes = 0;
     for (size_t at = 8; at + 12 <= n;) {
         const uint32_t length = Be32(d + at);
         if (length > n - at - 12) break;
         const uint8_t* type = d + at + 4;
-        if (std::memcmp(type, "IDAT", 4) == 0) seenData = true;
+        if (std::memcmp(type, "IDAT", 4) == 0) seenData = true, dataBytes += length;
         if (std::memcmp(type, "tRNS", 4) == 0 && !seenData) transparency = true;
         if (std::memcmp(type, "IEND", 4) == 0) {
             complete = seenData;
@@ -94,21 +82,26 @@ bool PngHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
         }
         at += size_t(length) + 12;
     }
-    if (!complete) return false;
+    if (!complete) return Refuse(why, "PNG file is cut short");
+    unsigned channels;
     switch (colourType) {
-        case 0: h->format = transparency ? kFormatA8L8 : kFormatL8; break;
-        case 2: h->format = transparency ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8; break;
-        case 3: h->format = kFormatP8; break;
-        case 4: h->format = kFormatA8L8; break;
-        case 6: h->format = D3DFMT_A8R8G8B8; break;
-        default: return false;
+        case 0: h->format = transparency ? kFormatA8L8 : kFormatL8, channels = 1; break;
+        case 2: h->format = transparency ? D3DFMT_A8R8G8B8 : D3DFMT_R8G8B8, channels = 3; break;
+        case 3: h->format = kFormatP8, channels = 1; break;
+        case 4: h->format = kFormatA8L8, channels = 2; break;
+        case 6: h->format = D3DFMT_A8R8G8B8, channels = 4; break;
+        default: return Refuse(why, "PNG colour type " + std::to_string(colourType) + " is not read");
     }
     h->alpha = transparency || colourType == 4 || colourType == 6;
+    // Each row: a filter byte and its samples.
+    h->need = double(h->height) * (1 + std::ceil(double(h->width) * channels * depth / 8));
+    h->most = dataBytes * kMostInflation;
     return true;
 }
 
 // Whether the pixel data (raw, or run-length packets) is all there: the
-// decoder pads a cut file silently.
+// decoder pads a cut file silently. The walk stops at the file's end, so it
+// costs no more than the bytes present.
 bool TgaComplete(const uint8_t* d, size_t n) {
     const uint8_t mapType = d[1], type = d[2];
     const size_t mapBytes = mapType ? size_t(Le16(d + 5)) * ((d[7] + 7u) / 8) : 0;
@@ -129,7 +122,8 @@ bool TgaComplete(const uint8_t* d, size_t n) {
     return true;
 }
 
-// TGA has no signature: a header that makes sense is all there is.
+// TGA has no signature: a header that makes sense is all there is. False for
+// one that does not; a cut file is caught later by TgaComplete.
 bool TgaHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
     if (n < 18) return false;
     const uint8_t mapType = d[1], type = d[2], mapDepth = d[7], depth = d[16];
@@ -159,47 +153,69 @@ bool TgaHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
             break;
         default: return false;
     }
-    return TgaComplete(d, n);
+    return true;
 }
 
-// "P6 <width> <height> ...", with comments running from '#' to the line end.
-bool PpmHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
-    h->format = (d[1] == '3' || d[1] == '6') ? D3DFMT_R8G8B8 : kFormatL8;
+// "P6 <width> <height> <maxval>" and one white-space character, with comments
+// running from '#' to the line end; bitmaps (P1, P4) have no maxval.
+bool PpmHeader(const uint8_t* d, size_t n, HeaderInfo* h, std::string* why) {
+    const char kind = static_cast<char>(d[1]);
+    const bool bitmap = kind == '1' || kind == '4';
+    h->format = (kind == '3' || kind == '6') ? D3DFMT_R8G8B8 : kFormatL8;
     size_t at = 2;
-    uint64_t* sizes[2] = {&h->width, &h->height};
-    for (uint64_t* size : sizes) {
+    uint64_t maxValue = 1;
+    uint64_t* fields[3] = {&h->width, &h->height, &maxValue};
+    for (uint64_t* field : fields) {
+        if (field == &maxValue && bitmap) break;
         while (at < n && (std::isspace(d[at]) || d[at] == '#')) {
             if (d[at] == '#')
                 while (at < n && d[at] != '\n') ++at;
             else
                 ++at;
         }
-        if (at >= n || !std::isdigit(d[at])) return false;
-        for (*size = 0; at < n && std::isdigit(d[at]) && *size <= kMaxImageSide; ++at) *size = *size * 10 + (d[at] - '0');
+        if (at >= n || !std::isdigit(d[at])) return Refuse(why, "PNM header is damaged");
+        for (*field = 0; at < n && std::isdigit(d[at]) && *field <= 0xFFFFFF; ++at) *field = *field * 10 + (d[at] - '0');
     }
+    ++at;  // the white space ending the header
+    const double pixels = double(h->width) * double(h->height);
+    const double samples = (kind == '3' || kind == '6') ? 3 : 1;
+    const double sampleBytes = maxValue > 255 ? 2 : 1;
+    // Text samples take at least a character each; binary ones their full size.
+    switch (kind) {
+        case '4': h->need = std::ceil(double(h->width) / 8) * double(h->height); break;
+        case '5':
+        case '6': h->need = pixels * samples * sampleBytes; break;
+        default: h->need = pixels * samples; break;
+    }
+    h->most = at < n ? double(n - at) : 0;
     return true;
 }
 
 // Walks the JPEG markers: the file is whole when an end-of-image marker follows
 // the last scan. One-component frames are greyscale.
-bool JpgHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
+bool JpgHeader(const uint8_t* d, size_t n, HeaderInfo* h, std::string* why) {
     h->format = D3DFMT_R8G8B8;
     size_t at = 2;
     while (at + 1 < n) {
-        if (d[at] != 0xFF) return false;
+        if (d[at] != 0xFF) return Refuse(why, "JPEG file is damaged");
         const uint8_t marker = d[at + 1];
         if (marker == 0xFF) {  // fill byte
             ++at;
             continue;
         }
-        if (marker == 0xD9) return true;  // end of image
+        if (marker == 0xD9) {  // end of image
+            h->need = double(h->width) * double(h->height);
+            h->most = double(n) * kMostJpegPixelsPerByte;
+            return true;
+        }
         if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) {
             at += 2;
             continue;
         }
-        if (at + 4 > n) return false;
+        if (at + 4 > n) break;
         const size_t length = size_t(d[at + 2]) << 8 | d[at + 3];
-        if (length < 2 || at + 2 + length > n) return false;
+        if (length < 2) return Refuse(why, "JPEG file is damaged");
+        if (at + 2 + length > n) break;
         const bool frame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
         if (frame && length >= 8) {
             h->height = size_t(d[at + 5]) << 8 | d[at + 6];
@@ -214,7 +230,7 @@ bool JpgHeader(const uint8_t* d, size_t n, HeaderInfo* h) {
                 ++at;
         }
     }
-    return false;
+    return Refuse(why, "JPEG file is cut short");
 }
 
 struct SurfaceDeleter {
@@ -248,23 +264,9 @@ unsigned IndexAt(const SDL_PixelFormat* f, const uint8_t* row, unsigned x) {
     return (row[x / perByte] >> shift) & mask;
 }
 
-// An n-bit channel to eight bits by repeating its bits (5 bits abcde become
-// abcdeabc), as the device's own format conversion does.
-uint32_t Widen(uint32_t value, unsigned bits) {
-    if (bits >= 8) return value & 0xFF;
-    if (bits == 0) return 0xFF;
-    uint32_t out = 0;
-    unsigned filled = 0;
-    while (filled < 8) {
-        out = out << bits | value;
-        filled += bits;
-    }
-    return (out >> (filled - 8)) & 0xFF;
-}
-
 uint32_t Channel(uint32_t raw, Uint32 mask, Uint8 shift, Uint8 loss) {
     if (!mask) return 0xFF;
-    return Widen((raw & mask) >> shift, 8u - loss);
+    return WidenChannel((raw & mask) >> shift, 8u - loss);
 }
 
 uint32_t RawPixel(const uint8_t* p, unsigned bytes) {
@@ -325,36 +327,66 @@ bool ToArgb(SDL_Surface* s, Image* out) {
 
 }  // namespace
 
-bool DecodeImage(const uint8_t* data, size_t size, Image* out) {
+uint32_t WidenChannel(uint32_t value, unsigned bits) {
+    if (bits == 0) return 0xFF;
+    if (bits >= 8) return (value >> (bits - 8)) & 0xFF;
+    uint32_t out = 0;
+    unsigned filled = 0;
+    while (filled < 8) {
+        out = out << bits | value;
+        filled += bits;
+    }
+    return (out >> (filled - 8)) & 0xFF;
+}
+
+bool DecodeImage(const uint8_t* data, size_t size, Image* out, std::string* why) {
     *out = Image{};
-    if (!data || size == 0 || size > static_cast<size_t>(INT32_MAX)) return false;
+    if (!data || size == 0) return Refuse(why, "file is empty");
+    if (size > static_cast<size_t>(INT32_MAX)) return Refuse(why, "file is too large");
+    if (IsBmp(data, size)) return DecodeBmp(data, size, out, why);
+
     HeaderInfo header;
     ImageKind kind;
-    if (IsBmp(data, size)) {
-        kind = ImageKind::Bmp;
-        if (!BmpHeader(data, size, &header)) return false;
-    } else if (IsPng(data, size)) {
+    if (IsPng(data, size)) {
         kind = ImageKind::Png;
-        if (!PngHeader(data, size, &header)) return false;
+        if (!PngHeader(data, size, &header, why)) return false;
     } else if (IsJpg(data, size)) {
         kind = ImageKind::Jpg;
-        if (!JpgHeader(data, size, &header)) return false;  // also: cut short
+        if (!JpgHeader(data, size, &header, why)) return false;
     } else if (IsPpm(data, size)) {
         kind = ImageKind::Ppm;
-        if (!PpmHeader(data, size, &header)) return false;
+        if (!PpmHeader(data, size, &header, why)) return false;
     } else if (TgaHeader(data, size, &header)) {
         kind = ImageKind::Tga;
     } else {
-        return false;
+        return Refuse(why, "unknown image format");
     }
 
     // Refused before the decoder allocates anything for it.
-    if (header.width > kMaxImageSide || header.height > kMaxImageSide) return false;
+    if (header.width == 0 || header.height == 0) return Refuse(why, "image has no pixels");
+    if (header.width > kMaxImageSide || header.height > kMaxImageSide)
+        return Refuse(why, "image claims " + std::to_string(header.width) + " x " + std::to_string(header.height) +
+                               ", more than " + std::to_string(kMaxImageSide) + " on a side");
+    if (header.need > header.most || (kind == ImageKind::Tga && !TgaComplete(data, size)))
+        return Refuse(why, Claim(header, size));
+
     SurfacePtr surface = Decode(kind, data, size);
-    if (!surface || surface->w <= 0 || surface->h <= 0) return false;
-    if (static_cast<unsigned>(surface->w) > kMaxImageSide || static_cast<unsigned>(surface->h) > kMaxImageSide)
-        return false;
-    if (!ToArgb(surface.get(), out)) return false;
+    if (!surface) return Refuse(why, std::string("SDL_image: ") + IMG_GetError());
+    if (surface->w <= 0 || surface->h <= 0 || static_cast<unsigned>(surface->w) > kMaxImageSide ||
+        static_cast<unsigned>(surface->h) > kMaxImageSide)
+        return Refuse(why, "decoded image has an unexpected size");
+    bool converted;
+    try {
+        converted = ToArgb(surface.get(), out);
+    } catch (const std::bad_alloc&) {
+        *out = Image{};
+        return Refuse(why, "no memory for a " + std::to_string(surface->w) + " x " + std::to_string(surface->h) +
+                               " image");
+    }
+    if (!converted) {
+        *out = Image{};
+        return Refuse(why, "image names colours its palette does not hold");
+    }
 
     out->kind = kind;
     out->width = static_cast<unsigned>(surface->w);

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "d3d8/d3d8.h"
@@ -32,7 +33,13 @@ struct Image {
     std::vector<PALETTEENTRY> palette;  // the file's palette, palettised images only
 };
 
-// False for data that is not a complete image of a kind the loaders read.
-bool DecodeImage(const uint8_t* data, size_t size, Image* out);
+// False for data that is not a complete image of a kind the loaders read; with
+// why given, a false result says there what is wrong, in a few English words.
+bool DecodeImage(const uint8_t* data, size_t size, Image* out, std::string* why = nullptr);
+
+// A channel of the given width to eight bits: wider ones keep their high bits,
+// narrower ones repeat theirs (5 bits abcde become abcdeabc), as the device's own
+// format conversion does.
+uint32_t WidenChannel(uint32_t value, unsigned bits);
 
 }  // namespace d3dx8
