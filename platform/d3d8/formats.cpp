@@ -1,6 +1,7 @@
 #include "d3d8/formats.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "d3d8/gl_api.h"
 
@@ -140,6 +141,19 @@ void RowToArgb(const ColorFormatInfo& format, const uint8_t* src, uint32_t* dst,
 }
 
 void RowFromArgb(const ColorFormatInfo& format, const uint32_t* src, uint8_t* dst, UINT count) {
+    // A8R8G8B8 is the ARGB word itself in (little-endian) memory; X8R8G8B8 the same with its
+    // unused byte set. Whole rows of these go at memory speed.
+    if (format.format == D3DFMT_A8R8G8B8) {
+        std::memcpy(dst, src, size_t(count) * 4);
+        return;
+    }
+    if (format.format == D3DFMT_X8R8G8B8) {
+        for (UINT i = 0; i < count; ++i) {
+            const uint32_t p = src[i] | 0xFF000000u;
+            std::memcpy(dst + size_t(i) * 4, &p, 4);
+        }
+        return;
+    }
     for (UINT i = 0; i < count; ++i) WritePixel(format, dst + i * format.bytesPerPixel, src[i]);
 }
 

@@ -152,7 +152,8 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const Pixels& px) {
     return hr;
 }
 
-HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width, UINT height, UINT mipLevels,
+// Takes the image's pixels: a large texture is not copied on its way in.
+HRESULT CreateFromImage(IDirect3DDevice8* device, Image& image, UINT width, UINT height, UINT mipLevels,
                         DWORD usage, D3DFORMAT format, D3DPOOL pool, DWORD filter, DWORD mipFilter,
                         D3DCOLOR colourKey, D3DXIMAGE_INFO* info, PALETTEENTRY* palette,
                         IDirect3DTexture8** out) {
@@ -165,7 +166,7 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width
     HRESULT hr = FitToDevice(device, &width, &height, &mipLevels, &format);
     if (FAILED(hr)) return Fail(hr, "no texture format of the device holds format " + std::to_string(static_cast<unsigned>(format)));
 
-    Pixels source{image.width, image.height, image.argb};
+    Pixels source{image.width, image.height, std::move(image.argb)};
     if (colourKey)
         for (uint32_t& p : source.argb)
             if (p == colourKey) p = 0;
@@ -184,8 +185,11 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, const Image& image, UINT width
             D3DSURFACE_DESC desc{};
             hr = texture->GetLevelDesc(i, &desc);
             if (FAILED(hr)) break;
-            level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
-                           : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
+            if (i == 0 && desc.Width == source.width && desc.Height == source.height)
+                level = std::move(source);  // the first level is the image itself
+            else
+                level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
+                               : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
             hr = WriteLevel(texture, i, level);
         }
     } catch (const std::bad_alloc&) {
