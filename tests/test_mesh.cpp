@@ -145,15 +145,15 @@ TEST_F(MeshTest, ReloadFailureAndMissingTextureLines) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "load(a.x) ... ok.\n"
               "release(a.x)\nload(b.x) ... ok.\nload(missing.bmp) ... failed.\n"
-              "release(b.x)\nload(nothing.x) ... failed.\n"
+              "release(b.x)\nload(nothing.x) ... failed: cannot open nothing.x.\n"
               "release(nothing.x)\n");
 
-    // A truncated file fails the same way.
+    // A truncated file fails the same way, saying where it ends.
     std::string whole = ReadFile("a.x");
     ASSERT_TRUE(WriteBytes("cut.x", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2)));
     testing::internal::CaptureStderr();
     EXPECT_EQ(mesh.Load("cut.x", 0, 1), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(cut.x) ... failed.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(cut.x) ... failed: file ends inside MeshNormals on line 21.\n");
 }
 
 TEST_F(MeshTest, AlphaVariantsChangeTheMaterialOnlyForTheDraw) {
