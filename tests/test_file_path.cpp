@@ -10,6 +10,7 @@
 #include "support/test_support.h"
 #include "win32/file_lookup.h"
 #include "win32/file_path.h"
+#include "win32/mmsystem.h"
 
 namespace {
 
@@ -75,6 +76,16 @@ TEST_F(FilePath, WholeFilesAreReadByTheirWindowsNames) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "top");
     EXPECT_FALSE(d3dx8::ReadWholeFile((dir.path + "\\models\\bus\\top.tga").c_str(), 100, &bytes, &error));
     EXPECT_EQ(error, "cannot open " + dir.path + "\\models\\bus\\top.tga");
+
+    // Sounds open the same way.
+    Write("Models/Horn.wav", "RIFF");
+    std::string wave = dir.path + "\\MODELS\\horn.WAV";
+    HMMIO mmio = mmioOpenA(wave.data(), nullptr, MMIO_READ);
+    ASSERT_NE(mmio, nullptr);
+    char head[4] = {};
+    EXPECT_EQ(mmioRead(mmio, head, 4), 4);
+    EXPECT_EQ(std::string(head, 4), "RIFF");
+    mmioClose(mmio, 0);
 }
 
 }  // namespace
