@@ -148,6 +148,8 @@ TEST(XFileLimits, MillionsOfEmptyObjectsOrReferencesAreRefusedQuickly) {
         {"nested empty objects", Repeated(header + "E{", "E{}", "}")},
         {"references", Repeated(mesh + "Frame F {", "{M}", "}")},  // 21 M placements of one mesh
         {"strings", Repeated("", "TextureFilename{\"\";}", "")},
+        // Declarations, most of them of one name again and again.
+        {"templates", Repeated("template A{<00000000-0000-0000-0000-0000000000E2>}\n", "template A{}", "")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -151,6 +151,11 @@ bool XBodyParser::Template() {
     }
     std::string error;
     if (!t->Finish(error)) return Fail(XStatus::ParseError, name.offset, error);
+    // Declarations count against the same bound as objects: "template A{}" is a
+    // dozen bytes of text.
+    const size_t cost = sizeof(XTemplate) + t->name.size() + t->members.size() * sizeof(XMember) +
+                        t->allowed.size() * sizeof(std::string) + 64;
+    if (!Charge(cost, name.offset)) return false;
     scope_.Add(std::move(t));
     return true;
 }
