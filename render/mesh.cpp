@@ -10,10 +10,43 @@
 #include "render/texture.h"
 #include "scene/pick_tree.h"
 #include "shell/log.h"
+#include "win32/file_lookup.h"
 
 namespace {
 
 IDirect3DDevice8* Device() { return GraphicsState.device; }
+
+bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+// Where the last component of a path starts: after its last "/" or "\" (never
+// the second byte of a double-byte character), or after a drive letter's ':'.
+size_t LastComponent(const std::string& path) {
+    size_t start = path.size() >= 2 && path[1] == ':' ? 2 : 0;
+    for (size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (c == '/' || c == '\\') start = i + 1;
+        else if (IsLeadByte(c)) ++i;
+    }
+    return start;
+}
+
+// The file a model's texture name means. Models made on Windows give names such
+// as "C:\art\car\top.tga", ".\top.tga" or "Top.TGA": the name is tried as
+// it stands (the platform reads "\" and ignores letter case), then its file
+// name beside the model, then in the current folder. The path found is also
+// the cache's key, so that one file reached by different spellings loads once.
+// When none exists the name comes back as given, and its load fails.
+std::string TextureFileOf(const char* texture, const std::string& modelPath) {
+    const std::string given(texture);
+    const std::string fileName = given.substr(LastComponent(given));
+    const std::string modelFolder = modelPath.substr(0, LastComponent(modelPath));
+    for (const std::string& candidate : {given, modelFolder + fileName, fileName}) {
+        if (candidate.empty()) continue;
+        std::string found = NolFindFile(candidate.c_str());
+        if (!found.empty()) return found;
+    }
+    return given;
+}
 
 }  // namespace
 
@@ -51,9 +84,14 @@ void Mesh::TakeMaterials(LPD3DXBUFFER buffer, DWORD count, BOOL fromResource, D3
         materials[i] = loaded[i].MatD3D;
         // The file's ambient colour is never used: models light with their diffuse.
         materials[i].Ambient = materials[i].Diffuse;
-        textures[i] = loaded[i].pTextureFilename
-                          ? TextureCache.Acquire(fromResource, loaded[i].pTextureFilename, colourKey, mipLevels)
-                          : nullptr;
+        const char* texture = loaded[i].pTextureFilename;
+        textures[i] = nullptr;
+        if (texture && fromResource) {
+            textures[i] = TextureCache.Acquire(TRUE, texture, colourKey, mipLevels);
+        } else if (texture) {
+            // name is the model's path here.
+            textures[i] = TextureCache.Acquire(FALSE, TextureFileOf(texture, name).c_str(), colourKey, mipLevels);
+        }
     }
     buffer->Release();
 }

@@ -1,6 +1,7 @@
 // Models loaded from generated .x files: the load and release lines, shared
 // textures, materials, and what they look like drawn by nodes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <string>
@@ -145,15 +146,15 @@ TEST_F(MeshTest, ReloadFailureAndMissingTextureLines) {
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "load(a.x) ... ok.\n"
               "release(a.x)\nload(b.x) ... ok.\nload(missing.bmp) ... failed: file not found.\n"
-              "release(b.x)\nload(nothing.x) ... failed.\n"
+              "release(b.x)\nload(nothing.x) ... failed: cannot open nothing.x.\n"
               "release(nothing.x)\n");
 
-    // A truncated file fails the same way.
+    // A truncated file fails the same way, saying where it ends.
     std::string whole = ReadFile("a.x");
     ASSERT_TRUE(WriteBytes("cut.x", std::vector<uint8_t>(whole.begin(), whole.begin() + whole.size() / 2)));
     testing::internal::CaptureStderr();
     EXPECT_EQ(mesh.Load("cut.x", 0, 1), 0);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(cut.x) ... failed.\n");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "load(cut.x) ... failed: file ends inside MeshNormals on line 21.\n");
 }
 
 TEST_F(MeshTest, AlphaVariantsChangeTheMaterialOnlyForTheDraw) {
@@ -284,3 +285,54 @@ TEST_F(MeshPicture, AShadowDarkensTheGroundUnderTheModel) {
 }
 
 }  // namespace
+
+// Models made on Windows name their textures by Windows paths, in any letter
+// case; the file beside the model (or in the current folder) is the one meant.
+TEST_F(MeshTest, TexturesNamedTheWindowsWayLoadFromBesideTheModel) {
+    ASSERT_EQ(mkdir("models", 0755), 0);
+    WriteCheckerTexture("models/wood.bmp");
+    WriteCheckerTexture("ground.bmp");
+    const char* woodNames[] = {".\\wood.bmp", "C:\\art\\car\\wood.bmp", "Wood.BMP", "/no/such/folder/wood.bmp",
+                               "..\\models\\WOOD.bmp", "models\\wood.bmp"};
+    constexpr int kWood = sizeof woodNames / sizeof woodNames[0];
+    Mesh wood[kWood];
+    testing::internal::CaptureStderr();
+    for (int i = 0; i < kWood; ++i) {
+        SCOPED_TRACE(woodNames[i]);
+        const std::string path = "models/wood" + std::to_string(i) + ".x";
+        WriteModel(path, {Quad(1, woodNames[i])});
+        ASSERT_EQ(wood[i].Load(path.c_str(), 0, 1), 1);
+        EXPECT_NE(wood[i].textures[0], nullptr);
+        EXPECT_EQ(wood[i].textures[0], wood[0].textures[0]);
+    }
+    EXPECT_EQ(CacheCount("models/wood.bmp"), kWood);  // one file, however it was spelled
+
+    Mesh ground, missing;
+    WriteModel("models/ground.x", {Quad(1, "C:\\art\\Ground.bmp")});
+    WriteModel("models/missing.x", {Quad(1, "C:\\art\\gone.bmp")});
+    ASSERT_EQ(ground.Load("models/ground.x", 0, 1), 1);
+    EXPECT_NE(ground.textures[0], nullptr);
+    EXPECT_EQ(CacheCount("ground.bmp"), 1);  // from the current folder
+    ASSERT_EQ(missing.Load("models/missing.x", 0, 1), 1);  // draws untextured
+    EXPECT_EQ(missing.textures[0], nullptr);
+
+    const std::string log = testing::internal::GetCapturedStderr();
+    std::string expected = "load(models/wood0.x) ... ok.\nload(models/wood.bmp) ... ok.\n";
+    for (int i = 1; i < kWood; ++i) expected += "load(models/wood" + std::to_string(i) + ".x) ... ok.\n";
+    expected += "load(models/ground.x) ... ok.\nload(ground.bmp) ... ok.\nload(models/missing.x) ... ok.\n";
+    EXPECT_EQ(log.substr(0, expected.size()), expected);
+    EXPECT_EQ(log.substr(expected.size()).rfind("load(C:\\art\\gone.bmp) ... failed", 0), 0u) << log;
+}
+
+TEST_F(MeshTest, ARefusedModelsLineSaysWhy) {
+    WriteModel("packed.x", {Quad(1, "")}, xfile::XWriteFormat::BinaryCompressed);
+    std::string bytes = ReadFile("packed.x");
+    ASSERT_GT(bytes.size(), 27u);
+    bytes[26] = '\xFF';  // the first block's deflate data: a block type that does not exist
+    ASSERT_TRUE(WriteBytes("damaged.x", std::vector<uint8_t>(bytes.begin(), bytes.end())));
+    Mesh mesh;
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(mesh.Load("damaged.x", 0, 1), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "load(damaged.x) ... failed: compressed block 1 is damaged (invalid deflate data).\n");
+}

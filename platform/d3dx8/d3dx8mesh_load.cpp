@@ -1,11 +1,13 @@
 // Meshes from .x files: the merged mesh of a file, or of one Mesh data object,
 // put into an ID3DXMesh with its adjacency and its material list.
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "d3dx8/d3dx8mesh.h"
 #include "d3dx8/d3dx8mesh_load.h"
+#include "d3dx8/load_reason.h"
 #include "d3dx8/xfile/dxfile_access.h"
 #include "d3dx8/xfile/x_mesh.h"
 
@@ -71,12 +73,23 @@ HRESULT BuildMesh(const xfile::XMeshData& data, DWORD options, IDirect3DDevice8*
                   LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* out) {
     DWORD faces = (DWORD)data.TriangleCount();
     DWORD vertices = (DWORD)data.positions.size();
-    if (faces == 0 || vertices == 0) return E_FAIL;
-    if (vertices > 0xFFFF) return D3DERR_INVALIDCALL;  // indices are 16-bit
+    if (faces == 0 || vertices == 0) {
+        d3dx8::SetLoadReason("the mesh has no triangles");
+        return E_FAIL;
+    }
+    // Differing normals at one corner can add vertices beyond the file's count.
+    if (vertices > xfile::kMaxXMeshVertices) {
+        d3dx8::SetLoadReason("the mesh needs " + std::to_string(vertices) + " vertices, more than the " +
+                             std::to_string(xfile::kMaxXMeshVertices) + " a mesh may have");
+        return D3DERR_INVALIDCALL;
+    }
     LPD3DXMESH mesh = nullptr;
     DWORD fvf = FvfOf(data);
     HRESULT hr = D3DXCreateMeshFVF(faces, vertices, options, fvf, device, &mesh);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) {
+        d3dx8::SetLoadReason("the mesh could not be created");
+        return hr;
+    }
 
     BYTE* vb = nullptr;
     WORD* ib = nullptr;
@@ -105,12 +118,29 @@ HRESULT BuildMesh(const xfile::XMeshData& data, DWORD options, IDirect3DDevice8*
     return D3D_OK;
 
 fail:
+    d3dx8::SetLoadReason("the mesh's buffers could not be filled");
     if (adjacency && *adjacency) {
         (*adjacency)->Release();
         *adjacency = nullptr;
     }
     mesh->Release();
     return hr;
+}
+
+// Every way out of the loaders is a code: an allocation that fails on the way
+// (a file can still ask for a lot within its limits) must not end the program.
+template <typename Load>
+HRESULT Guarded(Load load) {
+    d3dx8::ClearLoadReason();
+    try {
+        return load();
+    } catch (const std::bad_alloc&) {
+        d3dx8::SetLoadReason("out of memory while building the mesh");
+        return E_OUTOFMEMORY;
+    } catch (...) {
+        d3dx8::SetLoadReason("internal error while building the mesh");
+        return E_FAIL;
+    }
 }
 
 }  // namespace
@@ -120,10 +150,15 @@ HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR filename, DWORD options, IDirect3DDevice
                                  LPD3DXMESH* mesh) {
     if (!filename || !device || !mesh) return D3DERR_INVALIDCALL;
     *mesh = nullptr;
-    xfile::XMeshData data;
-    xfile::XParseResult result = xfile::LoadXMeshFromFile(filename, data);
-    if (!result.Ok()) return E_FAIL;
-    return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);
+    return Guarded([&]() -> HRESULT {
+        xfile::XMeshData data;
+        xfile::XParseResult result = xfile::LoadXMeshFromFile(filename, data);
+        if (!result.Ok()) {
+            d3dx8::SetLoadReason(result.error);
+            return result.status == xfile::XStatus::TooLarge ? E_OUTOFMEMORY : E_FAIL;
+        }
+        return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);
+    });
 }
 
 HRESULT WINAPI D3DXLoadMeshFromXof(IDirectXFileData* xofMesh, DWORD options, IDirect3DDevice8* device,
@@ -131,10 +166,18 @@ HRESULT WINAPI D3DXLoadMeshFromXof(IDirectXFileData* xofMesh, DWORD options, IDi
                                    LPD3DXMESH* mesh) {
     if (!xofMesh || !device || !mesh) return D3DERR_INVALIDCALL;
     *mesh = nullptr;
-    const xfile::XData* object = xfile::DataObjectOf(xofMesh);
-    if (!object) return D3DERR_INVALIDCALL;
-    xfile::XMeshData data;
-    std::string error;
-    if (!xfile::ExtractXMeshObject(*object, data, error)) return E_FAIL;
-    return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);
+    return Guarded([&]() -> HRESULT {
+        const xfile::XData* object = xfile::DataObjectOf(xofMesh);
+        if (!object) {
+            d3dx8::SetLoadReason("the data object does not come from this library's file reader");
+            return D3DERR_INVALIDCALL;
+        }
+        xfile::XMeshData data;
+        std::string error;
+        if (!xfile::ExtractXMeshObject(*object, data, error)) {
+            d3dx8::SetLoadReason(error);
+            return E_FAIL;
+        }
+        return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);
+    });
 }

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "win32/file_path.h"
+
 namespace d3dx8 {
 
 namespace {
@@ -16,6 +18,11 @@ bool Fail(std::string* error, const std::string& why) {
 bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes, std::string* error) {
     bytes->clear();
     std::FILE* f = path && *path ? std::fopen(path, "rb") : nullptr;
+    if (!f && path && *path) {
+        // Names from files made on Windows: "\" separators, any letter case.
+        const std::string found = win32::ResolvePath(path);
+        if (!found.empty() && found != path) f = std::fopen(found.c_str(), "rb");
+    }
     if (!f) return Fail(error, std::string("cannot open ") + (path ? path : "(null)"));
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
     const long length = ok ? std::ftell(f) : -1;

@@ -9,7 +9,8 @@
 
 namespace d3dx8 {
 
-// The bytes of the file at path, or false (and bytes empty) when it cannot be
+// The bytes of the file at path (found as win32::ResolvePath finds it when it
+// does not open as given), or false (and bytes empty) when it cannot be
 // opened or read or is longer than maxBytes. With error given, a false result
 // says why there.
 bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes,

@@ -6,7 +6,9 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <string>
 
+#include "win32/file_path.h"
 #include "win32/mmsystem.h"
 #include "win32/platform_log.h"
 
@@ -61,6 +63,11 @@ HMMIO mmioOpenA(LPSTR fileName, LPMMIOINFO info, DWORD flags) {
         return nullptr;
     }
     FILE* file = fopen(fileName, "rbe");
+    if (!file) {
+        // Names from programs written for Windows: "\" separators, any letter case.
+        const std::string found = win32::ResolvePath(fileName);
+        if (!found.empty() && found != fileName) file = fopen(found.c_str(), "rbe");
+    }
     if (!file) {
         Fail(info, MMIOERR_FILENOTFOUND);
         return nullptr;

@@ -3,8 +3,11 @@
 // enumerator and the file object.
 #include <cstring>
 #include <memory>
+#include <new>
+#include <string>
 
 #include "d3dx8/dxfile.h"
+#include "d3dx8/load_reason.h"
 #include "d3dx8/xfile/dxfile_access.h"
 #include "d3dx8/xfile/x_parser.h"
 
@@ -32,6 +35,7 @@ HRESULT ToHresult(xfile::XStatus s) {
     case xfile::XStatus::ParseError:
     case xfile::XStatus::TooDeep: return DXFILEERR_PARSEERROR;
     case xfile::XStatus::BadMesh: return DXFILEERR_BADOBJECT;
+    case xfile::XStatus::TooLarge: return DXFILEERR_BADALLOC;
     }
     return DXFILEERR_INTERNALERROR;
 }
@@ -192,6 +196,34 @@ public:
     HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) override {
         if (!enumObject) return DXFILEERR_BADVALUE;
         *enumObject = nullptr;
+        d3dx8::ClearLoadReason();
+        // Allocation failures stop here: a COM call answers with a code.
+        try {
+            return Open(source, options, enumObject);
+        } catch (const std::bad_alloc&) {
+            d3dx8::SetLoadReason("out of memory while reading the file");
+            return DXFILEERR_BADALLOC;
+        } catch (...) {
+            d3dx8::SetLoadReason("internal error while reading the file");
+            return DXFILEERR_INTERNALERROR;
+        }
+    }
+
+    HRESULT RegisterTemplates(LPVOID data, DWORD size) override {
+        if (!data) return DXFILEERR_BADVALUE;
+        d3dx8::ClearLoadReason();
+        std::string error;
+        try {
+            if (xfile::ParseTemplates(data, size, templates_, error)) return DXFILE_OK;
+        } catch (const std::bad_alloc&) {
+            error = "out of memory while reading the templates";
+        }
+        d3dx8::SetLoadReason(error);
+        return DXFILEERR_PARSEERROR;
+    }
+
+private:
+    HRESULT Open(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) {
         auto tree = std::make_shared<xfile::XFileTree>();
         xfile::XParseResult result;
         switch (options) {
@@ -205,21 +237,19 @@ public:
             result = xfile::ParseXFile(memory->lpMemory, memory->dSize, *tree, &templates_);
             break;
         }
-        case DXFILELOAD_FROMRESOURCE: return DXFILEERR_RESOURCENOTFOUND;
+        case DXFILELOAD_FROMRESOURCE:
+            d3dx8::SetLoadReason("the program has no resources");
+            return DXFILEERR_RESOURCENOTFOUND;
         default: return DXFILEERR_BADVALUE;
         }
-        if (!result.Ok()) return ToHresult(result.status);
+        if (!result.Ok()) {
+            d3dx8::SetLoadReason(result.error);
+            return ToHresult(result.status);
+        }
         *enumObject = new EnumObject(std::move(tree));
         return DXFILE_OK;
     }
 
-    HRESULT RegisterTemplates(LPVOID data, DWORD size) override {
-        if (!data) return DXFILEERR_BADVALUE;
-        std::string error;
-        return xfile::ParseTemplates(data, size, templates_, error) ? DXFILE_OK : DXFILEERR_PARSEERROR;
-    }
-
-private:
     xfile::XTemplateRegistry templates_;
 };
 

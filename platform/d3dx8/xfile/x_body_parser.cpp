@@ -82,6 +82,14 @@ bool XBodyParser::Fail(XStatus status, size_t offset, const std::string& reason)
     return false;
 }
 
+bool XBodyParser::Charge(size_t bytes, size_t offset) {
+    treeOverhead_ += bytes;
+    if (treeOverhead_ <= kMaxTreeOverhead) return true;
+    return Fail(XStatus::TooLarge, offset,
+                "the file's objects would need more than " + std::to_string(kMaxTreeOverhead >> 20) +
+                    " MB of memory");
+}
+
 bool XBodyParser::LexFail() { return Fail(XStatus::ParseError, lex_.ErrorOffset(), lex_.Error()); }
 
 bool XBodyParser::NameLike(const XToken& t) const {
@@ -143,6 +151,11 @@ bool XBodyParser::Template() {
     }
     std::string error;
     if (!t->Finish(error)) return Fail(XStatus::ParseError, name.offset, error);
+    // Declarations count against the same bound as objects: "template A{}" is a
+    // dozen bytes of text.
+    const size_t cost = sizeof(XTemplate) + t->name.size() + t->members.size() * sizeof(XMember) +
+                        t->allowed.size() * sizeof(std::string) + 64;
+    if (!Charge(cost, name.offset)) return false;
     scope_.Add(std::move(t));
     return true;
 }
@@ -234,6 +247,11 @@ bool XBodyParser::Object(const XToken& identifier, int depth, std::unique_ptr<XD
     auto tmpl = scope_.Find(identifier.text);
     if (!tmpl) return SkipBody();  // a template nobody declared: not ours to read
 
+    // The object, its place in its parent's child list (which may have twice the
+    // room it uses) and the allocator's own bookkeeping.
+    constexpr size_t kObjectCost = sizeof(XData) + 2 * sizeof(XChild) + 32;
+    if (!Charge(kObjectCost + name.size() + tmpl->members.size() * sizeof(size_t), identifier.offset))
+        return false;
     auto obj = std::make_unique<XData>();
     obj->tmpl = std::move(tmpl);
     obj->name = std::move(name);
@@ -255,7 +273,9 @@ bool XBodyParser::Children(XData& obj, int depth) {
         case XTok::CBrace: return true;
         case XTok::OBrace: {
             XChild child;
-            if (!Reference(child.reference)) return false;
+            if (!Reference(child.reference) ||
+                !Charge(2 * sizeof(XChild) + child.reference.name.size(), t.offset))
+                return false;
             obj.children.push_back(std::move(child));
             break;
         }

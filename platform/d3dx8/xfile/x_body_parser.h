@@ -44,6 +44,9 @@ private:
     bool NextString(std::string_view& value);
     size_t RemainingValueBytes() const;
 
+    // Counts bytes of tree overhead against kMaxTreeOverhead; false (with the
+    // reason set) once the file has asked for more.
+    bool Charge(size_t bytes, size_t offset);
     bool Fail(XStatus status, size_t offset, const std::string& reason);
     bool LexFail();
     std::string Where(size_t offset) const;
@@ -54,6 +57,7 @@ private:
     XLexer lex_;
     XTemplateScope& scope_;
     XParseResult result_;
+    size_t treeOverhead_ = 0;
 
     // The binary list values are being taken from.
     const uint8_t* list_ = nullptr;

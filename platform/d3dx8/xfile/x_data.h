@@ -17,6 +17,13 @@ namespace xfile {
 // The deepest nesting of data objects a file may have.
 constexpr int kMaxObjectDepth = 64;
 
+// The most memory a parsed tree may spend on its objects, references and strings,
+// beyond the member values themselves. Member values grow with the bytes that
+// hold them; these do not: "A{}" or "{A}" is three bytes of text but a few
+// hundred bytes of tree, so a 64 MB compressed body of them would need gigabytes.
+// 32 MB is over a hundred thousand objects, far more than any model has.
+constexpr size_t kMaxTreeOverhead = 32u << 20;
+
 struct XData;
 
 // "{ Name }", "{ <GUID> }" or "{ Name <GUID> }" in place of a child object.

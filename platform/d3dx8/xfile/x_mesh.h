@@ -40,8 +40,16 @@ struct XMeshData {
     void Clear() { *this = XMeshData{}; }
 };
 
+// The most a merged mesh may hold. Vertices: the D3DX mesh has 16-bit indices.
+// Triangles: a frame may place one mesh many thousand times by reference, so the
+// file's size does not bound them; two million is far beyond any model.
+constexpr size_t kMaxXMeshVertices = 0xFFFF;
+constexpr size_t kMaxXMeshTriangles = 1u << 21;
+
 // Merges the meshes of a parsed file. Returns false with a reason (and an empty
-// result) when the file has no usable mesh or a mesh is inconsistent.
+// result) when the file has no usable mesh or a mesh is inconsistent, or when
+// its mesh instances add up to more than the limits above; that is counted
+// before anything is copied.
 bool ExtractXMesh(const XFileTree& tree, XMeshData& out, std::string& error);
 
 // Converts a single Mesh object, untransformed.

@@ -1,6 +1,8 @@
 // The meshes of a whole file: top-level Mesh objects as they are, Mesh objects in
 // Frames (or referenced from them) through the frames' transforms, each frame's
 // transform applied before its parent's.
+#include <unordered_map>
+
 #include "d3dx8/rmxfguid.h"
 #include "d3dx8/xfile/x_mesh.h"
 #include "d3dx8/xfile/x_mesh_builder.h"
@@ -46,6 +48,45 @@ bool WalkFrame(const XData& frame, const D3DXMATRIX& parent, XMeshBuilder& build
     return true;
 }
 
+// What the merged mesh would hold, counted over every placement of every mesh
+// before anything is copied: a frame may place one small mesh thousands of times.
+class InstanceCount {
+public:
+    void Mesh(const XData& mesh) {
+        auto [it, added] = sizes_.try_emplace(&mesh);
+        if (added) it->second = MeasureMeshObject(mesh);
+        total_.vertices += it->second.vertices;
+        total_.triangles += it->second.triangles;
+        total_.corners += it->second.corners;
+    }
+    // Follows the same placements as WalkFrame.
+    void Frame(const XData& frame) {
+        for (const XChild& child : frame.children) {
+            const XData* o = child.object ? child.object.get() : child.reference.target;
+            if (!o) continue;
+            if (o->Type() == TID_D3DRMMesh) Mesh(*o);
+            else if (child.object && o->Type() == TID_D3DRMFrame) Frame(*o);
+        }
+    }
+    bool WithinLimits(std::string& error) const {
+        const auto over = [&](uint64_t n, const char* what, uint64_t limit) {
+            error = "the file's meshes have " + std::to_string(n) + " " + what + " in all, more than the " +
+                    std::to_string(limit) + " a mesh may have";
+            return false;
+        };
+        if (total_.vertices > kMaxXMeshVertices) return over(total_.vertices, "vertices", kMaxXMeshVertices);
+        if (total_.triangles > kMaxXMeshTriangles) return over(total_.triangles, "triangles", kMaxXMeshTriangles);
+        // Corners bound the vertices that differing normals may add.
+        if (total_.corners > 4 * kMaxXMeshTriangles)
+            return over(total_.corners, "face corners", 4 * kMaxXMeshTriangles);
+        return true;
+    }
+
+private:
+    std::unordered_map<const XData*, XMeshSize> sizes_;
+    XMeshSize total_;
+};
+
 bool Finish(XMeshBuilder& builder, XMeshData& out, std::string& error) {
     if (builder.MeshCount() == 0) {
         error = "the file holds no Mesh";
@@ -64,6 +105,13 @@ bool Finish(XMeshBuilder& builder, XMeshData& out, std::string& error) {
 
 bool ExtractXMesh(const XFileTree& tree, XMeshData& out, std::string& error) {
     out.Clear();
+    InstanceCount count;
+    for (const auto& obj : tree.objects) {
+        if (obj->Type() == TID_D3DRMMesh) count.Mesh(*obj);
+        else if (obj->Type() == TID_D3DRMFrame) count.Frame(*obj);
+    }
+    if (!count.WithinLimits(error)) return false;
+
     XMeshBuilder builder;
     const D3DXMATRIX identity = Identity();
     for (const auto& obj : tree.objects) {
@@ -78,6 +126,9 @@ bool ExtractXMesh(const XFileTree& tree, XMeshData& out, std::string& error) {
 
 bool ExtractXMeshObject(const XData& mesh, XMeshData& out, std::string& error) {
     out.Clear();
+    InstanceCount count;
+    count.Mesh(mesh);
+    if (!count.WithinLimits(error)) return false;
     XMeshBuilder builder;
     if (!builder.Append(mesh, nullptr, error)) return false;
     return Finish(builder, out, error);

@@ -16,6 +16,12 @@ public:
     bool Dword(uint32_t& v) { return Take(&v, 4); }
     bool Floats(float* v, size_t n) { return Take(v, 4 * n); }
     bool String(const char*& s) { return Take(&s, sizeof s); }
+    bool Skip(uint64_t count, size_t each) {
+        if (!Fits(count, each)) return false;
+        p_ += count * each;
+        left_ -= count * each;
+        return true;
+    }
     // Whether count items of each bytes can still follow.
     bool Fits(uint64_t count, size_t each) const { return count <= left_ / each; }
 
@@ -72,9 +78,14 @@ bool ReadVectors(Cursor& c, std::vector<D3DXVECTOR3>& out, const char* what, std
     return true;
 }
 
-// The D3DCOLOR of a colour value, each channel clamped to 0..1.
+// The D3DCOLOR of a colour value, each channel clamped to 0..1. The file's floats
+// may be anything: NaN becomes 0 (a NaN must never reach the integer conversion).
 D3DCOLOR PackColour(const float rgba[4]) {
-    auto channel = [](float v) { return static_cast<DWORD>(std::clamp(v, 0.0f, 1.0f) * 255.0f); };
+    auto channel = [](float v) -> DWORD {
+        if (!(v > 0.0f)) return 0;  // also NaN
+        if (v >= 1.0f) return 255;
+        return static_cast<DWORD>(v * 255.0f);
+    };
     return D3DCOLOR_ARGB(channel(rgba[3]), channel(rgba[0]), channel(rgba[1]), channel(rgba[2]));
 }
 
@@ -249,6 +260,23 @@ bool IsStandardObject(const XData& obj, const GUID& type) {
 bool ReadFrameTransform(const XData& obj, D3DXMATRIX& out) {
     Cursor c(obj);
     return c.Floats(&out._11, 16);
+}
+
+XMeshSize MeasureMeshObject(const XData& mesh) {
+    XMeshSize size;
+    if (!IsStandardObject(mesh, TID_D3DRMMesh)) return size;
+    Cursor c(mesh);
+    uint32_t vertices = 0, faces = 0;
+    if (!c.Dword(vertices) || !c.Skip(vertices, 12)) return size;
+    size.vertices = vertices;
+    if (!c.Dword(faces)) return size;
+    for (uint32_t f = 0; f < faces; ++f) {
+        uint32_t n = 0;
+        if (!c.Dword(n) || !c.Skip(n, 4)) break;
+        size.corners += n;
+        if (n >= 3) size.triangles += n - 2;
+    }
+    return size;
 }
 
 bool ReadMeshObject(const XData& mesh, XMeshObject& m, std::string& error) {

@@ -41,6 +41,14 @@ struct XMeshObject {
     std::vector<uint32_t> faceMaterial;  // per face, an index into materials
 };
 
+// What a Mesh object adds to a merged mesh at the least: its vertices, and the
+// triangles and corners of its faces. Counted without copying anything; a
+// damaged object counts what it holds up to the damage (reading it fails later).
+struct XMeshSize {
+    uint64_t vertices = 0, triangles = 0, corners = 0;
+};
+XMeshSize MeasureMeshObject(const XData& mesh);
+
 // Reads a Mesh object of the standard layout; false with a reason otherwise.
 bool ReadMeshObject(const XData& mesh, XMeshObject& out, std::string& error);
 

@@ -17,6 +17,7 @@ enum class XStatus {
     BadArraySize,    // an array claims more elements than the file can hold
     TooDeep,         // objects nested beyond the limit
     BadMesh,         // the file reads, but holds no usable mesh
+    TooLarge,        // the file's objects would take more memory than a file may
 };
 
 struct XParseResult {

@@ -139,19 +139,16 @@ bool SameLayout(const XTemplate& a, const XTemplate& b) {
 }
 
 void XTemplateRegistry::Add(std::shared_ptr<const XTemplate> t) {
-    auto it = byName_.find(t->name);
-    if (it == byName_.end()) {
-        ordered_.push_back(t);
-    } else {
-        std::replace(ordered_.begin(), ordered_.end(), it->second, t);
-    }
+    // A file may declare one name over and over: replacing takes constant time.
+    auto [it, added] = byName_.try_emplace(t->name, ordered_.size());
     lowerToName_[Lower(t->name)] = t->name;
-    byName_[t->name] = std::move(t);
+    if (added) ordered_.push_back(std::move(t));
+    else ordered_[it->second] = std::move(t);
 }
 
 std::shared_ptr<const XTemplate> XTemplateRegistry::FindExact(std::string_view name) const {
     auto it = byName_.find(std::string(name));
-    return it != byName_.end() ? it->second : nullptr;
+    return it != byName_.end() ? ordered_[it->second] : nullptr;
 }
 
 std::shared_ptr<const XTemplate> XTemplateRegistry::Find(std::string_view name) const {
@@ -159,7 +156,7 @@ std::shared_ptr<const XTemplate> XTemplateRegistry::Find(std::string_view name) 
     // Exporters are not always careful with case ("TextureFileName").
     auto lower = lowerToName_.find(Lower(name));
     if (lower == lowerToName_.end()) return nullptr;
-    return byName_.at(lower->second);
+    return ordered_[byName_.at(lower->second)];
 }
 
 std::shared_ptr<const XTemplate> XTemplateRegistry::FindByGuid(const GUID& guid) const {

@@ -94,7 +94,7 @@ public:
     const std::vector<std::shared_ptr<const XTemplate>>& All() const { return ordered_; }
 
 private:
-    std::unordered_map<std::string, std::shared_ptr<const XTemplate>> byName_;
+    std::unordered_map<std::string, size_t> byName_;  // index into ordered_
     std::unordered_map<std::string, std::string> lowerToName_;
     std::vector<std::shared_ptr<const XTemplate>> ordered_;
 };

@@ -3,6 +3,7 @@
 // gives runs of integers and floats as lists, and strings one by one.
 #include <algorithm>
 #include <charconv>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
 
@@ -96,13 +97,18 @@ bool XBodyParser::Primitive(XPrimitive p, XData& obj, uint64_t* integer) {
     case XPrimitive::Double: {
         double v;
         if (!NextFloat(p, v)) return false;
-        if (p == XPrimitive::Float) Append(obj.data, static_cast<float>(v));
+        // A double beyond float's range is infinite as a float; converting it
+        // directly would be undefined.
+        if (p == XPrimitive::Float)
+            Append(obj.data, std::fabs(v) > double(FLT_MAX) && std::isfinite(v)
+                                 ? (v > 0 ? HUGE_VALF : -HUGE_VALF)
+                                 : static_cast<float>(v));
         else Append(obj.data, v);
         return true;
     }
     case XPrimitive::String: {
         std::string_view s;
-        if (!NextString(s)) return false;
+        if (!NextString(s) || !Charge(s.size() + 1 + sizeof(char*) + 32, lex_.Position())) return false;
         auto copy = std::make_unique<char[]>(s.size() + 1);
         std::memcpy(copy.get(), s.data(), s.size());
         copy[s.size()] = '\0';
