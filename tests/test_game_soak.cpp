@@ -18,6 +18,7 @@
 //   NOL_SOAK_SAMPLE_SECONDS=s  memory sample interval (default 10)
 //   NOL_SOAK_CSV=path          where the memory curve goes (default
 //                              soak_memory.csv in the build folder)
+#include <malloc.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -46,6 +47,13 @@ double EnvNumber(const char* name, double fallback) {
     char* end = nullptr;
     const double value = std::strtod(text, &end);
     return (end && *end == '\0' && value >= 0.0) ? value : fallback;
+}
+
+// What the allocator has handed out and not had back, in kB: the program's own
+// memory, without the free space the allocator keeps for later.
+long AllocatedKb() {
+    const struct mallinfo2 info = mallinfo2();
+    return long((info.uordblks + info.hblkhd) / 1024);
 }
 
 long ResidentKb() {
@@ -183,7 +191,7 @@ protected:
     // curve up to that point.
     void Sample(const char* event) {
         rows << Seconds() << ',' << frames << ',' << round << ',' << courseNumber << ',' << event << ','
-             << ResidentKb() << ',' << NolD3D8ProgramCount(GraphicsState.device) << std::endl;
+             << ResidentKb() << ',' << AllocatedKb() << ',' << NolD3D8ProgramCount(GraphicsState.device) << std::endl;
         nextSample = Seconds() + sampleSeconds;
     }
 
@@ -249,7 +257,7 @@ TEST_F(Soak, CoursesInTurnKeepMemoryFlatAndTheCacheToWhatTheGameHolds) {
                 paced ? "paced at 30 a second" : "unpaced", csv.c_str());
     rows.open(csv);
     ASSERT_TRUE(rows) << "cannot write " << csv;
-    rows << "seconds,frames,round,course,event,vmrss_kb,programs\n";
+    rows << "seconds,frames,round,course,event,vmrss_kb,allocated_kb,programs\n";
     Sample("start");
 
     struct RoundEnd {
