@@ -11,8 +11,9 @@
 //                              first course change after that, and never before
 //                              two rounds of the three courses are complete
 //   NOL_SOAK_LAPS=n            laps driven on each course before Q; 0 (the
-//                              default) drives 300 frames instead, so that a run
-//                              of a few minutes still covers several rounds
+//                              default) drives NOL_SOAK_COURSE_FRAMES frames
+//                              (default 300) instead, so that a run of a few
+//                              minutes still covers several rounds
 //   NOL_SOAK_PACED=1           pace frames at 30 a second as the shell does
 //                              (default: frames back to back)
 //   NOL_SOAK_SAMPLE_SECONDS=s  memory sample interval (default 10)
@@ -172,6 +173,9 @@ protected:
     double Seconds() const { return Now() - start; }
 
     void Frame(const std::vector<int>& keys) {
+        // The fake records every call; over a long run that record would be
+        // the growth measured.
+        input.log.calls.clear();
         std::fill(input.keyboard.state.begin(), input.keyboard.state.end(), 0);
         for (int key : keys) input.keyboard.state[key] = 0x80;
         UpdateInput();
@@ -215,7 +219,7 @@ protected:
                                                    << Describe(ExpectedCache());
 
         Autopilot pilot(lines[number]);
-        const int budget = laps > 0 ? laps * 90 * 30 : kShortCourseFrames;  // slow laps at 30 frames a second
+        const int budget = laps > 0 ? laps * 90 * 30 : courseFrames;  // slow laps at 30 frames a second
         int raceFrames = 0;
         while ((laps == 0 || car.lap <= laps) && raceFrames < budget) {
             Frame(pilot.Keys(car));
@@ -241,7 +245,7 @@ protected:
     std::vector<D3DXVECTOR3> lines[4] = {{}, datagen::CentreLine(1), datagen::CentreLine(2), datagen::CentreLine(3)};
     long frames = 0;
     int round = 0;
-    static constexpr int kShortCourseFrames = 300;
+    int courseFrames = int(EnvNumber("NOL_SOAK_COURSE_FRAMES", 300));
     int laps = int(EnvNumber("NOL_SOAK_LAPS", 0));
     double sampleSeconds = EnvNumber("NOL_SOAK_SAMPLE_SECONDS", 10);
     double nextSample = 0;
@@ -253,7 +257,7 @@ TEST_F(Soak, CoursesInTurnKeepMemoryFlatAndTheCacheToWhatTheGameHolds) {
     const char* csvEnv = std::getenv("NOL_SOAK_CSV");
     const std::string csv = csvEnv && *csvEnv ? csvEnv : std::string(NOL_DATA_DIR) + "/../soak_memory.csv";
     std::printf("soak: %.1f minutes, %s per course, frames %s, memory curve in %s\n", minutes,
-                laps > 0 ? (std::to_string(laps) + " laps").c_str() : "300 frames",
+                (laps > 0 ? std::to_string(laps) + " laps" : std::to_string(courseFrames) + " frames").c_str(),
                 paced ? "paced at 30 a second" : "unpaced", csv.c_str());
     rows.open(csv);
     ASSERT_TRUE(rows) << "cannot write " << csv;
