@@ -199,8 +199,8 @@ protected:
         nextSample = Seconds() + sampleSeconds;
     }
 
-    // From the selection screen: the cursor keys to the course, Enter, then two
-    // laps; Q goes back.
+    // From the selection screen: the cursor keys to the course, Enter, the
+    // course's laps (or frames); Q goes back.
     void DriveCourse(int number) {
         ASSERT_EQ(gameState, kSelection);
         EXPECT_EQ(CacheEntries(), ExpectedCache()) << "selection before course " << number << ", round " << round;
