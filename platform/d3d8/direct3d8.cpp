@@ -9,6 +9,7 @@
 #include "d3d8/adapter.h"
 #include "d3d8/device.h"
 #include "d3d8/formats.h"
+#include "d3d8/large_blocks.h"
 
 const IID IID_IDirect3D8 = {0x1dd9e8da, 0x1c77, 0x4d40, {0xb0, 0xcf, 0x98, 0xfe, 0xfd, 0xff, 0x95, 0x12}};
 const IID IID_IDirect3DDevice8 = {0x7385e5df, 0x8fe8, 0x41d5, {0x86, 0xb6, 0xd7, 0xb4, 0x85, 0x47, 0xb6, 0xcf}};
@@ -29,6 +30,7 @@ IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
     if (createHook) return createHook(sdkVersion);
     if (sdkVersion != D3D_SDK_VERSION) return nullptr;
     if (!d3d8::ProbeGl().ok) return nullptr;
+    d3d8::ReturnLargeBlocksToTheSystem();
     return new d3d8::Direct3D8();
 }
 
