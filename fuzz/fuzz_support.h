@@ -8,10 +8,15 @@
 #include <cstdlib>
 #include <cstring>
 
+#include <sanitizer/common_interface_defs.h>
+
 // A broken promise of the code under test stops the run like a crash does.
 inline void FuzzCheck(bool holds, const char* promise) {
     if (holds) return;
-    std::fprintf(stderr, "fuzz check failed: %s\n", promise);
+    // Through the sanitizer's report, which libFuzzer keeps when it closes stderr.
+    char line[256];
+    std::snprintf(line, sizeof line, "fuzz check failed: %s", promise);
+    __sanitizer_report_error_summary(line);
     std::abort();
 }
 

@@ -75,9 +75,10 @@ MMRESULT Fail(LPMMIOINFO info, UINT error) {
     return error;
 }
 
-// The caller's buffer as the data to read: pchBuffer, cchBuffer bytes long.
+// The caller's buffer as the data to read: pchBuffer, cchBuffer bytes long (none
+// at all without a buffer).
 HMMIO OpenMemory(LPMMIOINFO info) {
-    if (!info->pchBuffer || info->cchBuffer < 0) {
+    if ((!info->pchBuffer && info->cchBuffer != 0) || info->cchBuffer < 0) {
         // The original would allocate a buffer to write into; only reading is offered.
         NolLog("mmioOpenA: a memory file needs the caller's buffer\n");
         Fail(info, MMIOERR_CANNOTOPEN);
