@@ -48,7 +48,16 @@ void ReadData(IDirectXFileData* data) {
     const xfile::XData* object = xfile::DataObjectOf(data);
     FuzzCheck(object, "a data object of this library");
     for (const auto& member : object->tmpl->members) {
-        if (data->GetData(member.name.c_str(), &size, &bytes) == DXFILE_OK) FuzzTouch(bytes, size);
+        if (data->GetData(member.name.c_str(), &size, &bytes) != DXFILE_OK) continue;
+        FuzzTouch(bytes, size);
+        // A string member is a pointer (an array of strings, several) to text that ends.
+        if (member.primitive != xfile::XPrimitive::String) continue;
+        FuzzCheck(size % sizeof(char*) == 0, "string members hold whole pointers");
+        for (DWORD at = 0; at < size; at += sizeof(char*)) {
+            const char* text = nullptr;
+            std::memcpy(&text, static_cast<const char*>(bytes) + at, sizeof text);
+            if (text) FuzzTouch(text, std::strlen(text));
+        }
     }
 }
 

@@ -46,7 +46,7 @@ for source in fuzz/fuzz_*.cpp; do
   wait "$fuzzer" || status=$?
   fuzzer=""
   runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$target.log")
-  cov=$(grep -o 'cov: [0-9]*' "$work/$target.log" | tail -1)
+  cov=$(grep -o 'cov: [0-9]*' "$work/$target.log" | tail -1 || true)
   if [ "$status" -ne 0 ]; then
     echo "fuzz_smoke: $name FAILED (exit $status)" >&2
     tail -n 40 "$work/$target.log" >&2
