@@ -36,11 +36,13 @@ for source in fuzz/fuzz_*.cpp; do
   mkdir -p "$work/$target"
   dict=()
   [ -f "fuzz/$target.dict" ] && dict=(-dict="fuzz/$target.dict")
+  seeds=()
+  [ -d "fuzz/corpus/$target" ] && seeds=("fuzz/corpus/$target")
   # -close_fd_mask=3: the loaders' log lines stay out of the output; libFuzzer's
   # own lines and sanitizer reports still come through.
   "build-fuzz/fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=3 \
     "${dict[@]}" -artifact_prefix="$work/" -print_final_stats=1 \
-    "$work/$target" "fuzz/corpus/$target" >"$work/$target.log" 2>&1 &
+    "$work/$target" "${seeds[@]}" >"$work/$target.log" 2>&1 &
   fuzzer=$!
   status=0
   wait "$fuzzer" || status=$?
