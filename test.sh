@@ -34,3 +34,5 @@ export NOL_REQUIRE_DISPLAY=1
 # A test that fails once is run again, and the failure stays in the output: timing
 # tests on a loaded machine are the suspects, and one of them is still to be found.
 ctest --test-dir build --output-on-failure -j2 --repeat until-pass:2 "$@"
+# The file parsers under libFuzzer, briefly; left out when only some tests were asked for.
+if [ $# -eq 0 ]; then ./tools/fuzz_smoke.sh; fi

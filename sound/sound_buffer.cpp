@@ -91,6 +91,7 @@ int CSoundBuffer::Load(const char* fileName) {
 }
 
 int CSoundBuffer::LoadFrom(HMMIO mmio) {
+    if (buffer) Free();
     MMCKINFO riff{};
     riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
     if (mmioDescend(mmio, &riff, nullptr, MMIO_FINDRIFF) != MMSYSERR_NOERROR) {

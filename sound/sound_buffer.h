@@ -18,6 +18,10 @@ public:
 
     // 1 when loaded, also for data too short for a buffer (which then stays silent).
     int Load(const char* fileName);
+    // The same from a reader the caller opened (a file, or memory through
+    // FOURCC_MEM) and closes; nothing is logged on success, and a lost buffer has
+    // no file to reload from.
+    int LoadFrom(HMMIO mmio);
     // Shares the source's samples; the copy has no file name to reload from.
     int Duplicate(const CSoundBuffer& source);
     void Free();
@@ -35,7 +39,6 @@ public:
     std::string name;
 
 private:
-    int LoadFrom(HMMIO mmio);
     int CreateBuffer(HMMIO mmio, const WAVEFORMATEX& format, DWORD size);
     int FillBuffer(HMMIO mmio, const WAVEFORMATEX& format, DWORD size);
     int GetInterfaces();

@@ -1,4 +1,5 @@
-// Reading RIFF files chunk by chunk through mmio.
+// Reading RIFF files chunk by chunk through mmio, from a file and from memory
+// (FOURCC_MEM): both sources walk the same way.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -12,9 +13,24 @@ using namespace wavs;
 
 namespace {
 
-class MmioTest : public ::testing::Test {
+HMMIO OpenMemory(std::vector<uint8_t>& bytes, MMIOINFO* info) {
+    *info = MMIOINFO{};
+    info->fccIOProc = FOURCC_MEM;
+    info->pchBuffer = reinterpret_cast<HPSTR>(bytes.data());
+    info->cchBuffer = LONG(bytes.size());
+    return mmioOpenA(nullptr, info, MMIO_READ);
+}
+
+// The parameter: "file" or "memory".
+class MmioTest : public ::testing::TestWithParam<std::string> {
 protected:
     HMMIO Open(const std::vector<uint8_t>& bytes) {
+        if (GetParam() == "memory") {
+            held = bytes;
+            MMIOINFO info;
+            mmio = OpenMemory(held, &info);
+            return mmio;
+        }
         std::string path = dir.File("f.riff");
         EXPECT_TRUE(WriteBytes(path, bytes));
         mmio = mmioOpenA(path.data(), nullptr, MMIO_READ | MMIO_ALLOCBUF);
@@ -31,10 +47,11 @@ protected:
     }
 
     TempDir dir;
+    std::vector<uint8_t> held;  // a memory source's bytes, alive while it is open
     HMMIO mmio = nullptr;
 };
 
-TEST_F(MmioTest, WalksAWaveFormChunkByChunk) {
+TEST_P(MmioTest, WalksAWaveFormChunkByChunk) {
     // fmt, then an odd-sized chunk whose pad byte must be skipped, then data.
     std::vector<uint8_t> fmt = FormatBytes({});
     std::vector<uint8_t> odd = {'a', 'b', 'c'};
@@ -65,7 +82,7 @@ TEST_F(MmioTest, WalksAWaveFormChunkByChunk) {
     EXPECT_EQ(mmioSeek(mmio, 0, SEEK_END), LONG(riff.cksize + 8));
 }
 
-TEST_F(MmioTest, DescendWithoutFlagsEntersTheNextChunkWhateverItsId) {
+TEST_P(MmioTest, DescendWithoutFlagsEntersTheNextChunkWhateverItsId) {
     ASSERT_TRUE(Open(Riff("WAVE", {Chunk("LIST", {'I', 'N', 'F', 'O', 'x', 'y'}), Chunk("fmt ", FormatBytes({}))})));
     MMCKINFO riff{};
     riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
@@ -78,7 +95,7 @@ TEST_F(MmioTest, DescendWithoutFlagsEntersTheNextChunkWhateverItsId) {
     EXPECT_EQ(Read(mmio, 2), "xy");  // a list's data start after its type
 }
 
-TEST_F(MmioTest, FindRiffSkipsFormsOfAnotherType) {
+TEST_P(MmioTest, FindRiffSkipsFormsOfAnotherType) {
     std::vector<uint8_t> bytes = Riff("AVI ", {Chunk("abcd", {1, 2, 3})});
     std::vector<uint8_t> wave = Wav({}, {0, 0});
     bytes.insert(bytes.end(), wave.begin(), wave.end());
@@ -95,7 +112,7 @@ TEST_F(MmioTest, FindRiffSkipsFormsOfAnotherType) {
 
 // Sizes are the file's word: a search stops at the parent's end and at the end of
 // the file, whatever the sizes claim, and never runs past what 32 bits can address.
-TEST_F(MmioTest, SearchesEndAtTheParentTheFileAndImpossibleSizes) {
+TEST_P(MmioTest, SearchesEndAtTheParentTheFileAndImpossibleSizes) {
     MMCKINFO riff{}, chunk{};
     riff.fccType = mmioFOURCC('W', 'A', 'V', 'E');
 
@@ -135,7 +152,8 @@ TEST_F(MmioTest, SearchesEndAtTheParentTheFileAndImpossibleSizes) {
     mmio = nullptr;
 }
 
-TEST_F(MmioTest, OpenRefusesWhatCannotBeReadAsAFile) {
+TEST(MmioOpenTest, RefusesWhatCannotBeReadAsAFile) {
+    TempDir dir;
     MMIOINFO info{};
     std::string missing = dir.File("missing.wav");
     EXPECT_EQ(mmioOpenA(missing.data(), &info, MMIO_READ), nullptr);
@@ -155,6 +173,44 @@ TEST_F(MmioTest, OpenRefusesWhatCannotBeReadAsAFile) {
     ASSERT_NE(m, nullptr);
     EXPECT_EQ(info.wErrorRet, (UINT)MMSYSERR_NOERROR);
     EXPECT_EQ(mmioClose(m, 0), (MMRESULT)MMSYSERR_NOERROR);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sources, MmioTest, ::testing::Values("file", "memory"),
+                         [](const auto& info) { return info.param; });
+
+// Memory is read in place and seeks like a file: to any position the 32-bit
+// offsets can hold (reads past the end give nothing), never before the start.
+TEST(MmioMemoryTest, ReadsAndSeeksInTheCallersBytes) {
+    std::vector<uint8_t> bytes = {'a', 'b', 'c', 'd', 'e'};
+    MMIOINFO info;
+    HMMIO m = OpenMemory(bytes, &info);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(info.wErrorRet, (UINT)MMSYSERR_NOERROR);
+    char out[8] = {};
+    EXPECT_EQ(mmioRead(m, out, 3), 3);
+    EXPECT_EQ(std::string(out, 3), "abc");
+    EXPECT_EQ(mmioSeek(m, -1, SEEK_CUR), 2);
+    EXPECT_EQ(mmioRead(m, out, 8), 3);
+    EXPECT_EQ(std::string(out, 3), "cde");
+    EXPECT_EQ(mmioRead(m, out, 8), 0);
+    EXPECT_EQ(mmioSeek(m, -6, SEEK_END), -1);
+    EXPECT_EQ(mmioSeek(m, 0, SEEK_CUR), 5);  // a refused seek does not move
+    EXPECT_EQ(mmioSeek(m, 100, SEEK_SET), 100);
+    EXPECT_EQ(mmioRead(m, out, 8), 0);
+    EXPECT_EQ(mmioSeek(m, INT32_MAX, SEEK_CUR), -1);
+    EXPECT_EQ(mmioClose(m, 0), (MMRESULT)MMSYSERR_NOERROR);
+
+    // Bytes promised without a buffer cannot be read; nothing to read is fine.
+    info = MMIOINFO{};
+    info.fccIOProc = FOURCC_MEM;
+    info.cchBuffer = 16;
+    EXPECT_EQ(mmioOpenA(nullptr, &info, MMIO_READ), nullptr);
+    EXPECT_EQ(info.wErrorRet, (UINT)MMIOERR_CANNOTOPEN);
+    info.cchBuffer = 0;
+    m = mmioOpenA(nullptr, &info, MMIO_READ);
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(mmioRead(m, out, 8), 0);
+    mmioClose(m, 0);
 }
 
 }  // namespace

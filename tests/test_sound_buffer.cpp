@@ -84,6 +84,46 @@ TEST_F(SoundBufferTest, LoadsTheSamplesIntoABufferWithTheControlsTheFlagsAsk) {
     sound.Free();  // twice is harmless
 }
 
+// A WAV already in memory loads through an mmio reader over it, like a file, and
+// replaces what the buffer held; a refusal still says why.
+TEST_F(SoundBufferTest, LoadsFromAReaderOverMemory) {
+    std::vector<uint8_t> samples = Samples16({7, -7, 9});
+    std::vector<uint8_t> wav = Wav({1, 1, 11025, 16}, samples);
+    auto open = [](std::vector<uint8_t>& bytes) {
+        MMIOINFO info{};
+        info.fccIOProc = FOURCC_MEM;
+        info.pchBuffer = reinterpret_cast<HPSTR>(bytes.data());
+        info.cchBuffer = LONG(bytes.size());
+        return mmioOpenA(nullptr, &info, MMIO_READ);
+    };
+    CSoundBuffer sound;
+    HMMIO mmio = open(wav);
+    ASSERT_NE(mmio, nullptr);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sound.LoadFrom(mmio), 1);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    mmioClose(mmio, 0);
+    ASSERT_EQ(fake.buffers.size(), 1u);
+    EXPECT_EQ(fake.Last().bytes, samples);
+    EXPECT_EQ(fake.formats[0].nSamplesPerSec, 11025u);
+
+    std::vector<uint8_t> stereo = Wav({1, 2, 8000, 8}, {1, 2, 3, 4});
+    mmio = open(stereo);
+    EXPECT_EQ(sound.LoadFrom(mmio), 1);
+    mmioClose(mmio, 0);
+    EXPECT_EQ(fake.buffers[0]->refs, 0u);  // the first buffer was let go
+    EXPECT_EQ(fake.Last().bytes, (std::vector<uint8_t>{1, 2, 3, 4}));
+
+    std::vector<uint8_t> notWave = Riff("AVI ", {Chunk("data", {1, 2})});
+    mmio = open(notWave);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(sound.LoadFrom(mmio), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "RIFF is not found.\n");
+    mmioClose(mmio, 0);
+    EXPECT_EQ(sound.buffer, nullptr);
+    EXPECT_EQ(OutstandingRefs(fake), 0u);
+}
+
 // The malformed files of the format: each logs its reason after the load line and
 // makes no buffer at all.
 TEST_F(SoundBufferTest, MalformedFilesLogTheirReasonAndLoadNothing) {

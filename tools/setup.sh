@@ -18,6 +18,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   xvfb xauth                                     # a display for headless tests
   xdotool                                        # keys through the X server in the whole-program game test
+  clang libclang-rt-14-dev                       # the fuzz targets (libFuzzer, sanitizers)
 )
 
 missing=()

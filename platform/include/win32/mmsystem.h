@@ -19,6 +19,8 @@ typedef HMMIO__* HMMIO;
 
 #define FOURCC_RIFF mmioFOURCC('R', 'I', 'F', 'F')
 #define FOURCC_LIST mmioFOURCC('L', 'I', 'S', 'T')
+#define FOURCC_DOS mmioFOURCC('D', 'O', 'S', ' ')
+#define FOURCC_MEM mmioFOURCC('M', 'E', 'M', ' ')
 
 // A chunk: its id and size as the file gives them, the form or list type of a RIFF
 // or LIST chunk, and where its data begin in the file (for RIFF and LIST, at the type).
@@ -32,8 +34,10 @@ struct MMCKINFO {
 typedef MMCKINFO* LPMMCKINFO;
 typedef const MMCKINFO* LPCMMCKINFO;
 
-// Open parameters. Only wErrorRet is used here: mmioOpenA puts the reason for a
-// failed open there.
+// Open parameters. mmioOpenA puts the reason for a failed open in wErrorRet. With
+// fccIOProc FOURCC_MEM the file name is ignored and the data are the cchBuffer bytes
+// at pchBuffer, read in place: they must outlive the handle. The other fields are
+// not used.
 struct MMIOINFO {
     DWORD dwFlags;
     FOURCC fccIOProc;
