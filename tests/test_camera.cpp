@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "d3d8_fakes.h"
+#include "display_required.h"
 #include "input/input.h"
 #include "render/direct3d.h"
 #include "render/frame.h"
@@ -247,7 +248,10 @@ protected:
 
 TEST_F(CameraMouse, TurnsByTheCursorAndRecentresItHorizontally) {
     const bool pointer = NolInitSdlVideo() && SetCursorPos(0, 0);
-    if (!pointer) std::printf("no pointer to move: the cursor itself is not checked\n");
+    if (!pointer) {
+        if (NolDisplayRequired()) ADD_FAILURE() << "no pointer to move, and this run requires one";
+        std::printf("no pointer to move: the cursor itself is not checked\n");
+    }
     GraphicsState.windowed = 0;  // cursor positions are screen positions
     clientWidth = 640;
     clientHeight = 480;

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "display_required.h"
 #include "game_fixture.h"
 
 namespace {
@@ -43,7 +44,7 @@ namespace {
 // Enter start course 2, Esc ends the program.
 TEST(GameProcess, KeysThroughTheXServerPlayTheGame) {
     if (RunProcess("/bin/sh", {"-c", "command -v xdotool"}).exitCode != 0)
-        GTEST_SKIP() << "xdotool is not installed (apt-get install xdotool)";
+        NOL_SKIP_OR_FAIL("xdotool is not installed (apt-get install xdotool)");
     TempDir dir;
     PrivateDisplay display;
     ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
