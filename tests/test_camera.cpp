@@ -240,10 +240,16 @@ TEST_F(Camera, LightDirectionIsNormalisedAndDrivesTheShadow) {
 class CameraMouse : public Camera {
 protected:
     static void SetUpTestSuite() {
-        // Destroyed when the test program ends, which stops its Xvfb.
-        static PrivateDisplay display;
-        if (!display.name.empty()) setenv("DISPLAY", display.name.c_str(), 1);
+        display = new PrivateDisplay;
+        if (!display->name.empty()) setenv("DISPLAY", display->name.c_str(), 1);
     }
+    // Stopped here rather than by a static destructor at exit, where it would race
+    // the program's own shutdown of its X connection.
+    static void TearDownTestSuite() {
+        delete display;
+        display = nullptr;
+    }
+    static inline PrivateDisplay* display = nullptr;
 };
 
 TEST_F(CameraMouse, TurnsByTheCursorAndRecentresItHorizontally) {

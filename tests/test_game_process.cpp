@@ -8,6 +8,10 @@
 
 namespace {
 
+// The scripts' pauses, longer where programs run slower (NOL_TIME_SCALE).
+std::string ScaleEnv() { return "S=" + std::to_string(TimeScale()); }
+constexpr const char* kPause = "pause() { sleep \"$(awk \"BEGIN { print $1 * $S }\")\"; }\n";
+
 TEST(GameProcess, StartsTheTitleAndReleasesTheGameAfterTheShutdown) {
     TempDir dir;
     PrivateDisplay display;
@@ -17,11 +21,11 @@ TEST(GameProcess, StartsTheTitleAndReleasesTheGameAfterTheShutdown) {
     ASSERT_EQ(mkdir(dir.File("data").c_str(), 0755), 0);
     gamedata::WriteAll(dir.File("data"));
     // Two seconds of title screen, then the close that SIGTERM stands for.
-    const std::string script = "\"$0\" -win -dbf & p=$!; sleep 2; kill -TERM $p; wait $p";
+    const std::string script = std::string(kPause) + "\"$0\" -win -dbf & p=$!; pause 2; kill -TERM $p; wait $p";
     const ProcessResult r = RunProcess("/bin/sh", {"-c", script, program},
                                        {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
-                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
-                                       30000, dir.path);
+                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none", ScaleEnv()},
+                                       ScaledMs(30000), dir.path);
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string log = ReadFile(dir.File("debug.txt"));
@@ -52,20 +56,20 @@ TEST(GameProcess, KeysThroughTheXServerPlayTheGame) {
     CopyFile(NOL_GAME_PROGRAM, program);
     ASSERT_EQ(symlink(NOL_DATA_DIR, dir.File("data").c_str()), 0);
     // The game reads the keyboard once a frame, so each key stays down a while.
-    const std::string script = R"(
+    const std::string script = kPause + std::string(R"(
 "$0" -win -dbf & game=$!
-for i in $(seq 50); do w=$(xdotool search --pid $game 2>/dev/null | head -1); [ -n "$w" ] && break; sleep 0.2; done
+for i in $(seq 50); do w=$(xdotool search --pid $game 2>/dev/null | head -1); [ -n "$w" ] && break; pause 0.2; done
 [ -n "$w" ] || { kill $game; exit 3; }
-xdotool windowfocus --sync $w; sleep 1
-press() { xdotool keydown $1; sleep 0.2; xdotool keyup $1; sleep 0.5; }
+xdotool windowfocus --sync $w; pause 1
+press() { xdotool keydown $1; pause 0.2; xdotool keyup $1; pause 0.5; }
 press Return
-xdotool keydown z; sleep 2; xdotool keyup z
-press q; press Right; press Return; sleep 1; press Escape
-wait $game)";
+xdotool keydown z; pause 2; xdotool keyup z
+press q; press Right; press Return; pause 1; press Escape
+wait $game)");
     const ProcessResult r = RunProcess("/bin/sh", {"-c", script, program},
                                        {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
-                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
-                                       60000, dir.path);
+                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none", ScaleEnv()},
+                                       ScaledMs(60000), dir.path);
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string log = ReadFile(dir.File("debug.txt"));

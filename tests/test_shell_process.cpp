@@ -39,7 +39,7 @@ protected:
             if (!overridden) e.push_back(entry);
         }
         e.insert(e.end(), extraEnv.begin(), extraEnv.end());
-        return RunProcess(program, args, e, 30000, dir.path);
+        return RunProcess(program, args, e, ScaledMs(30000), dir.path);
     }
 
     int Frames(const std::string& out) {
@@ -148,7 +148,7 @@ TEST_F(ShellProcess, SigtermAndSigintCloseTheWindowAndExitWithZero) {
             _exit(127);
         }
         close(outPipe[1]);
-        usleep(700000);
+        usleep(ScaledMs(700) * 1000);
         kill(pid, sig);
         int status = 0;
         waitpid(pid, &status, 0);
@@ -184,7 +184,7 @@ TEST_F(ShellProcess, AnInactiveWindowRunsNoFramesUntilItIsActiveAgain) {
     }
     ASSERT_EQ(times.size(), 8u);
     EXPECT_GE(times[3] - times[2], 390.0);  // no frame while inactive
-    EXPECT_LT(times[2] - times[1], 150.0);  // an ordinary frame, with room for a busy machine
+    EXPECT_LT(times[2] - times[1], ScaledMs(150));  // an ordinary frame, with room for a busy machine
     std::string log = ReadFile(dir.File("debug.txt"));
     EXPECT_NE(log.find("<\x94\xF1\x83\x41\x83\x4E\x83\x65\x83\x42\x83\x75>\n"), std::string::npos);  // <非アクティブ>
 }
