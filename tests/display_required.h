@@ -20,13 +20,13 @@ inline bool NolEnvSet(const char* name) {
 inline bool NolDisplayRequired() { return NolEnvSet("NOL_REQUIRE_DISPLAY") || NolEnvSet("CI"); }
 
 // Skips with the reason, or fails with it where this run must have everything.
-#define NOL_SKIP_OR_FAIL(reason)                                                   \
-    do {                                                                           \
+#define NOL_SKIP_OR_FAIL(reason)                                                          \
+    do {                                                                                  \
         if (NolDisplayRequired()) GTEST_FAIL() << reason << ", and this run requires it"; \
-        GTEST_SKIP() << reason;                                                    \
+        GTEST_SKIP() << reason;                                                           \
     } while (0)
 
-#define NOL_SKIP_WITHOUT_DISPLAY()                                      \
-    do {                                                                \
-        if (!NolInitSdlVideo()) NOL_SKIP_OR_FAIL("no display could be opened"); \
+#define NOL_SKIP_WITHOUT_DISPLAY()                                                \
+    do {                                                                          \
+        if (!NolInitSdlVideo()) NOL_SKIP_OR_FAIL("no display could be opened");   \
     } while (0)
