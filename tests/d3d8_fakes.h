@@ -2,6 +2,7 @@
 // refusals, and a device that records the state it is given.
 #pragma once
 
+#include <memory>
 #include <cstdio>
 #include <map>
 #include <set>
@@ -116,6 +117,8 @@ struct FakeDirect3D : NullDirect3D {
     std::vector<std::pair<D3DFORMAT, D3DFORMAT>> depthChecks;  // (adapter format, depth format)
     FakeDevice* device = new FakeDevice;
     bool released = false;
+
+    ~FakeDirect3D() { delete device; }
 
     void OnFinalRelease() override { released = true; }
     UINT GetAdapterCount() override { return adapters; }

@@ -133,9 +133,10 @@ struct MemoryDevice : FakeDevice {
         caps.MaxTextureWidth = caps.MaxTextureHeight = 4096;
         caps.MaxPrimitiveCount = 0xFFFFF;
     }
+    // Everything it made goes with it.
     ~MemoryDevice() {
-        for (auto* t : textures) t->Release();
-        for (auto* b : vertexBuffers) b->Release();
+        for (auto* t : textures) delete t;
+        for (auto* b : vertexBuffers) delete b;
     }
 
     static UINT BytesPerTexel(D3DFORMAT f) {

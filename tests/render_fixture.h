@@ -26,7 +26,11 @@ protected:
         log = testing::internal::GetCapturedStderr();
         ASSERT_EQ(ok, 1);
     }
-    void TearDown() override { FreeDirect3D(); }
+    void TearDown() override {
+        FreeDirect3D();
+        if (mainWindow) DestroyWindow(mainWindow);
+        mainWindow = nullptr;
+    }
 
     // The back buffer; kept as <name>.png in $NOL_TEST_PNG_DIR when that is set.
     std::vector<uint32_t> ReadBack(const char* name) { return ReadSurface(GraphicsState.device, nullptr, name); }

@@ -72,7 +72,7 @@ TEST(Application, WinMainRunsTheHandedOverHooksAroundTheLoop) {
     testing::internal::CaptureStderr();
     int result = -1;
     {
-        Watchdog watchdog(10000);
+        Watchdog watchdog(ScaledMs(10000));
         result = WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
     }
     std::string log = testing::internal::GetCapturedStderr();

@@ -32,7 +32,9 @@ constexpr int kGrid = 64;
 
 class Course1Data : public ::testing::Test {
 protected:
-    MemoryDevice* device = new MemoryDevice;
+    // First, so that it outlives what the test makes with it.
+    std::unique_ptr<MemoryDevice> ownedDevice = std::make_unique<MemoryDevice>();
+    MemoryDevice* device = ownedDevice.get();
     Terrain terrain;
 
     void SetUp() override {

@@ -172,11 +172,11 @@ TEST(CourseLines, LapsTakeHalfAMinuteToAMinuteAndAHalfAndPassBothGates) {
     EXPECT_TRUE(datagen::CentreLine(4).empty());
 }
 
-// The gate models are made elsewhere; when they are there, a car following the
-// centre line at top speed sees each plate under it for at least two frames.
+// A car following the centre line at top speed sees each gate's plate under it
+// for at least two frames.
 TEST_F(CourseData, GatePlatesLieUnderTheCentreLine) {
-    if (!FileExists(DataFile("objstart.x")) || !FileExists(DataFile("objcheck.x")))
-        GTEST_SKIP() << "objstart.x and objcheck.x are not generated in this build";
+    ASSERT_TRUE(FileExists(DataFile("objstart.x")) && FileExists(DataFile("objcheck.x")))
+        << "objstart.x and objcheck.x were not generated";
     Mesh startMesh, checkMesh;
     ASSERT_EQ(startMesh.Load(DataFile("objstart.x").c_str(), 0, 1), 1);
     ASSERT_EQ(checkMesh.Load(DataFile("objcheck.x").c_str(), 0, 1), 1);

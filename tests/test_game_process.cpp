@@ -3,9 +3,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "display_required.h"
 #include "game_fixture.h"
 
 namespace {
+
+// The scripts' pauses, longer where programs run slower (NOL_TIME_SCALE).
+std::string ScaleEnv() { return "S=" + std::to_string(TimeScale()); }
+constexpr const char* kPause = "pause() { sleep \"$(awk \"BEGIN { print $1 * $S }\")\"; }\n";
 
 TEST(GameProcess, StartsTheTitleAndReleasesTheGameAfterTheShutdown) {
     TempDir dir;
@@ -16,11 +21,11 @@ TEST(GameProcess, StartsTheTitleAndReleasesTheGameAfterTheShutdown) {
     ASSERT_EQ(mkdir(dir.File("data").c_str(), 0755), 0);
     gamedata::WriteAll(dir.File("data"));
     // Two seconds of title screen, then the close that SIGTERM stands for.
-    const std::string script = "\"$0\" -win -dbf & p=$!; sleep 2; kill -TERM $p; wait $p";
+    const std::string script = std::string(kPause) + "\"$0\" -win -dbf & p=$!; pause 2; kill -TERM $p; wait $p";
     const ProcessResult r = RunProcess("/bin/sh", {"-c", script, program},
                                        {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
-                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
-                                       30000, dir.path);
+                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none", ScaleEnv()},
+                                       ScaledMs(30000), dir.path);
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string log = ReadFile(dir.File("debug.txt"));
@@ -43,28 +48,34 @@ namespace {
 // Enter start course 2, Esc ends the program.
 TEST(GameProcess, KeysThroughTheXServerPlayTheGame) {
     if (RunProcess("/bin/sh", {"-c", "command -v xdotool"}).exitCode != 0)
-        GTEST_SKIP() << "xdotool is not installed (apt-get install xdotool)";
+        NOL_SKIP_OR_FAIL("xdotool is not installed (apt-get install xdotool)");
     TempDir dir;
     PrivateDisplay display;
     ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
     const std::string program = dir.File("nolrace");
     CopyFile(NOL_GAME_PROGRAM, program);
     ASSERT_EQ(symlink(NOL_DATA_DIR, dir.File("data").c_str()), 0);
-    // The game reads the keyboard once a frame, so each key stays down a while.
-    const std::string script = R"(
+    // The game reads the keyboard once a frame, so each key stays down a while; a
+    // key that starts a course is held until the course is loading, since on a
+    // busy machine one frame can outlast any fixed press.
+    const std::string script = kPause + std::string(R"sh(
 "$0" -win -dbf & game=$!
-for i in $(seq 50); do w=$(xdotool search --pid $game 2>/dev/null | head -1); [ -n "$w" ] && break; sleep 0.2; done
+logged() { i=0; until grep -qF "$1" debug.txt 2>/dev/null; do i=$((i+1)); [ $i -gt 100 ] && return 1; pause 0.2; done; }
+for i in $(seq 50); do w=$(xdotool search --pid $game 2>/dev/null | head -1); [ -n "$w" ] && break; pause 0.2; done
 [ -n "$w" ] || { kill $game; exit 3; }
-xdotool windowfocus --sync $w; sleep 1
-press() { xdotool keydown $1; sleep 0.2; xdotool keyup $1; sleep 0.5; }
-press Return
-xdotool keydown z; sleep 2; xdotool keyup z
-press q; press Right; press Return; sleep 1; press Escape
-wait $game)";
+logged "load(opentitle.x)" || { kill $game; exit 4; }
+xdotool windowfocus --sync $w; pause 1
+press() { xdotool keydown $1; pause 0.3; xdotool keyup $1; pause 0.5; }
+xdotool keydown Return; logged "load(hf_tex72.bmp)"; xdotool keyup Return; pause 0.5
+xdotool keydown z; pause 2; xdotool keyup z
+press q; press Right
+xdotool keydown Return; logged "load(course1st@5.x)"; xdotool keyup Return; pause 1
+press Escape
+wait $game)sh");
     const ProcessResult r = RunProcess("/bin/sh", {"-c", script, program},
                                        {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
-                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
-                                       60000, dir.path);
+                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none", ScaleEnv()},
+                                       ScaledMs(60000), dir.path);
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string log = ReadFile(dir.File("debug.txt"));

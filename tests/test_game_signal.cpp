@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "support/test_support.h"
-#include "support/time_scale.h"
 
 namespace {
 

@@ -15,7 +15,10 @@ std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 class RenderFrame : public ::testing::Test {
 protected:
-    FakeDevice* device = new FakeDevice;
+    std::unique_ptr<FakeDevice> ownedDevice = std::make_unique<FakeDevice>();
+    FakeDevice* device = ownedDevice.get();
+    // The application's shutdown at exit must not reach the device once it is gone.
+    ~RenderFrame() override { GraphicsState.device = nullptr; }
 
     void SetUp() override {
         GraphicsState = GraphicsStateRecord{};

@@ -38,7 +38,8 @@ std::string U8(const char8_t* s) { return reinterpret_cast<const char*>(s); }
 
 class RenderSetup : public ::testing::Test {
 protected:
-    FakeDirect3D* fake = new FakeDirect3D;
+    std::unique_ptr<FakeDirect3D> ownedFake = std::make_unique<FakeDirect3D>();
+    FakeDirect3D* fake = ownedFake.get();
 
     void SetUp() override {
         NOL_SKIP_WITHOUT_DISPLAY();

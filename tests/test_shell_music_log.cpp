@@ -18,7 +18,7 @@ TEST(ShellMusicLog, MusicStartsAfterSoundAndStopsBeforeIt) {
     auto r = RunProcess(program, {"-dbf", "-win"},
                         {"XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok", display.Env(),
                          "PROBE_ESC_AT=3"},
-                        30000, dir.path);
+                        ScaledMs(30000), dir.path);
     ASSERT_EQ(r.exitCode, 0) << r.err;
     std::string log = ReadFile(dir.File("debug.txt"));
     const std::string sep = "----------------------------------------\n";

@@ -1,10 +1,12 @@
 // Whole-program behaviour of the shell: the framework with a scripted game, run as
 // separate processes.
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -39,7 +41,7 @@ protected:
             if (!overridden) e.push_back(entry);
         }
         e.insert(e.end(), extraEnv.begin(), extraEnv.end());
-        return RunProcess(program, args, e, 30000, dir.path);
+        return RunProcess(program, args, e, ScaledMs(30000), dir.path);
     }
 
     int Frames(const std::string& out) {
@@ -148,13 +150,17 @@ TEST_F(ShellProcess, SigtermAndSigintCloseTheWindowAndExitWithZero) {
             _exit(127);
         }
         close(outPipe[1]);
-        usleep(700000);
-        kill(pid, sig);
-        int status = 0;
-        waitpid(pid, &status, 0);
+        // The signal comes once the loop is running (six frames), however long
+        // start-up took on a busy machine.
         std::string out;
         char buf[4096];
         ssize_t n;
+        pollfd pfd{outPipe[0], POLLIN, 0};
+        for (int waited = 0; Frames(out) < 6 && waited < ScaledMs(15000); waited += 20)
+            if (poll(&pfd, 1, 20) > 0 && (n = read(outPipe[0], buf, sizeof buf)) > 0) out.append(buf, n);
+        kill(pid, sig);
+        int status = 0;
+        waitpid(pid, &status, 0);
         while ((n = read(outPipe[0], buf, sizeof buf)) > 0) out.append(buf, n);
         close(outPipe[0]);
         ASSERT_TRUE(WIFEXITED(status)) << "signal " << sig;
@@ -184,24 +190,51 @@ TEST_F(ShellProcess, AnInactiveWindowRunsNoFramesUntilItIsActiveAgain) {
     }
     ASSERT_EQ(times.size(), 8u);
     EXPECT_GE(times[3] - times[2], 390.0);  // no frame while inactive
-    EXPECT_LT(times[2] - times[1], 150.0);  // an ordinary frame, with room for a busy machine
+    EXPECT_LT(times[2] - times[1], ScaledMs(150));  // an ordinary frame, with room for a busy machine
     std::string log = ReadFile(dir.File("debug.txt"));
     EXPECT_NE(log.find("<\x94\xF1\x83\x41\x83\x4E\x83\x65\x83\x42\x83\x75>\n"), std::string::npos);  // <非アクティブ>
 }
 
+// Frame k starts on the grid first + k * 33.3 ms: never before it, and behind it
+// only while the machine is slow, after which the frames catch up. A frame that
+// falls four frames behind makes the pacer give up its grid, on purpose; that is
+// the machine stalling (on a loaded machine, for half a second at times), not the
+// pacer, so such a run is repeated rather than measured.
 TEST_F(ShellProcess, HoldsThirtyFramesPerSecond) {
-    auto r = Run({}, {"PROBE_ESC_AT=61", "PROBE_SLEEP_MS=5"});  // 61 frames, 60 intervals
-    ASSERT_EQ(r.exitCode, 0);
-    std::vector<double> times;
-    std::istringstream lines(r.out);
-    for (std::string line; std::getline(lines, line);) {
-        int n;
-        double t;
-        if (std::sscanf(line.c_str(), "frame %d %lf", &n, &t) == 2) times.push_back(t);
+    const double frameMs = 1000.0 / 30;
+    std::string stalls;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+        auto r = Run({}, {"PROBE_ESC_AT=61", "PROBE_SLEEP_MS=5"});  // 61 frames, 60 intervals
+        ASSERT_EQ(r.exitCode, 0);
+        std::vector<double> times;
+        std::istringstream lines(r.out);
+        for (std::string line; std::getline(lines, line);) {
+            int n;
+            double t;
+            if (std::sscanf(line.c_str(), "frame %d %lf", &n, &t) == 2) times.push_back(t);
+        }
+        ASSERT_EQ(times.size(), 61u);
+        // Each frame's distance behind the grid, measured from the frame that
+        // kept it best.
+        std::vector<double> behind;
+        for (size_t k = 0; k < times.size(); ++k) behind.push_back(times[k] - k * frameMs);
+        const double grid = *std::min_element(behind.begin(), behind.end());
+        for (double& b : behind) b -= grid;
+        const double worst = *std::max_element(behind.begin(), behind.end());
+        if (worst >= 3 * frameMs) {
+            stalls += " " + std::to_string((int)worst) + " ms";
+            continue;
+        }
+        // The drift from the best-kept of the first ten frames to the best-kept of
+        // the last ten (one frame delayed at either end says nothing of the pace).
+        const double drift = *std::min_element(behind.end() - 10, behind.end()) -
+                             *std::min_element(behind.begin(), behind.begin() + 10);
+        const double rate = 60 * 1000.0 / (60 * frameMs + drift);
+        EXPECT_NEAR(rate, 30.0, 0.6) << "frames drifted " << drift << " ms behind their time";
+        return;
     }
-    ASSERT_EQ(times.size(), 61u);
-    double rate = 60 * 1000.0 / (times.back() - times.front());
-    EXPECT_NEAR(rate, 30.0, 0.6);
+    ADD_FAILURE() << "in every run a frame fell far behind its time (a stalled machine, or a pacer that "
+                     "drifts); the worst of each run:" << stalls;
 }
 
 }  // namespace

@@ -27,7 +27,7 @@ protected:
         std::remove(dir.File("debug.txt").c_str());
         auto r = RunProcess(program, args,
                             {"XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok", display.Env(), "PROBE_ESC_AT=2"},
-                            30000, dir.path);
+                            ScaledMs(30000), dir.path);
         EXPECT_EQ(r.exitCode, 0) << r.err;
         return ReadFile(dir.File("debug.txt"));
     }

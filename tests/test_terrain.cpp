@@ -17,7 +17,9 @@ using Levels = std::function<int(int i, int j)>;
 
 class TerrainTest : public ::testing::Test {
 protected:
-    MemoryDevice* device = new MemoryDevice;
+    // First, so that it outlives what the test makes with it.
+    std::unique_ptr<MemoryDevice> ownedDevice = std::make_unique<MemoryDevice>();
+    MemoryDevice* device = ownedDevice.get();
     TempDir dir;
     Terrain terrain;
 

@@ -13,7 +13,9 @@ namespace {
 
 class TextureTest : public ::testing::Test {
 protected:
-    MemoryDevice* device = new MemoryDevice;
+    // First, so that it outlives what the test makes with it.
+    std::unique_ptr<MemoryDevice> ownedDevice = std::make_unique<MemoryDevice>();
+    MemoryDevice* device = ownedDevice.get();
     TempDir dir;
 
     void SetUp() override {

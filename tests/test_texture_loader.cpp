@@ -29,7 +29,9 @@ std::vector<uint32_t> Pattern(int w, int h, bool alpha) {
 
 class TextureLoader : public ::testing::Test {
 protected:
-    MemoryDevice* device = new MemoryDevice;
+    // First, so that it outlives what the test makes with it.
+    std::unique_ptr<MemoryDevice> ownedDevice = std::make_unique<MemoryDevice>();
+    MemoryDevice* device = ownedDevice.get();
     TempDir dir;
     D3DXIMAGE_INFO info{};
     IDirect3DTexture8* texture = nullptr;

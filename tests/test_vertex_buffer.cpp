@@ -12,7 +12,9 @@ namespace {
 
 class VertexBufferTest : public ::testing::Test {
 protected:
-    MemoryDevice* device = new MemoryDevice;
+    // First, so that it outlives what the test makes with it.
+    std::unique_ptr<MemoryDevice> ownedDevice = std::make_unique<MemoryDevice>();
+    MemoryDevice* device = ownedDevice.get();
     std::vector<uint8_t> data = std::vector<uint8_t>(300);
 
     void SetUp() override {

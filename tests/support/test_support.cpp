@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -62,12 +63,16 @@ int Spawn(const std::string& program, const std::vector<std::string>& args,
     auto envp = MakeEnv(env, envStore);
     pid_t pid = fork();
     if (pid == 0) {
+        // A group of its own: on a timeout the program goes together with
+        // whatever it started (a script's background processes).
+        setpgid(0, 0);
         if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(127);
         if (outFd >= 0) dup2(outFd, 1);
         if (errFd >= 0) dup2(errFd, 2);
         execve(program.c_str(), argv.data(), envp.data());
         _exit(127);
     }
+    if (pid > 0) setpgid(pid, pid);  // also here: a kill may come before the child's own call
     return pid;
 }
 
@@ -91,7 +96,7 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
         long long left = deadline - NowMs();
         if (left <= 0) {
             result.timedOut = true;
-            kill(pid, SIGKILL);
+            kill(-pid, SIGKILL);
             break;
         }
         if (poll(fds, 2, (int)left) <= 0) continue;
@@ -125,8 +130,13 @@ int StartProcess(const std::string& program, const std::vector<std::string>& arg
 PrivateDisplay::PrivateDisplay() {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return;
+    const pid_t parent = getpid();
     pid_t child = fork();
     if (child == 0) {
+        // The display goes with the test process even when that is killed (a
+        // timeout) or crashes, when no destructor runs.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
+        if (getppid() != parent) _exit(127);
         int devnull = open("/dev/null", O_RDWR);
         dup2(devnull, 1);
         dup2(devnull, 2);
@@ -153,7 +163,22 @@ PrivateDisplay::PrivateDisplay() {
 PrivateDisplay::~PrivateDisplay() {
     if (pid <= 0) return;
     kill(pid, SIGTERM);
+    // An X server that does not end on request is not waited for forever.
+    for (int i = 0; i < 500; ++i) {
+        if (waitpid(pid, nullptr, WNOHANG) != 0) return;
+        usleep(10000);
+    }
+    kill(pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+}
+
+double TimeScale() {
+    const char* v = std::getenv("NOL_TIME_SCALE");
+    if (!v || !*v) return 1.0;
+    char* end = nullptr;
+    double scale = std::strtod(v, &end);
+    if (*end || !(scale >= 1.0)) return 1.0;
+    return scale > 20.0 ? 20.0 : scale;
 }
 
 TempDir::TempDir() {

@@ -46,6 +46,12 @@ struct PrivateDisplay {
     std::string Env() const { return "DISPLAY=" + name; }
 };
 
+// How much longer than normal whole programs may take: NOL_TIME_SCALE (at least 1),
+// set by runs whose programs are slower by construction (the sanitizer build).
+// Timing bounds multiply by it; what they check stays the same.
+double TimeScale();
+inline int ScaledMs(int ms) { return static_cast<int>(ms * TimeScale()); }
+
 // UTF-8 text as CP932 bytes. Plain literals in this project are already CP932
 // (the compiler converts them); this is for u8"" literals and text from outside.
 std::string ToCp932(const std::string& utf8);
