@@ -9,21 +9,6 @@
 #include "fuzz_support.h"
 #include "memory_device.h"
 
-namespace {
-
-fuzz::MemoryDevice* Device() {
-    static fuzz::MemoryDevice* device = [] {
-        auto* d = new fuzz::MemoryDevice;
-        // Large images are scaled down to this, as on a small card; the cost of an
-        // input stays with its decoding.
-        d->caps.MaxTextureWidth = d->caps.MaxTextureHeight = 256;
-        return d;
-    }();
-    return device;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     d3dx8::Image image;
     if (!d3dx8::DecodeImage(bytes, size, &image)) return 0;
@@ -35,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     IDirect3DTexture8* texture = nullptr;
     D3DXIMAGE_INFO info{};
     PALETTEENTRY palette[256];
-    HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(Device(), bytes, UINT(size), D3DX_DEFAULT, D3DX_DEFAULT,
+    HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(fuzz::SmallCardDevice(), bytes, UINT(size), D3DX_DEFAULT, D3DX_DEFAULT,
                                                      D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
                                                      D3DX_FILTER_TRIANGLE, D3DX_FILTER_BOX, 0xFF000000, &info,
                                                      palette, &texture);

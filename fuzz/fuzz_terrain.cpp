@@ -17,16 +17,6 @@
 
 namespace {
 
-fuzz::MemoryDevice* Device() {
-    static fuzz::MemoryDevice* device = [] {
-        auto* d = new fuzz::MemoryDevice;
-        // A 256 x 256 map makes 393,216 vertices: larger maps are clamped to this.
-        d->caps.MaxTextureWidth = d->caps.MaxTextureHeight = 256;
-        return d;
-    }();
-    return device;
-}
-
 const std::string& InputPath() {
     // Shared memory where there is some: a write per input costs no disk.
     static const std::string path = std::string(access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp") +
@@ -46,8 +36,8 @@ bool WriteInput(const uint8_t* bytes, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    GraphicsState.device = Device();
-    GraphicsState.maxPrimitiveCount = Device()->caps.MaxPrimitiveCount;
+    GraphicsState.device = fuzz::SmallCardDevice();
+    GraphicsState.maxPrimitiveCount = fuzz::SmallCardDevice()->caps.MaxPrimitiveCount;
     FuzzCheck(WriteInput(bytes, size), "the input is written to its file");
     {
         Terrain terrain;

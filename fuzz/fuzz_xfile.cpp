@@ -9,23 +9,11 @@
 #include <cstring>
 
 #include "d3dx8/dxfile.h"
-#include "d3dx8/rmxftmpl.h"
 #include "d3dx8/xfile/dxfile_access.h"
 #include "fuzz_support.h"
+#include "standard_x_file.h"
 
 namespace {
-
-// A program registers the standard templates once and reads many files with them.
-IDirectXFile* StandardFile() {
-    static IDirectXFile* file = [] {
-        IDirectXFile* f = nullptr;
-        DirectXFileCreate(&f);
-        FuzzCheck(f->RegisterTemplates(const_cast<char*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES) == DXFILE_OK,
-                  "the standard templates register");
-        return f;
-    }();
-    return file;
-}
 
 void ReadName(IDirectXFileObject* object) {
     DWORD size = 0;

@@ -11,9 +11,9 @@
 #include "d3dx8/d3dx8mesh_load.h"
 #include "d3dx8/dxfile.h"
 #include "d3dx8/rmxfguid.h"
-#include "d3dx8/rmxftmpl.h"
 #include "d3dx8/xfile/x_mesh.h"
 #include "fuzz_support.h"
+#include "standard_x_file.h"
 #include "memory_device.h"
 
 namespace {
@@ -21,17 +21,6 @@ namespace {
 fuzz::MemoryDevice* Device() {
     static auto* device = new fuzz::MemoryDevice;
     return device;
-}
-
-IDirectXFile* StandardFile() {
-    static IDirectXFile* file = [] {
-        IDirectXFile* f = nullptr;
-        DirectXFileCreate(&f);
-        FuzzCheck(f->RegisterTemplates(const_cast<char*>(D3DRM_XTEMPLATES), D3DRM_XTEMPLATE_BYTES) == DXFILE_OK,
-                  "the standard templates register");
-        return f;
-    }();
-    return file;
 }
 
 // The merged mesh keeps the promises its fields make.

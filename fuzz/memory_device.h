@@ -169,4 +169,16 @@ struct MemoryDevice : NullDevice {
     }
 };
 
+// The one device of an image-reading target's process, playing a small card:
+// larger images are scaled down to 256 x 256, so an input's cost stays with its
+// decoding (a 256 x 256 height map already makes 393,216 terrain vertices).
+inline MemoryDevice* SmallCardDevice() {
+    static MemoryDevice* device = [] {
+        auto* d = new MemoryDevice;
+        d->caps.MaxTextureWidth = d->caps.MaxTextureHeight = 256;
+        return d;
+    }();
+    return device;
+}
+
 }  // namespace fuzz

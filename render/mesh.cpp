@@ -11,12 +11,11 @@
 #include "scene/pick_tree.h"
 #include "shell/log.h"
 #include "win32/file_lookup.h"
+#include "win32/windows.h"
 
 namespace {
 
 IDirect3DDevice8* Device() { return GraphicsState.device; }
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // Where the last component of a path starts: after its last "/" or "\" (never
 // the second byte of a double-byte character), or after a drive letter's ':'.
@@ -25,7 +24,7 @@ size_t LastComponent(const std::string& path) {
     for (size_t i = 0; i < path.size(); ++i) {
         const auto c = static_cast<unsigned char>(path[i]);
         if (c == '/' || c == '\\') start = i + 1;
-        else if (IsLeadByte(c)) ++i;
+        else if (IsDBCSLeadByte(c)) ++i;
     }
     return start;
 }

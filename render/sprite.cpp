@@ -2,6 +2,7 @@
 #include "render/sprite.h"
 
 #include "render/graphics_state.h"
+#include "win32/windows.h"
 
 namespace {
 
@@ -11,9 +12,6 @@ constexpr int kCellsAcross = 16;
 constexpr int kTabWidth = 64;
 // The highest index DrawString reads: a text without a terminator stops there.
 constexpr int kLastIndex = 4096;
-
-// First bytes of the two-byte characters of the program's code page.
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 // A rectangle's corner on the screen; float to int conversion truncates toward zero.
 int ScreenCoordinate(LONG v, float scale, float offset) { return static_cast<int>(v * scale + offset); }
@@ -53,7 +51,7 @@ void Sprite::DrawString(const char* text) {
         } else if (k == '\t') {
             x += kTabWidth - ((x % kTabWidth) + kTabWidth) % kTabWidth;  // left of 0 too
         } else if (k >= 128) {
-            if (IsLeadByte(k) && i < kLastIndex && text[i + 1]) ++i;
+            if (IsDBCSLeadByte(k) && i < kLastIndex && text[i + 1]) ++i;
         } else {
             const LONG left = kCellWidth * (k % kCellsAcross), top = kCellHeight * (k / kCellsAcross);
             srcRect = RECT{left, top, left + kCellWidth, top + kCellHeight};

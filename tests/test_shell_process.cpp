@@ -51,6 +51,18 @@ protected:
             if (line.rfind("frame ", 0) == 0) ++n;
         return n;
     }
+
+    // The probe's "frame <n> <ms>" lines: the time of each frame, in order.
+    std::vector<double> FrameTimes(const std::string& out) {
+        std::vector<double> times;
+        std::istringstream lines(out);
+        for (std::string line; std::getline(lines, line);) {
+            int n;
+            double t;
+            if (std::sscanf(line.c_str(), "frame %d %lf", &n, &t) == 2) times.push_back(t);
+        }
+        return times;
+    }
 };
 
 std::vector<std::string> Lines(const std::string& text) {
@@ -181,13 +193,7 @@ TEST_F(ShellProcess, WithoutADisplayStartUpEndsWithZeroAndAReason) {
 TEST_F(ShellProcess, AnInactiveWindowRunsNoFramesUntilItIsActiveAgain) {
     auto r = Run({"-dbf"}, {"PROBE_BLUR_AT=4", "PROBE_BLUR_MS=400", "PROBE_ESC_AT=8"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    std::vector<double> times;
-    std::istringstream lines(r.out);
-    for (std::string line; std::getline(lines, line);) {
-        int n;
-        double t;
-        if (std::sscanf(line.c_str(), "frame %d %lf", &n, &t) == 2) times.push_back(t);
-    }
+    const std::vector<double> times = FrameTimes(r.out);
     ASSERT_EQ(times.size(), 8u);
     EXPECT_GE(times[3] - times[2], 390.0);  // no frame while inactive
     EXPECT_LT(times[2] - times[1], ScaledMs(150));  // an ordinary frame, with room for a busy machine
@@ -206,13 +212,7 @@ TEST_F(ShellProcess, HoldsThirtyFramesPerSecond) {
     for (int attempt = 0; attempt < 5; ++attempt) {
         auto r = Run({}, {"PROBE_ESC_AT=61", "PROBE_SLEEP_MS=5"});  // 61 frames, 60 intervals
         ASSERT_EQ(r.exitCode, 0);
-        std::vector<double> times;
-        std::istringstream lines(r.out);
-        for (std::string line; std::getline(lines, line);) {
-            int n;
-            double t;
-            if (std::sscanf(line.c_str(), "frame %d %lf", &n, &t) == 2) times.push_back(t);
-        }
+        const std::vector<double> times = FrameTimes(r.out);
         ASSERT_EQ(times.size(), 61u);
         // Each frame's distance behind the grid, measured from the frame that
         // kept it best.

@@ -5,6 +5,8 @@
 #include <array>
 #include <memory>
 
+#include "win32/windows.h"
+
 namespace glyphs {
 namespace {
 
@@ -56,8 +58,6 @@ DoubleByteTable& Table() {
 
 }  // namespace
 
-bool IsCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-
 char32_t NextCp932(const char* text, size_t length, size_t* pos) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
     const unsigned char b = bytes[*pos];
@@ -69,7 +69,7 @@ char32_t NextCp932(const char* text, size_t length, size_t* pos) {
         ++*pos;
         return 0xFF61 + (b - 0xA1);
     }
-    if (IsCp932LeadByte(b) && *pos + 1 < length && IsTrailByte(bytes[*pos + 1])) {
+    if (IsDBCSLeadByte(b) && *pos + 1 < length && IsTrailByte(bytes[*pos + 1])) {
         const char32_t c = Table().Lookup(b, bytes[*pos + 1]);
         *pos += 2;
         return c;

@@ -11,8 +11,6 @@ namespace glyphs {
 // their replacement glyph.
 constexpr char32_t kReplacementChar = 0xFFFD;
 
-bool IsCp932LeadByte(unsigned char byte);
-
 // The character starting at text[*pos] (*pos < length). Advances *pos by the
 // bytes it used: one, or two for a lead byte with a valid trail byte inside
 // length. A lead byte without one (at the end, or before a byte that cannot

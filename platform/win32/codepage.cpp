@@ -3,6 +3,8 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include "win32/windows.h"
+
 namespace {
 
 std::string Convert(const char* to, const char* from, const std::string& text) {
@@ -100,4 +102,8 @@ std::string Utf16ToUtf8(const std::u16string& utf16) {
         }
     }
     return out;
+}
+
+BOOL IsDBCSLeadByte(BYTE testChar) {
+    return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);
 }

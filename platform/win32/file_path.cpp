@@ -6,12 +6,11 @@
 #include <vector>
 
 #include "win32/file_lookup.h"
+#include "win32/windows.h"
 
 namespace win32 {
 
 namespace {
-
-bool IsLeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
 
 unsigned char FoldAscii(unsigned char c) { return c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c; }
 
@@ -22,7 +21,7 @@ bool SameIgnoringCase(const std::string& a, const char* b) {
     for (; i < a.size() && b[i]; ++i) {
         const auto x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
         if (FoldAscii(x) != FoldAscii(y)) return false;
-        if (IsLeadByte(x) && i + 1 < a.size()) {
+        if (IsDBCSLeadByte(x) && i + 1 < a.size()) {
             ++i;
             if (a[i] != b[i]) return false;
         }
@@ -40,7 +39,7 @@ std::vector<std::string> Components(const std::string& name) {
             continue;
         }
         parts.back() += name[i];
-        if (IsLeadByte(c) && i + 1 < name.size()) parts.back() += name[++i];
+        if (IsDBCSLeadByte(c) && i + 1 < name.size()) parts.back() += name[++i];
     }
     if (parts.back().empty()) parts.pop_back();
     return parts;

@@ -337,6 +337,8 @@ typedef const WCHAR* LPCWSTR;
 // -1), or the number needed when wideSize is 0; 0 on failure.
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textLength, LPWSTR wide,
                         int wideSize);
+// Whether a byte starts a two-byte character of the program's code page (CP932).
+BOOL IsDBCSLeadByte(BYTE testChar);
 
 // ---- command line -------------------------------------------------------------
 // The runtime's parsed argument vector, as the entry point received it.
