@@ -5,6 +5,7 @@
 #include "win32/display_connection.h"
 #include "win32/platform_log.h"
 #include "win32/sdl_bridge.h"
+#include "win32/software_gl.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ bool Start(Uint32 flags) {
     // must fail to start instead. SDL_VIDEODRIVER still chooses when it is set.
     const char* chosen = std::getenv("SDL_VIDEODRIVER");
     if (!chosen || !*chosen) SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, "x11,wayland", SDL_HINT_OVERRIDE);
+    if (flags & SDL_INIT_VIDEO) NolPrepareSoftwareGl();
     if (SDL_InitSubSystem(flags) != 0) {
         NolLog("SDL: %s\n", SDL_GetError());
         return false;
