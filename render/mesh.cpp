@@ -7,6 +7,7 @@
 #include "d3dx8/d3dx8mesh_load.h"
 #include "render/direct3d.h"
 #include "render/load_failure.h"
+#include "render/mesh_runs.h"
 #include "render/texture.h"
 #include "scene/pick_tree.h"
 #include "shell/log.h"
@@ -70,6 +71,7 @@ int Mesh::Load(const char* path, D3DCOLOR colourKey, UINT mipLevels) {
     ComputeBounds();
     // An unoptimised mesh still draws: the load succeeds either way.
     if (!Optimise(adjacency)) LogMessage("optimization failed.\n");
+    drawRuns = MeshRuns::Build(mesh);
     return 1;
 }
 
@@ -152,6 +154,7 @@ int Mesh::LoadFromResource(const char* resourceName, D3DCOLOR colourKey, UINT mi
                 result = 1;
             else
                 LogMessage("optimization failed.\n");
+            drawRuns = MeshRuns::Build(mesh);
         }
     }
     enumerator->Release();
@@ -223,29 +226,46 @@ void Mesh::Release() {
     materialCount = 0;
     pickTree.reset();
     pickTreeMesh = nullptr;
+    drawRuns.reset();
     if (mesh) mesh->Release();
     mesh = nullptr;
 }
 
 // ---- drawing -------------------------------------------------------------------
 
+std::unique_ptr<ViewVolume> Mesh::VolumeFor(const D3DXMATRIX& world) const {
+    if (!drawRuns) return nullptr;
+    D3DXMATRIX view, projection;
+    if (FAILED(Device()->GetTransform(D3DTS_VIEW, &view)) ||
+        FAILED(Device()->GetTransform(D3DTS_PROJECTION, &projection)))
+        return nullptr;
+    D3DXMATRIX all = world * view * projection;
+    return std::make_unique<ViewVolume>(all);
+}
+
+void Mesh::DrawPart(DWORD subset, const ViewVolume* volume) {
+    if (!volume || drawRuns->DrawSubset(Device(), mesh, subset, *volume) < 0) mesh->DrawSubset(subset);
+}
+
 void Mesh::Draw(const D3DXMATRIX& world) {
     if (!mesh) return;
     SetWorldMatrix(world);
+    const auto volume = VolumeFor(world);
     for (DWORD i = 0; i < materialCount; ++i) {
         Device()->SetMaterial(&materials[i]);
         Device()->SetTexture(0, textures[i]);
-        mesh->DrawSubset(i);
+        DrawPart(i, volume.get());
     }
 }
 
 void Mesh::DrawWithTexture(const D3DXMATRIX& world, IDirect3DTexture8* texture) {
     if (!mesh) return;
     SetWorldMatrix(world);
+    const auto volume = VolumeFor(world);
     for (DWORD i = 0; i < materialCount; ++i) {
         Device()->SetMaterial(&materials[i]);
         Device()->SetTexture(0, texture);
-        mesh->DrawSubset(i);
+        DrawPart(i, volume.get());
     }
 }
 
@@ -254,6 +274,7 @@ void Mesh::DrawWithTexture(const D3DXMATRIX& world, IDirect3DTexture8* texture) 
 void Mesh::DrawWithAmbientAlpha(const D3DXMATRIX& world, float value, bool offset) {
     if (!mesh) return;
     SetWorldMatrix(world);
+    const auto volume = VolumeFor(world);
     for (DWORD i = 0; i < materialCount; ++i) {
         D3DMATERIAL8& m = materials[i];
         D3DCOLORVALUE saved = m.Ambient;
@@ -261,7 +282,7 @@ void Mesh::DrawWithAmbientAlpha(const D3DXMATRIX& world, float value, bool offse
         m.Diffuse = m.Ambient;
         Device()->SetMaterial(&m);
         Device()->SetTexture(0, textures[i]);
-        mesh->DrawSubset(i);
+        DrawPart(i, volume.get());
         m.Ambient = saved;
         m.Diffuse = m.Ambient;
     }
@@ -274,9 +295,10 @@ void Mesh::DrawWithAlphaOffset(const D3DXMATRIX& world, float delta) { DrawWithA
 void Mesh::DrawWithMaterial(const D3DXMATRIX& world, const D3DMATERIAL8& material) {
     if (!mesh) return;
     SetWorldMatrix(world);
+    const auto volume = VolumeFor(world);
     for (DWORD i = 0; i < materialCount; ++i) {
         Device()->SetMaterial(&material);
         Device()->SetTexture(0, nullptr);
-        mesh->DrawSubset(i);
+        DrawPart(i, volume.get());
     }
 }

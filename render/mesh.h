@@ -9,7 +9,9 @@
 #include "d3dx8/d3dx8math.h"
 #include "d3dx8/d3dx8mesh.h"
 
+class MeshRuns;
 class PickTree;
+class ViewVolume;
 
 class Mesh {
 public:
@@ -45,9 +47,17 @@ public:
     // resets it.
     std::unique_ptr<PickTree> pickTree;
     const ID3DXMesh* pickTreeMesh = nullptr;
+    // A large model's faces in runs with their boxes: draws skip the runs outside
+    // the view. Built by the load; code that rewrites the vertices resets it.
+    std::unique_ptr<MeshRuns> drawRuns;
 
 private:
     void ComputeBounds();
+    // The view volume a draw with this world matrix culls against; null when the
+    // model is drawn whole.
+    std::unique_ptr<ViewVolume> VolumeFor(const D3DXMATRIX& world) const;
+    // Draws one subset, culled when there is a volume.
+    void DrawPart(DWORD subset, const ViewVolume* volume);
     void TakeMaterials(LPD3DXBUFFER buffer, DWORD count, BOOL fromResource, D3DCOLOR colourKey, UINT mipLevels);
     bool Optimise(LPD3DXBUFFER adjacency);
     int SetSingleMaterial(float r, float g, float b, float a);
