@@ -85,16 +85,7 @@ void Walk(IDirectXFileData* data) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    DXFILELOADMEMORY memory{const_cast<uint8_t*>(bytes), DWORD(size)};
-    IDirectXFileEnumObject* objects = nullptr;
-    if (StandardFile()->CreateEnumObject(&memory, DXFILELOAD_FROMMEMORY, &objects) == DXFILE_OK) {
-        IDirectXFileData* data = nullptr;
-        while (objects->GetNextDataObject(&data) == DXFILE_OK) {
-            Walk(data);
-            data->Release();
-        }
-        objects->Release();
-    }
+    ForEachTopObject(bytes, size, Walk);
 
     IDirectXFile* fresh = nullptr;
     DirectXFileCreate(&fresh);

@@ -97,16 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     xfile::XMeshData merged;
     if (xfile::LoadXMeshFromMemory(bytes, size, merged).Ok()) CheckMerged(merged);
 
-    DXFILELOADMEMORY memory{const_cast<uint8_t*>(bytes), DWORD(size)};
-    IDirectXFileEnumObject* objects = nullptr;
-    if (StandardFile()->CreateEnumObject(&memory, DXFILELOAD_FROMMEMORY, &objects) == DXFILE_OK) {
-        IDirectXFileData* data = nullptr;
-        while (objects->GetNextDataObject(&data) == DXFILE_OK) {
-            LoadMeshes(data);
-            data->Release();
-        }
-        objects->Release();
-    }
+    ForEachTopObject(bytes, size, LoadMeshes);
     FuzzCheck(fuzz::liveResources == 0, "every buffer a mesh made is released with it");
     return 0;
 }
