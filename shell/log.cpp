@@ -15,22 +15,6 @@ namespace {
 // at any time, from static initialisation to the last static destructor.
 char logPath[MAX_PATH];
 
-bool IsCp932LeadByte(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
-
-// A line cut at the buffer's end keeps whole characters and its line end.
-void EndTruncatedLine(char* line, int length, bool wantedNewline) {
-    int end = length;
-    if (wantedNewline && end > 0) --end;  // room for the "\n"
-    int i = 0;
-    while (i < end) {
-        int width = IsCp932LeadByte((unsigned char)line[i]) ? 2 : 1;
-        if (i + width > end) break;
-        i += width;
-    }
-    if (wantedNewline) line[i++] = '\n';
-    std::memset(line + i, 0, LOG_LINE_SIZE - i);
-}
-
 void WriteLine(const char* line) {
     if (logPath[0] == '\0') {
         OutputDebugStringA(line);
@@ -82,17 +66,12 @@ int InitDebugStream() {
 }
 
 void LogMessage(const char* format, ...) {
-    char line[LOG_LINE_SIZE] = {};
+    char line[LOG_LINE_SIZE];
     va_list args;
     va_start(args, format);
-    int n = std::vsnprintf(line, sizeof line, format, args);
+    bool formatted = NolFormatLogLine(line, sizeof line, format, args);
     va_end(args);
-    if (n >= LOG_LINE_SIZE) {
-        size_t formatLength = std::strlen(format);
-        bool newline = formatLength > 0 && format[formatLength - 1] == '\n';
-        EndTruncatedLine(line, LOG_LINE_SIZE - 1, newline);
-    }
-    WriteLine(line);
+    if (formatted) WriteLine(line);
 }
 
 void LogSeparator() { WriteLine("----------------------------------------\n"); }

@@ -9,7 +9,7 @@
 #include "image_files.h"
 #include "support/test_support.h"
 #include "win32/file_lookup.h"
-#include "win32/file_path.h"
+#include "base/file_path.h"
 #include "win32/mmsystem.h"
 
 namespace {

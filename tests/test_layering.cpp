@@ -21,6 +21,23 @@ namespace {
 const char* const kFramework[] = {"shell", "scene", "render", "input", "sound"};
 const char* const kSourceDirs[] = {"platform", "shell", "game", "scene", "render", "input", "sound"};
 const char* const kSourceExtensions[] = {".h", ".hpp", ".cpp", ".cc", ".inl"};
+// The platform's folders from the bottom up. Every folder may use the private headers
+// of base; every folder but base those of com (the COM base and class registry). Any
+// other private header of another folder only along a declared "built on" edge,
+// which points down this order.
+const char* const kPlatformOrder[] = {"base",  "com",     "math",    "gdi",    "win32", "d3d8", "d3dx8",
+                                      "dinput8", "dsound8", "dmusic", "imm", "dshow", "comdlg"};
+struct BuiltOn {
+    const char* folder;
+    const char* below;
+};
+const BuiltOn kBuiltOn[] = {
+    {"win32", "gdi"},     // the message box lays out its text with the glyph source
+    {"d3d8", "math"},     {"d3d8", "win32"},   // the window's GL context and display
+    {"d3dx8", "d3d8"},    {"d3dx8", "math"},   {"d3dx8", "gdi"},  // font glyphs
+    {"dinput8", "win32"},  // SDL's events reach input through the message pump
+    {"dmusic", "dsound8"},  // the synthesiser plays into the sound device's output
+};
 // Libraries that only the platform layer may see.
 const char* const kLibraryPrefixes[] = {"SDL", "GL/", "GLES", "EGL/", "AL/", "fluidsynth", "gst/",
                                         "ft2build.h", "freetype/", "fontconfig/"};
@@ -80,6 +97,30 @@ std::string Resolve(const fs::path& root, const std::string& from, const std::st
     return "";
 }
 
+int PlatformRank(const std::string& folder) {
+    for (size_t i = 0; i < std::size(kPlatformOrder); ++i)
+        if (folder == kPlatformOrder[i]) return (int)i;
+    return -1;
+}
+
+// The folder of a private platform file ("d3d8" for platform/d3d8/device.cpp).
+std::string PlatformFolder(const std::string& rel) {
+    std::string rest = rel.substr(std::string("platform/").size());
+    return rest.substr(0, rest.find('/'));
+}
+
+// Why one private platform file may not include another's private header, or "".
+std::string InnerOrderBreach(const std::string& from, const std::string& target) {
+    std::string a = PlatformFolder(from), b = PlatformFolder(target);
+    if (PlatformRank(a) < 0) return "platform/" + a + " is missing from the platform's order";
+    if (a == b || b == "base" || (b == "com" && a != "base")) return "";
+    for (const BuiltOn& edge : kBuiltOn)
+        if (a == edge.folder && b == edge.below) return "";
+    if (PlatformRank(b) > PlatformRank(a))
+        return "platform/" + a + " reaches up into platform/" + b;
+    return "platform/" + a + " is not built on platform/" + b + " (a private header of another backend)";
+}
+
 // Every rule an include from `from` of `name` (resolved to `target`) breaks.
 std::vector<std::string> Breaches(const std::string& from, const std::string& name,
                                   const std::string& target) {
@@ -98,6 +139,10 @@ std::vector<std::string> Breaches(const std::string& from, const std::string& na
         reasons.push_back("a private platform header (only platform/include is public)");
     if (IsPlatformPublic(from) && IsPlatformPrivate(target))
         reasons.push_back("a public platform header includes a private one");
+    if (IsPlatformPrivate(from) && IsPlatformPrivate(target)) {
+        std::string inner = InnerOrderBreach(from, target);
+        if (!inner.empty()) reasons.push_back(inner);
+    }
     return reasons;
 }
 
@@ -165,6 +210,14 @@ TEST(Layering, EveryIncludeOfTheSourceTreePointsDownTheLayers) {
     for (const Violation& v : result.violations) ADD_FAILURE() << Describe(v);
 }
 
+TEST(Layering, ThePlatformsBuiltOnEdgesPointDownItsOrder) {
+    for (const BuiltOn& edge : kBuiltOn) {
+        ASSERT_GE(PlatformRank(edge.below), 0) << edge.below;
+        EXPECT_LT(PlatformRank(edge.below), PlatformRank(edge.folder))
+            << edge.folder << " is declared built on " << edge.below << ", which is above it";
+    }
+}
+
 // A small tree with one breach of each rule, and includes that are allowed beside
 // them, written line by line so that the reported lines are known.
 class LayeringRules : public ::testing::Test {
@@ -191,6 +244,9 @@ protected:
         Write("platform/include/d3dx8/d3dx8math.h", {"#pragma once", "#include \"d3d8/d3d8.h\""});
         Write("platform/win32/sdl_bridge.h", {"#pragma once", "#include <SDL.h>"});
         Write("platform/d3d8/formats.h", {"#pragma once"});
+        Write("platform/base/platform_log.h", {"#pragma once"});
+        Write("platform/com/com_object.h", {"#pragma once"});
+        Write("platform/dsound8/openal_output.h", {"#pragma once"});
         Write("shell/log.h", {"#pragma once"});
         Write("game/game.h", {"#pragma once", "#include \"shell/log.h\""});
         Write("shell/main.cpp", {"#include \"game/game.h\""});
@@ -203,6 +259,10 @@ TEST_F(LayeringRules, AWellLayeredTreeHasNoBreach) {
     Write("render/frame.cpp", {"#include <vector>", "#include \"d3dx8/d3dx8math.h\"",
                                "#include \"shell/log.h\"", "#include \"../shell/log.h\""});
     Write("game/car.cpp", {"#include \"game.h\"", "#include \"shell/log.h\""});
+    Write("platform/dmusic/engine.cpp", {"#include \"dsound8/openal_output.h\"",
+                                         "#include \"com/com_object.h\"",
+                                         "#include \"base/platform_log.h\""});
+    Write("platform/com/registry.cpp", {"#include \"base/platform_log.h\""});
     EXPECT_EQ(Found(), std::set<std::string>{});
 }
 
@@ -219,6 +279,12 @@ TEST_F(LayeringRules, EachBreachIsReportedAtItsFileAndLine) {
                                "#include \"win32/sdl_bridge.h\"",             // private platform
                                "#include \"platform/d3d8/formats.h\""});     // private platform
     Write("scene/node.h", {"/*", "#include <SDL.h>", "*/", "#include <fontconfig/fontconfig.h>"});
+    Write("platform/com/registry.cpp", {"#include \"base/platform_log.h\"",
+                                        "#include \"dsound8/openal_output.h\""});  // up the order
+    Write("platform/base/log.cpp", {"#include \"com/com_object.h\""});  // base is below com
+    Write("platform/dinput8/keys.cpp", {"#include \"win32/sdl_bridge.h\"",
+                                        "#include \"dsound8/openal_output.h\""});  // not built on
+    Write("platform/dshow2/graph.cpp", {"#include \"base/platform_log.h\""});  // not in the order
     Write("platform/include/d3d8/d3d8caps.h", {"#include \"d3d8/formats.h\"",   // public -> private
                                                "#include <AL/al.h>"});
     EXPECT_EQ(Found(), (std::set<std::string>{
@@ -226,7 +292,9 @@ TEST_F(LayeringRules, EachBreachIsReportedAtItsFileAndLine) {
                            "platform/d3d8/device.cpp:2", "render/frame.cpp:2", "render/frame.cpp:3",
                            "render/frame.cpp:4", "render/frame.cpp:5", "render/frame.cpp:6",
                            "scene/node.h:4", "platform/include/d3d8/d3d8caps.h:1",
-                           "platform/include/d3d8/d3d8caps.h:2"}));
+                           "platform/include/d3d8/d3d8caps.h:2", "platform/com/registry.cpp:2",
+                           "platform/base/log.cpp:1", "platform/dinput8/keys.cpp:2",
+                           "platform/dshow2/graph.cpp:1"}));
 }
 
 TEST_F(LayeringRules, TheReportNamesTheFileTheLineTheIncludeAndTheRule) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "base/platform_log.h"
 #include "shell/log.h"
 #include "support/test_support.h"
 #include "win32/test_hooks.h"
@@ -67,6 +68,11 @@ TEST(LogMessage, TruncatesAnOverlongLineAndKeepsItsLineEnd) {
     std::string expected = "x";
     for (int i = 0; i < 126; ++i) expected += reinterpret_cast<const char*>(u8"あ");
     EXPECT_EQ(err, expected + "\n");
+
+    // The platform's own lines are cut by the same rule.
+    testing::internal::CaptureStderr();
+    NolLog("x%s\n", wide.c_str());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), expected + "\n");
 }
 
 TEST(GetModuleDirectory, IsTheProgramsDirectoryWithItsSeparator) {

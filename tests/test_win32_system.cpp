@@ -5,7 +5,7 @@
 #include <string>
 
 #include "support/test_support.h"
-#include "win32/codepage.h"
+#include "base/codepage.h"
 #include "win32/windows.h"
 
 namespace {

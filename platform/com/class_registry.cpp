@@ -3,8 +3,7 @@
 #include <vector>
 
 #include "com/com_test_hooks.h"
-#include "dmusic/dmusic_classes.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace {
 
@@ -12,14 +11,10 @@ struct ClassEntry {
     const CLSID* clsid;
     ComClassFactory factory;
 };
-
-// Listed here rather than registered by static constructors: a static library drops
-// object files nothing refers to, and their constructors with them.
-const ClassEntry builtInClasses[] = {
-    {&CLSID_DirectMusicLoader, CreateDirectMusicLoader},
-    {&CLSID_DirectMusicPerformance, CreateDirectMusicPerformance},
-    {&CLSID_DirectMusicSegment, CreateDirectMusicSegment},
-};
+std::vector<ClassEntry>& Registered() {
+    static std::vector<ClassEntry> classes;
+    return classes;
+}
 
 struct Override {
     CLSID clsid;
@@ -31,6 +26,10 @@ std::vector<Override>& Overrides() {
 }
 
 }  // namespace
+
+ComClassRegistration::ComClassRegistration(REFCLSID clsid, ComClassFactory factory) {
+    Registered().push_back({&clsid, factory});
+}
 
 void ComOverrideClass(REFCLSID clsid, ComClassFactory factory) {
     auto& list = Overrides();
@@ -51,7 +50,7 @@ HRESULT ComFailingFactory(REFIID, void** object) {
 ComClassFactory FindComClass(REFCLSID clsid) {
     for (const Override& o : Overrides())
         if (o.clsid == clsid) return o.factory;
-    for (const ClassEntry& e : builtInClasses)
+    for (const ClassEntry& e : Registered())
         if (*e.clsid == clsid) return e.factory;
     return nullptr;
 }

@@ -1,6 +1,5 @@
-// The classes CoCreateInstance can make. Every class lives in nol_platform, so the
-// registry is a table filled in by the components that own the classes, plus an
-// override per class for tests that put a fake (or a failure) in a class's place.
+// The classes CoCreateInstance can make: each backend registers its own, and tests
+// may put a fake (or a failure) in a class's place with an override.
 #pragma once
 
 #include "com/objbase.h"
@@ -11,3 +10,11 @@ typedef HRESULT (*ComClassFactory)(REFIID iid, void** object);
 
 // The factory CoCreateInstance uses for clsid, or null when the class is unknown.
 ComClassFactory FindComClass(REFCLSID clsid);
+
+// A backend registers its classes with static objects of this type, placed in the
+// file that defines the classes' CLSIDs: a program that names a class links that
+// file, and so its registration, even from a static library that drops the files
+// nothing refers to. The CLSID must be a constant that outlives the registry.
+struct ComClassRegistration {
+    ComClassRegistration(REFCLSID clsid, ComClassFactory factory);
+};

@@ -7,7 +7,7 @@
 
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace d3d8 {

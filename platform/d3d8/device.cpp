@@ -10,7 +10,7 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
 #include "win32/display_connection.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace d3d8 {

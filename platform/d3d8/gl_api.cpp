@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace gl {
 

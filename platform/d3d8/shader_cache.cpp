@@ -6,7 +6,7 @@
 
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_generator.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace d3d8 {
 

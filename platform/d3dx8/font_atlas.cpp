@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace d3dx8 {
 namespace {

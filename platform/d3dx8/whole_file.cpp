@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "win32/file_path.h"
+#include "base/file_path.h"
 
 namespace d3dx8 {
 

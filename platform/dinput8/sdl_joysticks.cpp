@@ -4,7 +4,7 @@
 #include <cstring>
 #include <string>
 
-#include "win32/codepage.h"
+#include "base/codepage.h"
 #include "win32/sdl_bridge.h"
 
 namespace {

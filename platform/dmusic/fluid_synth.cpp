@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <mutex>
 
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace {
 

@@ -1,3 +1,4 @@
+#include "dmusic/dmusic_classes.h"
 #include "dmusic/dmusici.h"
 
 const CLSID CLSID_DirectMusicLoader = {0xD2AC2892, 0xB39B, 0x11D1, {0x87, 0x04, 0x00, 0x60, 0x08, 0x93, 0xB1, 0xBD}};
@@ -13,3 +14,12 @@ const IID IID_IDirectMusicSegment = {0xF96029A2, 0x4282, 0x11D2, {0x87, 0x17, 0x
 const IID IID_IDirectMusicSegment8 = {0xC6784488, 0x41A3, 0x418F, {0xAA, 0x15, 0xB3, 0x50, 0x93, 0xBA, 0x42, 0xD4}};
 const IID IID_IDirectMusicSegmentState = {0xA3AFDCC7, 0xD3EE, 0x11D1, {0xBC, 0x8D, 0x00, 0xA0, 0xC9, 0x22, 0xE6, 0xEB}};
 const IID IID_IDirectMusicSegmentState8 = {0xA50E4730, 0x0AE4, 0x48A7, {0x98, 0x39, 0xBC, 0x04, 0xBF, 0xE0, 0x77, 0x72}};
+
+namespace {
+// Here, beside the CLSIDs: whoever names one of the classes links this file.
+const ComClassRegistration registrations[] = {
+    {CLSID_DirectMusicLoader, CreateDirectMusicLoader},
+    {CLSID_DirectMusicPerformance, CreateDirectMusicPerformance},
+    {CLSID_DirectMusicSegment, CreateDirectMusicSegment},
+};
+}  // namespace

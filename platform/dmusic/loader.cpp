@@ -9,7 +9,7 @@
 #include "dmusic/com_object.h"
 #include "dmusic/dmusic_classes.h"
 #include "dmusic/segment.h"
-#include "win32/codepage.h"
+#include "base/codepage.h"
 
 namespace {
 

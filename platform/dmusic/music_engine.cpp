@@ -6,7 +6,7 @@
 #include <algorithm>
 
 #include "dsound8/openal_output.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include "dmusic/dmusic_classes.h"
 #include "dmusic/fluid_synth.h"
 #include "dmusic/segment.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace {
 

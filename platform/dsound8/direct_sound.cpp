@@ -7,7 +7,7 @@
 #include "dsound8/dsound_test_hooks.h"
 #include "dsound8/primary_buffer.h"
 #include "dsound8/secondary_buffer.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace nol::dsound {
 namespace {

@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace nol::dsound {
 namespace {

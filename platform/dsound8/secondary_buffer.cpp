@@ -6,7 +6,7 @@
 #include <new>
 #include <vector>
 
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace nol::dsound {
 namespace {

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "dsound8/secondary_buffer.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace nol::dsound {
 

@@ -4,7 +4,7 @@
 
 #include <map>
 
-#include "win32/codepage.h"
+#include "base/codepage.h"
 
 namespace glyphs {
 namespace {

@@ -5,7 +5,7 @@
 #include <new>
 #include <unordered_map>
 
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace gdi {
 namespace {

@@ -13,7 +13,7 @@
 #include <unordered_map>
 
 #include "gdi/face_lookup.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 namespace glyphs {
 

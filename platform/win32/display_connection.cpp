@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "win32/codepage.h"
+#include "base/codepage.h"
 #include "win32/message_box_layout.h"
 #include "win32/message_box_window.h"
 #include "win32/sdl_bridge.h"

@@ -7,8 +7,8 @@
 #include <memory>
 #include <vector>
 
-#include "win32/codepage.h"
-#include "win32/platform_log.h"
+#include "base/codepage.h"
+#include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "win32/codepage.h"
+#include "base/codepage.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_internal.h"

@@ -11,9 +11,9 @@
 #include <cstring>
 #include <string>
 
-#include "win32/file_path.h"
+#include "base/file_path.h"
 #include "win32/mmsystem.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 // Either a file or a memory block, read in place (the caller keeps it alive until
 // mmioClose, as with the original).

@@ -1,5 +1,5 @@
 // Process and system queries: the program's own path, the operating-system
-// version, memory, the current directory, debugger output and the command line.
+// version, memory, the current directory and the command line.
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
 #include <unistd.h>
@@ -7,10 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 
-#include "win32/codepage.h"
-#include "win32/platform_log.h"
 #include "win32/windows.h"
 
 namespace {
@@ -81,21 +78,6 @@ void GlobalMemoryStatus(MEMORYSTATUS* status) {
     status->dwAvailVirtual = status->dwTotalVirtual;
     status->dwMemoryLoad =
         status->dwTotalPhys ? (DWORD)(100 - available * 100 / status->dwTotalPhys) : 0;
-}
-
-namespace {
-unsigned debuggerOutputs = 0;
-}
-
-unsigned NolDebuggerOutputCount() { return debuggerOutputs; }
-
-// Debugger output goes to standard error, converted to UTF-8 for the terminal.
-void OutputDebugStringA(LPCSTR text) {
-    if (!text) return;
-    ++debuggerOutputs;
-    std::string utf8 = Cp932ToUtf8(text);
-    std::fwrite(utf8.data(), 1, utf8.size(), stderr);
-    std::fflush(stderr);
 }
 
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {

@@ -1,8 +1,8 @@
 #include <cstring>
 #include <string>
 
-#include "win32/codepage.h"
-#include "win32/platform_log.h"
+#include "base/codepage.h"
+#include "base/platform_log.h"
 #include "win32/windows.h"
 
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int textLength, LPWSTR wide,

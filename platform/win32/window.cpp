@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "win32/codepage.h"
+#include "base/codepage.h"
 #include "win32/display_connection.h"
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_internal.h"

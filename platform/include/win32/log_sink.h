@@ -5,7 +5,14 @@
 // wherever its own lines do.
 #pragma once
 
+#include <cstdarg>
+
 typedef void (*NolLogSink)(const char* line);
 
 // Null puts the debugger output back.
 void NolSetLogSink(NolLogSink sink);
+
+// Formats one line into line (size bytes, at least 2). A line too long for it is
+// cut at a whole character (a double-byte character is never split) and keeps its
+// "\n" when the format ends with one. False when the format cannot be formatted.
+bool NolFormatLogLine(char* line, int size, const char* format, va_list args);

@@ -1,4 +1,4 @@
-#include "win32/codepage.h"
+#include "base/codepage.h"
 
 #include <errno.h>
 #include <iconv.h>

@@ -1,4 +1,4 @@
-#include "win32/file_path.h"
+#include "base/file_path.h"
 
 #include <dirent.h>
 #include <unistd.h>

@@ -1,5 +1,5 @@
 // The platform layer's log lines and the sink they go to.
-#include "win32/platform_log.h"
+#include "base/platform_log.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -19,11 +19,9 @@ void NolLog(const char* format, ...) {
     char line[256];
     va_list args;
     va_start(args, format);
-    int length = std::vsnprintf(line, sizeof line, format, args);
+    bool formatted = NolFormatLogLine(line, sizeof line, format, args);
     va_end(args);
-    if (length < 0) return;
-    // A cut line still ends its line.
-    if (length >= (int)sizeof line) line[sizeof line - 2] = '\n';
+    if (!formatted) return;
     if (sink)
         sink(line);
     else
