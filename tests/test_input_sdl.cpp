@@ -8,7 +8,9 @@
 #include "display_required.h"
 #include "input/input.h"
 #include "render/graphics_state.h"
+#include "shell/log.h"
 #include "shell/window.h"
+#include "win32/message_box_window.h"
 #include "win32/sdl_bridge.h"
 
 namespace {
@@ -125,6 +127,45 @@ TEST_F(InputSdlTest, KeysReadPushedHeldReleasedUpFromPumpedEvents) {
     EXPECT_EQ(GetKey(DIK_Z), KEY_UP);
     Key(SDL_SCANCODE_UP, false);
     Frame();
+}
+
+// A real box over the window: keys pressed while it is up never reach the program,
+// and a key let go while it is up is up afterwards, not stuck down.
+TEST_F(InputSdlTest, AfterAMessageBoxNoKeyIsStuckAndNoneTypedIntoItArrives) {
+    ASSERT_EQ(InitDirectInput(), 1);
+    unsetenv("NOL_AUTO_MESSAGEBOX");
+    Key(SDL_SCANCODE_Z, true);
+    Button(SDL_BUTTON_LEFT, true);
+    Frame();
+    ASSERT_EQ(GetKey(DIK_Z), KEY_PUSHED);
+    ASSERT_EQ(GetMouseButton(0), KEY_PUSHED);
+
+    auto script = [](Uint32 box, const msgbox::Layout&, void*) {
+        Key(SDL_SCANCODE_Z, false);
+        Button(SDL_BUTTON_LEFT, false);
+        Key(SDL_SCANCODE_X, true);  // pressed in the box and held on
+        SDL_Event answer{};
+        answer.type = SDL_KEYDOWN;
+        answer.key.windowID = box;
+        answer.key.keysym.sym = SDLK_RETURN;
+        answer.key.keysym.scancode = SDL_SCANCODE_RETURN;
+        SDL_PushEvent(&answer);
+    };
+    NolSetMessageBoxShownHook(script, nullptr);
+    MessageOk("test");
+    NolSetMessageBoxShownHook(nullptr, nullptr);
+
+    for (int frame = 0; frame < 3; ++frame) {
+        Frame();
+        EXPECT_EQ(GetKey(DIK_Z), KEY_UP) << "frame " << frame;
+        EXPECT_EQ(GetMouseButton(0), KEY_UP) << "frame " << frame;
+        EXPECT_EQ(GetKey(DIK_X), KEY_UP) << "frame " << frame;
+        EXPECT_EQ(GetKey(DIK_RETURN), KEY_UP) << "frame " << frame;
+    }
+    // The keyboard still works afterwards.
+    Key(SDL_SCANCODE_Z, true);
+    Frame();
+    EXPECT_EQ(GetKey(DIK_Z), KEY_PUSHED);
 }
 
 TEST_F(InputSdlTest, HoldingEscapeClosesTheMainWindowEveryFrame) {

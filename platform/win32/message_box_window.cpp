@@ -1,6 +1,8 @@
 // The message box's window and its event loop. The box takes every keyboard and
 // mouse event while it is up, so its owner gets no input; other events (for the
-// owner's window, a request to quit) wait until the box has closed.
+// owner's window, a request to quit) wait until the box has closed. The releases of
+// keys and buttons reach the input state at once, as they happen: a key held when
+// the box came up and let go while it was up must not stay down for ever.
 #include "win32/message_box_window.h"
 
 #include <cstring>
@@ -44,6 +46,8 @@ bool IsInput(Uint32 type) {
     }
 }
 
+bool IsRelease(Uint32 type) { return type == SDL_KEYUP || type == SDL_MOUSEBUTTONUP; }
+
 class BoxWindow {
 public:
     BoxWindow(SDL_Window* window, glyphs::GlyphSource& font, const msgbox::Layout& layout, const char* text)
@@ -63,6 +67,7 @@ public:
                 OnWindowEvent(e.window);
             } else if (IsInput(e.type)) {
                 OnInput(e);
+                if (IsRelease(e.type)) NolObserveSdlEvent(e);
             } else {
                 later.push_back(e);
             }

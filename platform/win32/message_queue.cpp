@@ -95,7 +95,7 @@ HWND TargetOf(Uint32 windowId) {
 }
 
 void Translate(const SDL_Event& event) {
-    for (auto& [observer, context] : std::vector(*observers)) observer(event, context);
+    NolObserveSdlEvent(event);
     switch (event.type) {
         case SDL_QUIT:
             // Raised by SIGINT and SIGTERM: ask the main window to close, as its
@@ -142,6 +142,10 @@ void NolAddSdlEventObserver(NolSdlEventObserver observer, void* context) {
 
 void NolRemoveSdlEventObserver(NolSdlEventObserver observer, void* context) {
     std::erase(*observers, std::make_pair(observer, context));
+}
+
+void NolObserveSdlEvent(const SDL_Event& event) {
+    for (auto& [observer, context] : std::vector(*observers)) observer(event, context);
 }
 
 void NolDrainSdlEvents() {

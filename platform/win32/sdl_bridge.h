@@ -26,6 +26,9 @@ HWND NolWindowFromSdlId(Uint32 windowId);
 typedef void (*NolSdlEventObserver)(const SDL_Event& event, void* context);
 void NolAddSdlEventObserver(NolSdlEventObserver observer, void* context);
 void NolRemoveSdlEventObserver(NolSdlEventObserver observer, void* context);
+// Shows an event to the observers only, for a window that keeps the event from the
+// message queue but whose effect on the input state must not be lost.
+void NolObserveSdlEvent(const SDL_Event& event);
 
 // Takes every event waiting in SDL's queue and turns it into window messages.
 void NolDrainSdlEvents();
