@@ -1,7 +1,7 @@
 #include "input/device_setup.h"
 
 void ShowInputError(const char* text) {
-    MessageBoxA(GetActiveWindow(), text, "エラー", MB_ICONERROR | MB_SYSTEMMODAL);
+    MessageBoxA(GetActiveWindow(), text, "エラー", MB_SYSTEMMODAL);
 }
 
 void ReleaseDevice(IDirectInputDevice8A*& device) {

@@ -33,6 +33,12 @@ int CheckMultipleStart() {
         return 1;
     }
     DWORD result = WaitForSingleObject(application.mutex, 0);
+    if (result == WAIT_FAILED) {
+        // Only a copy that holds the mutex means one is running; a lock that cannot
+        // be taken at all says nothing of other copies.
+        LogMessage("CheckMultipleStart: cannot lock the mutex, not checked\n");
+        return 1;
+    }
     return (result == WAIT_OBJECT_0 || result == WAIT_ABANDONED) ? 1 : 0;
 }
 

@@ -3,6 +3,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <signal.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -15,6 +17,7 @@
 #include "shell/application.h"
 #include "shell/window.h"
 #include "support/test_support.h"
+#include "win32/test_hooks.h"
 
 namespace {
 
@@ -54,6 +57,44 @@ private:
     std::atomic<bool> finished_{false};
     std::thread thread_;
 };
+
+// Only a mutex held by another copy means a copy is running. A lock that cannot be
+// taken at all, or a mutex that cannot be made, lets the program start and says why.
+TEST(Application, OnlyAHeldMutexStopsStartUp) {
+    TempDir dir;
+    setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
+    testing::internal::CaptureStderr();
+    NolFailNamedMutexLocks(true);
+    EXPECT_EQ(CheckMultipleStart(), 1);
+    NolFailNamedMutexLocks(false);
+    ReleaseInstanceMutex();
+    std::string log = testing::internal::GetCapturedStderr();
+    EXPECT_NE(log.find("cannot lock its file"), std::string::npos) << log;
+    EXPECT_NE(log.find("CheckMultipleStart: cannot lock the mutex, not checked"), std::string::npos) << log;
+
+    // Held by another process: refused.
+    // flock runs sleep as its child, which inherits the lock: both go, as a group.
+    int pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        setpgid(0, 0);
+        execl("/usr/bin/flock", "flock", dir.File("nol mutex.lock").c_str(), "sleep", "30", (char*)nullptr);
+        _exit(127);
+    }
+    for (int i = 0; i < 200 && RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode == 0;
+         ++i)
+        usleep(10000);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CheckMultipleStart(), 0);
+    testing::internal::GetCapturedStderr();
+    ReleaseInstanceMutex();
+    kill(-pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CheckMultipleStart(), 1);  // free again once the holder has gone
+    testing::internal::GetCapturedStderr();
+    ReleaseInstanceMutex();
+}
 
 TEST(Application, WinMainRunsTheHandedOverHooksAroundTheLoop) {
     // A display and a lock directory of its own: no other test's window can take

@@ -106,7 +106,7 @@ TEST_P(InputSetUpFailureTest, ShowsItsErrorBoxAndSetsUpNothingAfterIt) {
     EXPECT_EQ(shownBoxes[0].text, step.text);
     EXPECT_EQ(shownBoxes[0].caption, "エラー");
     EXPECT_EQ(shownBoxes[0].owner, GetActiveWindow());
-    EXPECT_TRUE(shownBoxes[0].type & MB_SYSTEMMODAL);
+    EXPECT_EQ(shownBoxes[0].type, (UINT)MB_SYSTEMMODAL);
     EXPECT_EQ(shownBoxes[0].type & 0xF, (UINT)MB_OK);
 
     // Joysticks come last, so no failure lets them be set up.

@@ -18,7 +18,7 @@ std::vector<std::string> shownBoxes;
 
 int RecordBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
     EXPECT_STREQ(caption, "エラー");
-    EXPECT_TRUE(type & MB_SYSTEMMODAL);
+    EXPECT_EQ(type, (UINT)MB_SYSTEMMODAL);
     shownBoxes.push_back(text);
     return IDOK;
 }

@@ -65,6 +65,40 @@ TEST(Win32System, NamedMutexIsRecursiveInOneProcessAndExclusiveAcrossProcesses) 
     EXPECT_TRUE(CloseHandle(b));
 }
 
+// Without a runtime directory the lock file sits in /tmp, which every user shares:
+// it carries the user's id, and a link planted under its name is not followed.
+TEST(Win32System, NamedMutexLockFilesAreTheUsersOwnAndNeverFollowLinks) {
+    unsetenv("XDG_RUNTIME_DIR");
+    const std::string name = "nol test mutex " + std::to_string(getpid());
+    const std::string own = "/tmp/" + name + "." + std::to_string(geteuid()) + ".lock";
+    const std::string shared = "/tmp/" + name + ".lock";
+    HANDLE a = CreateMutexA(nullptr, FALSE, name.c_str());
+    ASSERT_NE(a, nullptr);
+    EXPECT_EQ(WaitForSingleObject(a, 0), WAIT_OBJECT_0);
+    EXPECT_TRUE(FileExists(own));
+    EXPECT_FALSE(FileExists(shared));
+    EXPECT_TRUE(ReleaseMutex(a));
+    EXPECT_TRUE(CloseHandle(a));
+    unlink(own.c_str());
+
+    TempDir dir;
+    const std::string target = dir.File("victim");
+    ASSERT_EQ(symlink(target.c_str(), own.c_str()), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CreateMutexA(nullptr, FALSE, name.c_str()), nullptr);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find(own), std::string::npos);
+    EXPECT_FALSE(FileExists(target));  // not created through the link
+    unlink(own.c_str());
+
+    // In the runtime directory too.
+    setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
+    ASSERT_EQ(symlink(target.c_str(), dir.File(name + ".lock").c_str()), 0);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(CreateMutexA(nullptr, FALSE, name.c_str()), nullptr);
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(FileExists(target));
+}
+
 TEST(Win32System, CodePageConversionSurvivesBadBytes) {
     // "ＭＳ ゴシック" in Shift-JIS, as the compiler writes the literal.
     const std::string gothic = "ＭＳ ゴシック";

@@ -4,17 +4,23 @@
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <string>
 
+#include "base/platform_log.h"
 #include "win32/kernel_object.h"
 #include "win32/process_static.h"
+#include "win32/test_hooks.h"
 #include "win32/windows.h"
 
 namespace {
+
+bool failLocks = false;
 
 class NamedMutex;
 
@@ -37,11 +43,15 @@ public:
         }
         DWORD start = timeGetTime();
         for (;;) {
-            if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
+            if (failLocks) errno = ENOLCK;
+            else if (flock(fd, LOCK_EX | LOCK_NB) == 0) {
                 owned = 1;
                 return WAIT_OBJECT_0;
             }
-            if (errno != EWOULDBLOCK && errno != EINTR) return WAIT_FAILED;
+            if (errno != EWOULDBLOCK && errno != EINTR) {
+                NolLog("mutex \"%s\": cannot lock its file (%s)\n", name.c_str(), std::strerror(errno));
+                return WAIT_FAILED;
+            }
             if (milliseconds != INFINITE && timeGetTime() - start >= milliseconds)
                 return WAIT_TIMEOUT;
             Sleep(1);
@@ -57,13 +67,33 @@ public:
     }
 };
 
+// In the user's runtime directory, which is the user's alone. Without one, /tmp
+// serves every user of the machine: the user's id in the name keeps one user's
+// copy from stopping another's.
 std::string LockFilePath(const std::string& name) {
-    const char* dir = std::getenv("XDG_RUNTIME_DIR");
-    std::string path = (dir && *dir) ? dir : "/tmp";
     std::string file = name;
     for (char& c : file)
         if (c == '/') c = '_';
-    return path + "/" + file + ".lock";
+    const char* dir = std::getenv("XDG_RUNTIME_DIR");
+    if (dir && *dir) return std::string(dir) + "/" + file + ".lock";
+    return "/tmp/" + file + "." + std::to_string(geteuid()) + ".lock";
+}
+
+// A lock file that is the user's own plain file, never followed through a link
+// that someone may have planted under its name; -1 when there is none.
+int OpenLockFile(const std::string& path) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) {
+        NolLog("mutex: cannot open %s (%s)\n", path.c_str(), std::strerror(errno));
+        return -1;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_uid != geteuid()) {
+        NolLog("mutex: %s is not this user's own file\n", path.c_str());
+        close(fd);
+        return -1;
+    }
+    return fd;
 }
 
 }  // namespace
@@ -78,7 +108,7 @@ HANDLE CreateMutexA(SECURITY_ATTRIBUTES*, BOOL initialOwner, LPCSTR name) {
         mutex = new NamedMutex;
         mutex->name = key;
         if (!key.empty()) {
-            mutex->fd = open(LockFilePath(key).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+            mutex->fd = OpenLockFile(LockFilePath(key));
             if (mutex->fd < 0) {
                 delete mutex;
                 return nullptr;
@@ -99,3 +129,5 @@ BOOL ReleaseMutex(HANDLE handle) {
     if (--mutex->owned == 0 && mutex->fd >= 0) flock(mutex->fd, LOCK_UN);
     return TRUE;
 }
+
+void NolFailNamedMutexLocks(bool fail) { failLocks = fail; }

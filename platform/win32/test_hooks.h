@@ -17,3 +17,7 @@ DWORD NolFakeClockSlept();
 // the box's text goes to standard error and the named answer is returned.
 typedef int (*NolMessageBoxAnswerer)(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 void NolSetMessageBoxAnswerer(NolMessageBoxAnswerer answerer);
+
+// While on, taking a named mutex's lock fails as a file system without locks makes
+// it fail (WAIT_FAILED), rather than finding it held.
+void NolFailNamedMutexLocks(bool fail);
