@@ -9,6 +9,11 @@
 #include "shell/window.h"
 #include "win32/sdl_bridge.h"
 
+// Last: Xlib's macros (None, Bool, ...) would break the headers above.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 namespace {
 
 class WindowTest : public ::testing::Test {
@@ -40,6 +45,51 @@ TEST_F(WindowTest, ClientAreaIs640By480AndTheWindowStartsHiddenAndActive) {
     EXPECT_FALSE(IsWindowVisible(mainWindow));
     EXPECT_EQ(activeFlag, 1);
     EXPECT_EQ(GetWindowLongA(mainWindow, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
+}
+
+// Before the first frame is drawn, the window shows its class's black background,
+// not whatever was on the screen beneath it. Read from the screen itself.
+TEST_F(WindowTest, TheWindowIsBlackBeforeAnythingIsDrawn) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    ASSERT_TRUE(SDL_GetWindowWMInfo(NolSdlWindow(mainWindow), &info));
+    ASSERT_EQ(info.subsystem, SDL_SYSWM_X11);
+    Display* display = info.info.x11.display;
+    ::Window window = info.info.x11.window;
+    // Something white beneath, which shows through a window that paints nothing.
+    int x = 0, y = 0;
+    ::Window child;
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XSetWindowAttributes under{};
+    under.override_redirect = True;
+    under.background_pixel = WhitePixel(display, DefaultScreen(display));
+    ::Window white = XCreateWindow(display, DefaultRootWindow(display), x, y, 640, 480, 0, CopyFromParent,
+                                   InputOutput, CopyFromParent, CWOverrideRedirect | CWBackPixel, &under);
+    XMapWindow(display, white);
+    XSync(display, False);
+    SDL_Delay(50);
+    ShowWindow(mainWindow, SW_SHOW);
+    XWindowAttributes attributes{};
+    for (int i = 0; i < 200; ++i) {
+        XSync(display, False);
+        if (XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable) break;
+        SDL_Delay(10);
+    }
+    ASSERT_EQ(attributes.map_state, IsViewable);
+    XLowerWindow(display, white);
+    SDL_Delay(100);  // let the server paint the exposed window
+    XSync(display, False);
+    XTranslateCoordinates(display, window, DefaultRootWindow(display), 0, 0, &x, &y, &child);
+    XImage* image = XGetImage(display, DefaultRootWindow(display), x, y, 640, 480, AllPlanes, ZPixmap);
+    ASSERT_NE(image, nullptr);
+    int notBlack = 0;
+    for (int py = 0; py < 480; py += 4)
+        for (int px = 0; px < 640; px += 4)
+            if (XGetPixel(image, px, py) != BlackPixel(display, DefaultScreen(display))) ++notBlack;
+    XDestroyImage(image);
+    XDestroyWindow(display, white);
+    XSync(display, False);
+    EXPECT_EQ(notBlack, 0);
 }
 
 TEST_F(WindowTest, ActivationIsLoggedAndSetsTheActiveFlag) {

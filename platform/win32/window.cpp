@@ -12,6 +12,7 @@
 #include "base/platform_log.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
+#include "win32/window_background.h"
 #include "win32/window_internal.h"
 
 namespace {
@@ -19,6 +20,7 @@ namespace {
 struct WindowClass {
     WNDPROC proc = nullptr;
     UINT style = 0;
+    HBRUSH background = nullptr;
 };
 
 // Windows are still destroyed from the program's static shutdown.
@@ -68,7 +70,7 @@ ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
     if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
     std::string name = wc->lpszClassName;
     if (Classes().count(name)) return 0;  // already registered
-    Classes()[name] = WindowClass{wc->lpfnWndProc, wc->style};
+    Classes()[name] = WindowClass{wc->lpfnWndProc, wc->style, wc->hbrBackground};
     // SDL reads the X11 and Wayland class names when its video starts.
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         setenv("SDL_VIDEO_X11_WMCLASS", name.c_str(), 1);
@@ -96,6 +98,8 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
         NolLog("SDL: %s\n", SDL_GetError());
         return nullptr;
     }
+
+    NolSetWindowBackground(sdl, cls->second.background);
 
     auto* hwnd = new HWND__;
     hwnd->sdl = sdl;
@@ -234,7 +238,6 @@ HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
 
 HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
 
-HGDIOBJ GetStockObject(int) { return nullptr; }
 
 // Called from the window procedure for everything it does not handle itself.
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM) {

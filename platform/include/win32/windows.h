@@ -142,7 +142,13 @@ struct WNDCLASSEXA {
 #define HWND_TOP ((HWND)0)
 
 #define IDC_ARROW MAKEINTRESOURCEA(32512)
+// Stock brushes, for a window class's background.
+#define WHITE_BRUSH 0
+#define LTGRAY_BRUSH 1
+#define GRAY_BRUSH 2
+#define DKGRAY_BRUSH 3
 #define BLACK_BRUSH 4
+#define NULL_BRUSH 5
 
 ATOM RegisterClassExA(const WNDCLASSEXA* wc);
 HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y,
