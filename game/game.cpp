@@ -30,6 +30,9 @@ constexpr D3DCOLOR kBlack = 0xFF000000;
 constexpr float kTitleTurn = 0.03f;
 constexpr int kLineHeight = 18;
 
+// Along +x, where the title model stands.
+void AimTitleCamera() { SetCameraLookAt(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0)); }
+
 void DrawNumberAt(int x, int y, int value) {
     char text[16];
     std::snprintf(text, sizeof text, "%d\n", value);
@@ -79,6 +82,10 @@ void RaceFrame() {
     }
     EndText();
     EndFrame();
+
+    // Q: the chase camera has just aimed at the car for the next frame, which is
+    // the selection's.
+    if (gameState == kSelection) AimTitleCamera();
 }
 
 }  // namespace
@@ -88,7 +95,7 @@ void GameStart() {
     SetCurrentDirectoryA("data");
     LoadMusic("ambient.mid");
     PlayMusic(1);
-    SetCameraLookAt(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
+    AimTitleCamera();
     titleMesh.Load("opentitle.x", 0, 1);
     titleNode.Setup(&titleMesh, 0, 0, 0, 1.0f);
     titleNode.SetLocalPosition(3, 0, 0);
