@@ -13,14 +13,26 @@
 #include "sound/music.h"
 #include "win32/windows.h"
 
-// The game's objects live for the whole process and are destroyed after the
-// shell's shutdown (the Application's destructor) has run. That holds because the
-// game library is linked ahead of the framework, so these are constructed first;
-// tests/test_game_process.cpp checks the order in the log of a real run.
-Mesh titleMesh;
-CNode titleNode;
-Course course;
-Car car;
+namespace {
+
+// Held through a pointer rather than as objects of their own, so that no
+// exit-time destructor, ordered by how the program happens to be linked,
+// decides when they go: FreeGame ends them, and the shell calls it once its own
+// shutdown is done (tests/test_game_process.cpp checks the order in a real run).
+struct GameObjects {
+    Mesh titleMesh;
+    CNode titleNode;
+    Course course;
+    Car car;
+};
+GameObjects* objects = new GameObjects;
+
+}  // namespace
+
+Mesh& titleMesh = objects->titleMesh;
+CNode& titleNode = objects->titleNode;
+Course& course = objects->course;
+Car& car = objects->car;
 int courseNumber = 1;
 int gameState = kSelection;
 
@@ -110,3 +122,8 @@ void GameFrame() {
 }
 
 void GameEnd() {}
+
+void FreeGame() {
+    delete objects;
+    objects = nullptr;
+}
