@@ -6,8 +6,8 @@
 
 #include "d3dx8/d3dx8tex.h"
 #include "d3dx8/image_file.h"
+#include "fuzz_device.h"
 #include "fuzz_support.h"
-#include "memory_device.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     d3dx8::Image image;
@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     IDirect3DTexture8* texture = nullptr;
     D3DXIMAGE_INFO info{};
     PALETTEENTRY palette[256];
-    HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(fuzz::SmallCardDevice(), bytes, UINT(size), D3DX_DEFAULT, D3DX_DEFAULT,
+    HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(FuzzDevice(), bytes, UINT(size), D3DX_DEFAULT, D3DX_DEFAULT,
                                                      D3DX_DEFAULT, 0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED,
                                                      D3DX_FILTER_TRIANGLE, D3DX_FILTER_BOX, 0xFF000000, &info,
                                                      palette, &texture);
@@ -29,6 +29,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
         FuzzCheck(info.Width == image.width && info.Height == image.height, "the file's size is reported");
         texture->Release();
     }
-    FuzzCheck(fuzz::liveResources == 0, "a texture is released with its last reference");
+    FuzzCheck(FuzzDevice()->live == 0, "a texture is released with its last reference");
     return 0;
 }

@@ -10,8 +10,8 @@
 #include <cstdio>
 #include <string>
 
+#include "fuzz_device.h"
 #include "fuzz_support.h"
-#include "memory_device.h"
 #include "render/graphics_state.h"
 #include "render/terrain.h"
 
@@ -36,8 +36,8 @@ bool WriteInput(const uint8_t* bytes, size_t size) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    GraphicsState.device = fuzz::SmallCardDevice();
-    GraphicsState.maxPrimitiveCount = fuzz::SmallCardDevice()->caps.MaxPrimitiveCount;
+    GraphicsState.device = FuzzDevice();
+    GraphicsState.maxPrimitiveCount = FuzzDevice()->caps.MaxPrimitiveCount;
     FuzzCheck(WriteInput(bytes, size), "the input is written to its file");
     {
         Terrain terrain;
@@ -54,6 +54,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
                 }
         }
     }
-    FuzzCheck(fuzz::liveResources == 0, "the terrain releases its buffers");
+    FuzzCheck(FuzzDevice()->live == 0, "the terrain releases its buffers");
     return 0;
 }

@@ -12,16 +12,11 @@
 #include "d3dx8/dxfile.h"
 #include "d3dx8/rmxfguid.h"
 #include "d3dx8/xfile/x_mesh.h"
+#include "fuzz_device.h"
 #include "fuzz_support.h"
 #include "standard_x_file.h"
-#include "memory_device.h"
 
 namespace {
-
-fuzz::MemoryDevice* Device() {
-    static auto* device = new fuzz::MemoryDevice;
-    return device;
-}
 
 // The merged mesh keeps the promises its fields make.
 void CheckMerged(const xfile::XMeshData& mesh) {
@@ -70,7 +65,7 @@ void LoadMeshes(IDirectXFileData* data) {
         ID3DXBuffer* adjacency = nullptr;
         ID3DXBuffer* materials = nullptr;
         DWORD materialCount = 0;
-        if (D3DXLoadMeshFromXof(data, D3DXMESH_MANAGED, Device(), &adjacency, &materials, &materialCount, &mesh) ==
+        if (D3DXLoadMeshFromXof(data, D3DXMESH_MANAGED, FuzzDevice(), &adjacency, &materials, &materialCount, &mesh) ==
             D3D_OK) {
             FuzzCheck(mesh != nullptr, "a loaded mesh exists");
             CheckMesh(mesh, adjacency, materials, materialCount);
@@ -98,6 +93,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     if (xfile::LoadXMeshFromMemory(bytes, size, merged).Ok()) CheckMerged(merged);
 
     ForEachTopObject(bytes, size, LoadMeshes);
-    FuzzCheck(fuzz::liveResources == 0, "every buffer a mesh made is released with it");
+    FuzzCheck(FuzzDevice()->live == 0, "every buffer a mesh made is released with it");
     return 0;
 }

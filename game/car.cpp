@@ -70,7 +70,9 @@ void Car::DriveStep() {
 
     // Grip: two per cent of the sideways part of the velocity goes each frame.
     const double side = heading - pi / 2;
-    const double along = std::atan2(velocity.x, velocity.y);
+    // In double: the float overload's error alone would make a sideways part
+    // out of a velocity that has none.
+    const double along = std::atan2(double(velocity.x), double(velocity.y));
     const double loss = std::cos(along - side) * (speed * kGrip);
     velocity.x -= float(loss * std::sin(side));
     velocity.y -= float(loss * std::cos(side));

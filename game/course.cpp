@@ -1,6 +1,7 @@
 // Course set-up and drawing: fixed files, positions and scales per course.
 #include "game/course.h"
 
+#include "game/model_courses.h"
 #include "render/direct3d.h"
 #include "win32/windows.h"
 
@@ -15,7 +16,7 @@ void LoadModel(Mesh& mesh, const char* file) { mesh.Load(file, kNoColourKey, kOn
 
 void Bind(CNode& node, Mesh& mesh, float scale) { node.Setup(&mesh, 0.0f, 0.0f, 0.0f, scale); }
 
-void Place(CNode& node, float x, float y, float z) { node.SetLocalPosition(x, y, z); }
+void Place(CNode& node, const D3DVECTOR& p) { node.SetLocalPosition(p.x, p.y, p.z); }
 
 void Face(CNode& node, const D3DXVECTOR3& forward) { node.SetDirection(forward, D3DXVECTOR3(0, 1, 0)); }
 
@@ -35,8 +36,8 @@ void Course::SetupCourse(int number) {
     LoadModel(envMesh, "env.x");
     switch (number) {
     case 1: SetupTerrainCourse(); break;
-    case 2: SetupFirstModelCourse(); break;
-    case 3: SetupSecondModelCourse(); break;
+    case 2: SetupModelCourse(kFirstModelCourse); break;
+    case 3: SetupModelCourse(kSecondModelCourse); break;
     }
 }
 
@@ -53,63 +54,35 @@ void Course::SetupTerrainCourse() {
     LoadModel(checkMesh, "objcheck.x");
     Bind(startNode, startMesh, 30.0f);
     Bind(checkNode, checkMesh, 30.0f);
-    Place(startNode, 360, -10, 12);
-    Place(checkNode, -370, -10, 8);
+    Place(startNode, {360, -10, 12});
+    Place(checkNode, {-370, -10, 8});
     Face(startNode, D3DXVECTOR3(0, 0, 1));
     Face(checkNode, D3DXVECTOR3(0, 0, 1));
     isTerrain = 1;
 }
 
-void Course::SetupFirstModelCourse() {
-    // Road and ground are one model: leaving the road is hitting a wall.
-    LoadModel(groundMesh, "course1st@5.x");
-    LoadModel(roadMesh, "course1st@5.x");
+void Course::SetupModelCourse(const ModelCourse& layout) {
+    LoadModel(groundMesh, layout.groundFile);
+    LoadModel(roadMesh, layout.roadFile);
     LoadModel(startMesh, "objstart.x");
     LoadModel(checkMesh, "objcheck.x");
     Bind(roadNode, roadMesh, 150.0f);
-    Bind(groundNode, groundMesh, 150.0f);
+    Bind(groundNode, groundMesh, layout.groundScale);
     Bind(startNode, startMesh, 30.0f);
     Bind(checkNode, checkMesh, 30.0f);
-    Place(groundNode, 0, -10.1f, 0);
-    Place(startNode, 1, -1, -110);
-    Place(checkNode, 230, -1, 329);
+    Place(groundNode, layout.groundPos);
+    Place(startNode, layout.startGate);
+    Place(checkNode, layout.checkGate);
     Face(startNode, D3DXVECTOR3(1, 0, 0));
     Face(checkNode, D3DXVECTOR3(1, 0, 0));
-    startPos = D3DXVECTOR3(0, 1, -110);
-    startHeading = 2.5f;
+    startPos = layout.startPos;
+    startHeading = layout.startHeading;
 
-    LoadModel(objectMeshes[0], "obj1st@3.x");
-    LoadModel(objectMeshes[1], "obj1st2@1.x");
-    LoadModel(objectMeshes[9], "obj1st3@1.x");
-    PlaceObject(0, &objectMeshes[0], 150, D3DXVECTOR3(0, 0, 0));
-    const D3DXVECTOR3 trees[] = {{0.1f, 0, -50}, {20, 0, -235}, {200, 0, -60}, {150, 0, -400},
-                                 {800, 0, 0},    {0, 0, 200},   {90, 0, 375},  {-700, 0, 130}};
-    for (int i = 0; i < 8; ++i) PlaceObject(1 + i, &objectMeshes[1], 10, trees[i]);
-    PlaceObject(9, &objectMeshes[9], 50, D3DXVECTOR3(110, 0, -35));
-    PlaceObject(10, &objectMeshes[9], 50, D3DXVECTOR3(300, 0, -500));
-    lastObject = 10;
-}
-
-void Course::SetupSecondModelCourse() {
-    LoadModel(groundMesh, "green2nd.x");
-    LoadModel(roadMesh, "course2nd.x");
-    LoadModel(startMesh, "objstart.x");
-    LoadModel(checkMesh, "objcheck.x");
-    Bind(roadNode, roadMesh, 150.0f);
-    Bind(groundNode, groundMesh, 170.0f);
-    Bind(startNode, startMesh, 30.0f);
-    Bind(checkNode, checkMesh, 30.0f);
-    Place(groundNode, 0, -1, 0);
-    Place(startNode, 80, -1, 300);
-    Place(checkNode, -25, -1, -581);
-    Face(startNode, D3DXVECTOR3(1, 0, 0));
-    Face(checkNode, D3DXVECTOR3(1, 0, 0));
-    startPos = D3DXVECTOR3(80, 0, 300);
-    startHeading = 4.2f;
-
-    LoadModel(objectMeshes[0], "course2ndside.x");
-    PlaceObject(0, &objectMeshes[0], 150, D3DXVECTOR3(0, 0, 0));
-    lastObject = -1;
+    for (const SceneryModel& model : layout.models) LoadModel(objectMeshes[model.element], model.file);
+    int index = 0;
+    for (const SceneryObject& object : layout.objects)
+        PlaceObject(index++, &objectMeshes[object.element], object.scale, object.pos);
+    lastObject = layout.lastObject;
 }
 
 void Course::PlaceObject(int index, Mesh* mesh, float scale, const D3DXVECTOR3& pos) {

@@ -11,6 +11,8 @@
 
 constexpr int kCourseObjects = 30;
 
+struct ModelCourse;
+
 class Course {
 public:
     Course();
@@ -47,7 +49,7 @@ public:
 
 private:
     void SetupTerrainCourse();
-    void SetupFirstModelCourse();
-    void SetupSecondModelCourse();
+    // Courses 2 and 3: the same steps with their own files and places.
+    void SetupModelCourse(const ModelCourse& layout);
     void PlaceObject(int index, Mesh* mesh, float scale, const D3DXVECTOR3& pos);
 };

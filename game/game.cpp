@@ -13,14 +13,26 @@
 #include "sound/music.h"
 #include "win32/windows.h"
 
-// The game's objects live for the whole process and are destroyed after the
-// shell's shutdown (the Application's destructor) has run. That holds because the
-// game library is linked ahead of the framework, so these are constructed first;
-// tests/test_game_process.cpp checks the order in the log of a real run.
-Mesh titleMesh;
-CNode titleNode;
-Course course;
-Car car;
+namespace {
+
+// Held through a pointer rather than as objects of their own, so that no
+// exit-time destructor, ordered by how the program happens to be linked,
+// decides when they go: FreeGame ends them, and the shell calls it once its own
+// shutdown is done (tests/test_game_process.cpp checks the order in a real run).
+struct GameObjects {
+    Mesh titleMesh;
+    CNode titleNode;
+    Course course;
+    Car car;
+};
+GameObjects* objects = new GameObjects;
+
+}  // namespace
+
+Mesh& titleMesh = objects->titleMesh;
+CNode& titleNode = objects->titleNode;
+Course& course = objects->course;
+Car& car = objects->car;
 int courseNumber = 1;
 int gameState = kSelection;
 
@@ -29,6 +41,9 @@ namespace {
 constexpr D3DCOLOR kBlack = 0xFF000000;
 constexpr float kTitleTurn = 0.03f;
 constexpr int kLineHeight = 18;
+
+// Along +x, where the title model stands.
+void AimTitleCamera() { SetCameraLookAt(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0)); }
 
 void DrawNumberAt(int x, int y, int value) {
     char text[16];
@@ -79,6 +94,10 @@ void RaceFrame() {
     }
     EndText();
     EndFrame();
+
+    // Q: the chase camera has just aimed at the car for the next frame, which is
+    // the selection's.
+    if (gameState == kSelection) AimTitleCamera();
 }
 
 }  // namespace
@@ -88,7 +107,7 @@ void GameStart() {
     SetCurrentDirectoryA("data");
     LoadMusic("ambient.mid");
     PlayMusic(1);
-    SetCameraLookAt(D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(1, 0, 0), D3DXVECTOR3(0, 1, 0));
+    AimTitleCamera();
     titleMesh.Load("opentitle.x", 0, 1);
     titleNode.Setup(&titleMesh, 0, 0, 0, 1.0f);
     titleNode.SetLocalPosition(3, 0, 0);
@@ -103,3 +122,8 @@ void GameFrame() {
 }
 
 void GameEnd() {}
+
+void FreeGame() {
+    delete objects;
+    objects = nullptr;
+}

@@ -10,15 +10,18 @@
 void GameStart();
 void GameFrame();
 void GameEnd();
+// Frees the game's objects (the title, the course, the car); for the end of the
+// process, after the shell's shutdown. Nothing of the game may be used after it.
+void FreeGame();
 
 // The race frame's key mapping: the car's throttle and steering inputs, and Q.
 void MapRaceKeys();
 
 enum GameState { kSelection = 0, kRace = 1 };
 
-extern Mesh titleMesh;
-extern CNode titleNode;
-extern Course course;
-extern Car car;
+extern Mesh& titleMesh;
+extern CNode& titleNode;
+extern Course& course;
+extern Car& car;
 extern int courseNumber;  // 1, 2 or 3, kept between races
 extern int gameState;     // kSelection or kRace

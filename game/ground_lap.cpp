@@ -8,9 +8,9 @@ namespace {
 constexpr float kPushDistance = 0.03f;
 constexpr float kWallSlowdown = 0.8f;
 constexpr float kOffRoadDrag = 45.0f;
-// The pass counter rises by two per pass; the loop ends once it, plus one,
-// exceeds this: at most 250 passes.
-constexpr int kPassBudget = 500;
+// A car that cannot be freed (no ground model under it, say) stays where the
+// last pass left it.
+constexpr int kMaxPasses = 250;
 
 enum Wheel { FR, RR, FL, RL, kWheels };
 
@@ -72,8 +72,8 @@ void Car::GroundStep() {
         };
         measure();
         while (inWall()) {
-            passes += 2;
-            if (passes + 1 > kPassBudget) break;
+            if (passes == kMaxPasses) break;
+            ++passes;
             velocity *= kWallSlowdown;
             for (int w = 0; w < kWheels; ++w)
                 if (h[w] >= c.wallHeight) wheels.Push(w);
@@ -106,10 +106,11 @@ void Car::GroundStep() {
     };
     measure();
     while (inWall()) {
-        // The last pass still slows the car before the limit ends the loop.
+        // Here the slowdown comes before the limit: the turn that meets it slows
+        // the car once more without pushing it.
         velocity *= kWallSlowdown;
-        passes += 2;
-        if (passes + 1 > kPassBudget) break;
+        if (passes == kMaxPasses) break;
+        ++passes;
         for (int w = 0; w < kWheels; ++w)
             if (!hit[w]) wheels.Push(w);
         measure();

@@ -20,8 +20,13 @@ GameHooks game;
 
 void SetGameHooks(const GameHooks& hooks) { game = hooks; }
 
-// Shutdown runs at process exit, whatever start-up achieved.
-Application::~Application() { FreeApplication(); }
+// Shutdown runs at process exit, whatever start-up achieved; the game's objects
+// go after it, here rather than in a destructor of the game's own, whose turn
+// would depend on the order in which the program was linked.
+Application::~Application() {
+    FreeApplication();
+    if (game.release) game.release();
+}
 
 int CheckMultipleStart() {
     LogMessage("多重起動を禁止します.\n");

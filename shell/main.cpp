@@ -8,7 +8,7 @@
 
 int main(int argc, char** argv) {
     SetCommandLineArgs(argc, argv);
-    SetGameHooks(GameHooks{GameStart, GameFrame, GameEnd});
+    SetGameHooks(GameHooks{GameStart, GameFrame, GameEnd, FreeGame});
     std::string commandLine;
     for (int i = 1; i < argc; ++i) {
         if (i > 1) commandLine += ' ';

@@ -28,6 +28,10 @@ protected:
             for (int x = x0; x < x1; ++x) n += is(At(p, x, y));
         return n;
     }
+    // The title model's red in the middle of the picture.
+    int TitlePixels(const std::vector<uint32_t>& p) {
+        return Count(p, 270, 200, 370, 280, [](uint32_t c) { return R(c) > 60 && G(c) < R(c) / 2; });
+    }
     static int R(uint32_t c) { return (c >> 16) & 0xFF; }
     static int G(uint32_t c) { return (c >> 8) & 0xFF; }
     static int B(uint32_t c) { return c & 0xFF; }
@@ -38,7 +42,7 @@ TEST_F(Flow, TheSelectionScreenShowsTheTitleAndTheCourse) {
     const auto p = ReadBack("game-selection");
     ASSERT_EQ(width, 640u);
     // The title model (red) in the middle, nothing lit at the edges.
-    EXPECT_GT(Count(p, 270, 200, 370, 280, [](uint32_t c) { return R(c) > 60 && G(c) < R(c) / 2; }), 4000);
+    EXPECT_GT(TitlePixels(p), 4000);
     EXPECT_EQ(Count(p, 0, 100, 100, 290, [](uint32_t c) { return (c & 0xFFFFFF) != 0; }), 0);
     // "Select Corse with cursor key and push Enter" from (160, 300).
     EXPECT_GT(TextPixels(p, 160, 300, 480, 316), 150);
@@ -122,6 +126,25 @@ TEST_F(Flow, EnterStartsTheRaceFromTheNextFrameAndQGoesBack) {
     EXPECT_NEAR(car.pos.x, 0.0f, 0.01f);
     EXPECT_NEAR(car.pos.z, -110.0f, 0.01f);
     EXPECT_LT(car.speed, 1.0f) << "a new race starts at rest";
+}
+
+// After a race the camera looks along +x at the title again, whichever course
+// the chase camera was following.
+TEST_F(Flow, BackFromARaceTheSelectionShowsTheTitle) {
+    for (int number : {1, 2}) {
+        SCOPED_TRACE(number);
+        if (number == 2) Frame({DIK_RIGHT});
+        Frame();
+        Frame({DIK_RETURN});
+        for (int i = 0; i < 10; ++i) Frame({DIK_Z});
+        Frame({DIK_Q});
+        ASSERT_EQ(gameState, kSelection);
+        Frame();
+        const auto p = ReadBack(number == 1 ? "game-back-from-course1" : "game-back-from-course2");
+        EXPECT_GT(TitlePixels(p), 4000);
+        EXPECT_EQ(Count(p, 0, 100, 100, 290, [](uint32_t c) { return (c & 0xFFFFFF) != 0; }), 0);
+        EXPECT_GT(TextPixels(p, 160, 300, 480, 316), 150);
+    }
 }
 
 TEST_F(Flow, RaceKeysMapToThrottleAndSteering) {

@@ -54,15 +54,51 @@ TEST_F(Ground, OneWheelInAWallPushesTheCarAlongItsAwayDirection) {
     }
 }
 
-TEST_F(Ground, WithoutAGroundModelThePassLimitEndsTheLoop) {
-    Place(2, D3DXVECTOR3(0, 0.8f, -110), 0);
-    course.groundNode.model = nullptr;  // every ray misses
-    car.velocity = D3DXVECTOR2(0, 200);
+// Where every wheel stays in the wall the four pushes cancel out, so only the
+// slowdown shows how many passes ran: 250 on the terrain; on a model course the
+// turn that meets the limit slows the car once more.
+TEST_F(Ground, ThePassLimitEndsTheLoopAfter250Passes) {
+    struct Case {
+        int number;
+        int slowdowns;
+    } cases[] = {{1, 250}, {2, 251}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.number);
+        Place(c.number, D3DXVECTOR3(0, 0.8f, -110), 0);
+        if (c.number == 1)
+            course.wallHeight = -100.0f;  // the whole terrain is wall
+        else
+            course.groundNode.model = nullptr;  // every ray misses
+        car.velocity = D3DXVECTOR2(0, 200);
+        car.GroundStep();
+        const double slowed = std::pow(0.8, c.slowdowns);
+        EXPECT_NEAR(car.velocity.y / 200.0, slowed, slowed * 1e-3);
+        EXPECT_NEAR(car.pos.x, 0.0f, 1e-4);
+        EXPECT_NEAR(car.pos.z, -110.0f, 1e-4);
+    }
+}
+
+// A ground model with a diagonal slot that the front right wheel alone stands
+// in: its push, along -F - R, moves the whole car down the slot, so the wheel
+// never gets out and the distance counts the pushes.
+TEST_F(Ground, AWheelThatCannotGetOutIsPushed250Times) {
+    Place(2, D3DXVECTOR3(0, 0.8f, 0), 0);
+    datagen::Model slotted;
+    const int mat = slotted.AddMaterial(datagen::Material{});
+    const float l = 20.0f, w = 0.1f;  // ground where |x - z| >= w
+    slotted.AddTriangle(mat, {l, 0, l - w}, {l, 0, -l}, {-l + w, 0, -l});
+    slotted.AddTriangle(mat, {-l, 0, l}, {l - w, 0, l}, {-l, 0, -l + w});
+    ASSERT_TRUE(slotted.Write("slotted.x", "slotted"));  // in "data", where set-up went
+    course.groundMesh.Load("slotted.x", 0, 1);
+    course.groundNode.Setup(&course.groundMesh, 0, 0, 0, 1.0f);
+    // Heading 0: F is +z, R is +x; the front right wheel at (0, 0) on the slot's
+    // middle, the others at x - z = 0.75, -0.5 and 0.25, on the ground.
+    car.pos = D3DXVECTOR3(-0.25f, 0.8f, -0.375f);
+    car.velocity = D3DXVECTOR2(0, 100);
     car.GroundStep();
-    // 250 passes slowed it; the four pushes cancel out, so it stays put.
-    EXPECT_NEAR(car.velocity.y / 200.0, std::pow(0.8, 250), std::pow(0.8, 250) * 1e-3);
-    EXPECT_NEAR(car.pos.x, 0.0f, 1e-4);
-    EXPECT_NEAR(car.pos.z, -110.0f, 1e-4);
+    EXPECT_NEAR(car.pos.x, -0.25f - 250 * 0.03f, 1e-3);
+    EXPECT_NEAR(car.pos.z, -0.375f - 250 * 0.03f, 1e-3);
+    EXPECT_NEAR(car.velocity.y / 100.0, std::pow(0.8, 251), std::pow(0.8, 251) * 1e-3);
 }
 
 TEST_F(Ground, RoughGroundUnderAnyWheelAddsDrag) {
