@@ -1,8 +1,8 @@
 // The frame bracket and the device-loss path.
 #include "render/frame.h"
 
+#include "render/device_reset.h"
 #include "render/graphics_state.h"
-#include "render/render_target.h"
 #include "shell/log.h"
 #include "shell/window.h"
 
@@ -35,10 +35,5 @@ HRESULT EndFrame() {
     if (!device) return D3DERR_INVALIDCALL;
     device->EndScene();
     HRESULT hr = device->Present(nullptr, nullptr, nullptr, nullptr);
-    if (FAILED(hr)) {
-        ReleaseRenderTargetsForReset();
-        hr = device->Reset(&GraphicsState.presentParams);
-        if (SUCCEEDED(hr)) RestoreRenderTargetsAfterReset();
-    }
-    return hr;
+    return FAILED(hr) ? ResetDevice() : hr;
 }

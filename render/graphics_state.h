@@ -1,5 +1,8 @@
 // The single record of the rendering layer: the device, its presentation, the
-// shared matrices and what set-up learnt about the hardware.
+// shared matrices and what set-up learnt about the hardware. Only the rendering
+// layer writes it; other layers read it here and change it through the rendering
+// layer's operations (the view through render/view.h). Drawing through the device
+// it holds is open to every layer.
 #pragma once
 
 #include "d3d8/d3d8.h"
@@ -23,14 +26,14 @@ struct GraphicsStateRecord {
     ID3DXSprite* sprite = nullptr;  // shared by every Sprite
 
     D3DXMATRIX worldMatrix;
-    D3DXMATRIX viewMatrix;       // written by the camera, put on the device per frame
+    D3DXMATRIX viewMatrix;       // set by the camera through render/view.h, put on the device per frame
     D3DXMATRIX invViewMatrix;
     D3DXMATRIX projMatrix;
     D3DXMATRIX screenMatrix;     // projected x, y in -1..1 to pixels, y down
     D3DXMATRIX vpsMatrix;        // world to pixels
     D3DXMATRIX invVpsMatrix;     // pixels to world
     D3DXMATRIX orientationMatrices[6];
-    D3DXMATRIX cameraWork[2];    // scratch space of the camera operations
+    D3DXMATRIX cameraWork[2];    // the camera's last changes of the view (render/view.h)
     RectTexWindow rectTexWindow{0, 1, 0, 1};
 
     UINT adapter = 0;

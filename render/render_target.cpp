@@ -6,8 +6,6 @@
 
 namespace {
 
-RenderTarget* liveTargets = nullptr;
-
 template <typename T>
 void ReleaseAndClear(T*& object) {
     if (object) object->Release();
@@ -16,19 +14,7 @@ void ReleaseAndClear(T*& object) {
 
 }  // namespace
 
-RenderTarget::RenderTarget() {
-    next = liveTargets;
-    liveTargets = this;
-}
-
-RenderTarget::~RenderTarget() {
-    Release();
-    for (RenderTarget** link = &liveTargets; *link; link = &(*link)->next)
-        if (*link == this) {
-            *link = next;
-            break;
-        }
-}
+RenderTarget::~RenderTarget() { Release(); }
 
 int RenderTarget::Create(UINT w, UINT h) {
     Release();
@@ -86,17 +72,14 @@ void RenderTarget::End() {
     ReleaseAndClear(savedDepth);
 }
 
-void ReleaseRenderTargetsForReset() {
-    for (RenderTarget* t = liveTargets; t; t = t->next) {
-        if (!t->created) continue;
-        // A target still open gives the device its own surfaces back first.
-        if (t->savedTarget) t->End();
-        t->Release();
-        t->awaitingReset = true;
-    }
+void RenderTarget::ReleaseForReset() {
+    if (!created) return;
+    // A target still open gives the device its own surfaces back first.
+    if (savedTarget) End();
+    Release();
+    awaitingReset = true;
 }
 
-void RestoreRenderTargetsAfterReset() {
-    for (RenderTarget* t = liveTargets; t; t = t->next)
-        if (t->awaitingReset) t->Create(t->width, t->height);
+void RenderTarget::RestoreAfterReset() {
+    if (awaitingReset) Create(width, height);
 }

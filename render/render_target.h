@@ -1,13 +1,16 @@
 // A texture with its own depth buffer that frames can be drawn into instead of
-// the back buffer, and then drawn with like any other texture.
+// the back buffer, and then drawn with like any other texture. Targets live in the
+// device's default pool: a device reset lets go of every target and makes it again
+// afterwards, its contents lost until it is drawn afresh.
 #pragma once
 
 #include "d3d8/d3d8.h"
+#include "render/device_reset.h"
 
-class RenderTarget {
+class RenderTarget : public DeviceResetHook {
 public:
-    RenderTarget();
-    ~RenderTarget();
+    RenderTarget() = default;
+    ~RenderTarget() override;
     RenderTarget(const RenderTarget&) = delete;
     RenderTarget& operator=(const RenderTarget&) = delete;
 
@@ -32,12 +35,8 @@ public:
     UINT width = 0;
     UINT height = 0;
     bool awaitingReset = false;
-    RenderTarget* next = nullptr;  // in the list of live targets
-};
 
-// A device cannot be reset while anything holds a resource of its default pool,
-// and render targets live there: the frame bracket lets go of every target
-// before it resets the device, and makes them again (contents lost, to be drawn
-// afresh) once the reset has succeeded.
-void ReleaseRenderTargetsForReset();
-void RestoreRenderTargetsAfterReset();
+private:
+    void ReleaseForReset() override;
+    void RestoreAfterReset() override;
+};

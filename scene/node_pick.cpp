@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "render/mesh.h"
+#include "render/pick_tree.h"
 #include "scene/intersect.h"
-#include "scene/pick_tree.h"
 #include "scene/node.h"
 
 namespace {

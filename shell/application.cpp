@@ -76,10 +76,7 @@ void FreeApplication() {
     FreeDirectSound();
     FreeInput();
     FreeDirect3D();
-    if (mainWindow) {
-        DestroyWindow(mainWindow);
-        mainWindow = nullptr;
-    }
+    DestroyMainWindow();
     CoUninitialize();
     ReleaseInstanceMutex();
 }

@@ -7,7 +7,7 @@
 #include <ctime>
 
 FrameTimer frameTimer;
-float& fps = frameTimer.fps;
+const float& fps = frameTimer.fps;
 
 void InitFrameTimer() {
     DWORD now = timeGetTime();

@@ -14,9 +14,10 @@ struct FrameTimer {
     float fps = 30.0f;
 };
 
+// Written by InitFrameTimer and WaitFrame only.
 extern FrameTimer frameTimer;
 // The measured frame rate, read by camera and particle motion.
-extern float& fps;
+extern const float& fps;
 
 void InitFrameTimer();
 void WaitFrame();

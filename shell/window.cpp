@@ -93,3 +93,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 void SetWindowTitle(const char* text) { SetWindowTextA(mainWindow, text); }
 
 void CloseMainWindow() { SendMessageA(mainWindow, WM_CLOSE, 0, 0); }
+
+void DestroyMainWindow() {
+    if (!mainWindow) return;
+    DestroyWindow(mainWindow);
+    mainWindow = nullptr;
+}

@@ -1,4 +1,5 @@
 // The main window: its handle, client size and active flag, and its procedure.
+// The four records are written by the functions below and the procedure only.
 #pragma once
 
 #include "win32/windows.h"
@@ -13,3 +14,5 @@ void FitWindowToClient();
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 void SetWindowTitle(const char* text);
 void CloseMainWindow();
+// Destroys the window, if there is one; mainWindow is null afterwards.
+void DestroyMainWindow();

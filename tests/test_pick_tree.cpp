@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "render/mesh.h"
+#include "render/pick_tree.h"
 #include "render_fixture.h"
 #include "scene/intersect.h"
 #include "scene/node.h"
-#include "scene/pick_tree.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "scene/pick_tree.h"
+#include "render/pick_tree.h"
 
 #include <algorithm>
 #include <cmath>
