@@ -7,11 +7,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <regex>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "support/include_scan.h"
 #include "support/test_support.h"
 
 namespace fs = std::filesystem;
@@ -20,7 +20,6 @@ namespace {
 
 const char* const kFramework[] = {"shell", "scene", "render", "input", "sound"};
 const char* const kSourceDirs[] = {"platform", "shell", "game", "scene", "render", "input", "sound"};
-const char* const kSourceExtensions[] = {".h", ".hpp", ".cpp", ".cc", ".inl"};
 // The platform's folders from the bottom up. Every folder may use the private headers
 // of base; every folder but base those of com (the COM base and class registry). Any
 // other private header of another folder only along a declared "built on" edge,
@@ -75,28 +74,6 @@ bool IsLibraryHeader(const std::string& name) {
                        [&](const char* p) { return StartsWith(name, p); });
 }
 
-// The tree file an include names, relative to the root, or "" when it names none
-// (a system or library header). Quoted names are looked up beside the including
-// file first, as the compiler does; then in the platform's public interfaces, the
-// root, and the platform's internals, so that a private header is recognised even
-// where it could not be compiled.
-std::string Resolve(const fs::path& root, const std::string& from, const std::string& name,
-                    bool quoted) {
-    std::vector<fs::path> bases;
-    if (quoted) bases.push_back(root / fs::path(from).parent_path());
-    bases.push_back(root / "platform" / "include");
-    bases.push_back(root);
-    bases.push_back(root / "platform");
-    for (const fs::path& base : bases) {
-        fs::path candidate = (base / name).lexically_normal();
-        std::error_code ec;
-        if (!fs::is_regular_file(candidate, ec)) continue;
-        std::string rel = candidate.lexically_relative(root).generic_string();
-        if (!rel.empty() && !StartsWith(rel, "..")) return rel;
-    }
-    return "";
-}
-
 int PlatformRank(const std::string& folder) {
     for (size_t i = 0; i < std::size(kPlatformOrder); ++i)
         if (folder == kPlatformOrder[i]) return (int)i;
@@ -146,54 +123,17 @@ std::vector<std::string> Breaches(const std::string& from, const std::string& na
     return reasons;
 }
 
-void ScanFile(const fs::path& root, const std::string& rel, ScanResult& result) {
-    static const std::regex includeLine(R"(^\s*#\s*include\s*([<"])([^>"]+)[>"])");
-    std::ifstream in(root / rel);
-    std::string line;
-    bool inComment = false;
-    for (int number = 1; std::getline(in, line); ++number) {
-        // A directive inside a block comment is not one; comments that open and
-        // close on a single line before a directive are not worth the trouble.
-        if (inComment) {
-            size_t end = line.find("*/");
-            if (end == std::string::npos) continue;
-            inComment = false;
-            line = line.substr(end + 2);
-        }
-        size_t open = line.find("/*");
-        if (open != std::string::npos && line.find("*/", open + 2) == std::string::npos)
-            inComment = true;
-        std::smatch m;
-        if (!std::regex_search(line, m, includeLine)) continue;
-        ++result.includes;
-        std::string name = m[2];
-        bool quoted = m[1] == "\"";
-        std::string written = quoted ? "\"" + name + "\"" : "<" + name + ">";
-        std::string target = Resolve(root, rel, name, quoted);
-        for (std::string& reason : Breaches(rel, name, target))
-            result.violations.push_back(Violation{rel, number, written, std::move(reason)});
-    }
-}
-
 ScanResult ScanTree(const fs::path& root) {
     ScanResult result;
-    std::vector<std::string> files;
-    for (const char* dir : kSourceDirs) {
-        std::error_code ec;
-        if (!fs::is_directory(root / dir, ec)) continue;
-        for (const auto& entry : fs::recursive_directory_iterator(root / dir, ec)) {
-            if (!entry.is_regular_file()) continue;
-            std::string ext = entry.path().extension().string();
-            if (std::find(std::begin(kSourceExtensions), std::end(kSourceExtensions), ext) ==
-                std::end(kSourceExtensions))
-                continue;
-            files.push_back(entry.path().lexically_relative(root).generic_string());
-        }
-    }
-    std::sort(files.begin(), files.end());
-    for (const std::string& rel : files) {
+    std::vector<std::string> dirs(std::begin(kSourceDirs), std::end(kSourceDirs));
+    for (const std::string& rel : ListSourceFiles(root, dirs)) {
         ++result.files;
-        ScanFile(root, rel, result);
+        for (const IncludeDirective& d : ReadIncludes(root, rel)) {
+            ++result.includes;
+            std::string written = d.quoted ? "\"" + d.name + "\"" : "<" + d.name + ">";
+            for (std::string& reason : Breaches(rel, d.name, d.target))
+                result.violations.push_back(Violation{rel, d.line, written, std::move(reason)});
+        }
     }
     return result;
 }
