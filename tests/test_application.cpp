@@ -73,12 +73,13 @@ TEST(Application, OnlyAHeldMutexStopsStartUp) {
     EXPECT_NE(log.find("CheckMultipleStart: cannot lock the mutex, not checked"), std::string::npos) << log;
 
     // Held by another process: refused.
-    // flock runs sleep as its child, which inherits the lock: both go, as a group.
+    // flock holds the lock (-o: not its child, sleep) until it is killed; both go,
+    // as a group, so that no sleep outlives the test.
     int pid = fork();
     ASSERT_GE(pid, 0);
     if (pid == 0) {
         setpgid(0, 0);
-        execl("/usr/bin/flock", "flock", dir.File("nol mutex.lock").c_str(), "sleep", "30", (char*)nullptr);
+        execl("/usr/bin/flock", "flock", "-o", dir.File("nol mutex.lock").c_str(), "sleep", "30", (char*)nullptr);
         _exit(127);
     }
     for (int i = 0; i < 200 && RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode == 0;
