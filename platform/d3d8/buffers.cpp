@@ -76,7 +76,7 @@ uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize) {
 // ---- VertexBuffer --------------------------------------------------------------------
 
 VertexBuffer::VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf)
-    : DeviceChild(device, pool), usage_(usage), fvf_(fvf) {}
+    : Resource(device, pool), usage_(usage), fvf_(fvf) {}
 
 VertexBuffer::~VertexBuffer() { data_.Forget(device_, device_->MakeCurrent()); }
 
@@ -91,17 +91,6 @@ HRESULT VertexBuffer::Create(Device* device, UINT length, DWORD usage, DWORD fvf
     }
     *out = b;
     return D3D_OK;
-}
-
-HRESULT VertexBuffer::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DResource8 || iid == IID_IDirect3DVertexBuffer8) {
-        *object = static_cast<IDirect3DVertexBuffer8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
 }
 
 HRESULT VertexBuffer::GetDevice(IDirect3DDevice8** device) {
@@ -145,7 +134,7 @@ unsigned VertexBuffer::Prepare() {
 // ---- IndexBuffer ---------------------------------------------------------------------
 
 IndexBuffer::IndexBuffer(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format)
-    : DeviceChild(device, pool), usage_(usage), format_(format) {}
+    : Resource(device, pool), usage_(usage), format_(format) {}
 
 IndexBuffer::~IndexBuffer() { data_.Forget(device_, device_->MakeCurrent()); }
 
@@ -160,17 +149,6 @@ HRESULT IndexBuffer::Create(Device* device, UINT length, DWORD usage, D3DFORMAT 
     }
     *out = b;
     return D3D_OK;
-}
-
-HRESULT IndexBuffer::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DResource8 || iid == IID_IDirect3DIndexBuffer8) {
-        *object = static_cast<IDirect3DIndexBuffer8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
 }
 
 HRESULT IndexBuffer::GetDevice(IDirect3DDevice8** device) {

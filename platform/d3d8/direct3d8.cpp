@@ -44,23 +44,6 @@ void CopyText(char* dst, size_t size, const std::string& text) {
 
 }  // namespace
 
-HRESULT Direct3D8::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3D8) {
-        *object = static_cast<IDirect3D8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Direct3D8::Release() {
-    ULONG r = --refs_;
-    if (r == 0) delete this;
-    return r;
-}
-
 bool Direct3D8::ValidAdapter(UINT adapter, D3DDEVTYPE type) {
     return adapter < AdapterCount() && (type == D3DDEVTYPE_HAL || type == D3DDEVTYPE_REF);
 }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <vector>
 
+#include "com/com_object.h"
 #include "d3d8/d3d8.h"
 #include "d3d8/formats.h"
 
@@ -20,10 +21,10 @@ class Texture;
 // texture stages use.
 constexpr unsigned kUploadUnit = 15;
 
-// Reference counting shared by everything a device creates. It also counts the
-// references the device holds itself (current textures, streams, render target),
-// so that Reset can tell which objects the application still owns. Every child
-// keeps its device object alive; the device's GL context goes with the
+// What the device sees of everything it creates. Of the object's COM references
+// it also counts those the device holds itself (current textures, streams, render
+// target), so that Reset can tell which objects the application still owns. Every
+// child keeps its device object alive; the device's GL context goes with the
 // application's last reference to the device.
 class DeviceChild {
 public:
@@ -32,17 +33,18 @@ public:
     DeviceChild& operator=(const DeviceChild&) = delete;
     virtual ~DeviceChild();
 
-    ULONG AddRefChild() { return ++refs_; }
-    ULONG ReleaseChild();
+    // The object's own AddRef and Release.
+    virtual ULONG AddRefChild() = 0;
+    virtual ULONG ReleaseChild() = 0;
     void Hold() {
-        ++refs_;
+        AddRefChild();
         ++held_;
     }
     void Unhold();
     // The creator's reference belongs to the device (its own back buffer and
     // automatic depth buffer).
-    void MarkOwnedByDevice() { held_ = refs_; }
-    bool HeldByApplication() const { return refs_ > held_; }
+    void MarkOwnedByDevice() { held_ = References(); }
+    bool HeldByApplication() const { return References() > held_; }
     D3DPOOL Pool() const { return pool_; }
     Device* OwnerDevice() const { return device_; }
 
@@ -52,15 +54,29 @@ public:
     virtual void DropGl(bool deleteObjects) = 0;
 
 protected:
+    // The object's reference count.
+    virtual ULONG References() const = 0;
+
     Device* device_;
     D3DPOOL pool_;
 
 private:
-    ULONG refs_ = 1;
     ULONG held_ = 0;
 };
 
-class Surface : public IDirect3DSurface8 {
+// A device child that is itself the COM object it hands out.
+template <typename Interface, const IID&... Iids>
+class Resource : public DeviceChild, public nol::com::Object<Interface, Iids...> {
+public:
+    using DeviceChild::DeviceChild;
+    ULONG AddRefChild() final { return this->AddRef(); }
+    ULONG ReleaseChild() final { return this->Release(); }
+
+protected:
+    ULONG References() const final { return nol::com::Object<Interface, Iids...>::References(); }
+};
+
+class Surface : public nol::com::Object<IDirect3DSurface8, IID_IDirect3DSurface8> {
 public:
     enum class Kind {
         Memory,  // bytes in the format's layout, lockable in the pools that allow it
@@ -80,9 +96,9 @@ public:
     // New size and format (the device's own surfaces, on Reset).
     HRESULT Reconfigure(D3DFORMAT format, UINT width, UINT height);
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    // The owner's references: a level lives exactly as long as its texture.
+    ULONG AddRef() override { return owner_->AddRefChild(); }
+    ULONG Release() override { return owner_->ReleaseChild(); }
     HRESULT GetDevice(IDirect3DDevice8** device) override;
     HRESULT GetContainer(REFIID riid, void** container) override;
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
@@ -132,17 +148,25 @@ public:
                       DWORD usage, D3DPOOL pool);
     ~StandaloneSurface() override;
     void DropGl(bool deleteObjects) override;
+
+    // Its own count: Surface's AddRef and Release come here.
+    ULONG AddRefChild() override { return Counted::AddRef(); }
+    ULONG ReleaseChild() override { return Counted::Release(); }
+
+protected:
+    ULONG References() const override { return Counted::References(); }
+
+private:
+    using Counted = nol::com::Object<IDirect3DSurface8, IID_IDirect3DSurface8>;
 };
 
-class Texture : public DeviceChild, public IDirect3DTexture8 {
+class Texture : public Resource<IDirect3DTexture8, IID_IDirect3DResource8, IID_IDirect3DBaseTexture8,
+                                IID_IDirect3DTexture8> {
 public:
     static HRESULT Create(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, Texture** texture);
     ~Texture() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return AddRefChild(); }
-    ULONG Release() override { return ReleaseChild(); }
     HRESULT GetDevice(IDirect3DDevice8** device) override;
     DWORD SetPriority(DWORD priority) override;
     DWORD GetPriority() override { return priority_; }
@@ -204,15 +228,12 @@ private:
     uint64_t generation_ = 1;  // changes with every write
 };
 
-class VertexBuffer : public DeviceChild, public IDirect3DVertexBuffer8 {
+class VertexBuffer : public Resource<IDirect3DVertexBuffer8, IID_IDirect3DResource8, IID_IDirect3DVertexBuffer8> {
 public:
     static HRESULT Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                           VertexBuffer** buffer);
     ~VertexBuffer() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return AddRefChild(); }
-    ULONG Release() override { return ReleaseChild(); }
     HRESULT GetDevice(IDirect3DDevice8** device) override;
     DWORD SetPriority(DWORD priority) override;
     DWORD GetPriority() override { return priority_; }
@@ -234,15 +255,12 @@ private:
     BufferData data_;
 };
 
-class IndexBuffer : public DeviceChild, public IDirect3DIndexBuffer8 {
+class IndexBuffer : public Resource<IDirect3DIndexBuffer8, IID_IDirect3DResource8, IID_IDirect3DIndexBuffer8> {
 public:
     static HRESULT Create(Device* device, UINT length, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, IndexBuffer** buffer);
     ~IndexBuffer() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return AddRefChild(); }
-    ULONG Release() override { return ReleaseChild(); }
     HRESULT GetDevice(IDirect3DDevice8** device) override;
     DWORD SetPriority(DWORD priority) override;
     DWORD GetPriority() override { return priority_; }

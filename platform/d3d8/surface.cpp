@@ -19,13 +19,6 @@ DeviceChild::~DeviceChild() {
     device_->ReleaseInternalRef();  // may delete the device: nothing may follow
 }
 
-ULONG DeviceChild::ReleaseChild() {
-    if (refs_ == 0) return 0;
-    ULONG r = --refs_;
-    if (r == 0) delete this;
-    return r;
-}
-
 void DeviceChild::Unhold() {
     if (held_ > 0) --held_;
     ReleaseChild();
@@ -118,21 +111,6 @@ unsigned Surface::ColorTexture() const {
 void Surface::ContentsChanged() {
     if (container_) container_->LevelChanged(level_);
 }
-
-HRESULT Surface::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DSurface8) {
-        *object = static_cast<IDirect3DSurface8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-// A level's references are its texture's: the surface lives exactly as long.
-ULONG Surface::AddRef() { return owner_->AddRefChild(); }
-ULONG Surface::Release() { return owner_->ReleaseChild(); }
 
 HRESULT Surface::GetDevice(IDirect3DDevice8** device) {
     if (!device) return D3DERR_INVALIDCALL;

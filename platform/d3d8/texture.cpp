@@ -9,7 +9,7 @@
 namespace d3d8 {
 
 Texture::Texture(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format)
-    : DeviceChild(device, pool), usage_(usage), format_(format) {}
+    : Resource(device, pool), usage_(usage), format_(format) {}
 
 Texture::~Texture() {
     if (gl_ && device_->MakeCurrent()) {
@@ -130,18 +130,6 @@ void Texture::DropGl(bool deleteObjects) {
     gl_ = 0;
     std::fill(dirty_.begin(), dirty_.end(), 1);
     anyDirty_ = true;
-}
-
-HRESULT Texture::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DResource8 || iid == IID_IDirect3DBaseTexture8 ||
-        iid == IID_IDirect3DTexture8) {
-        *object = static_cast<IDirect3DTexture8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
 }
 
 HRESULT Texture::GetDevice(IDirect3DDevice8** device) {

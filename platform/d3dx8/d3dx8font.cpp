@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "com/com_object.h"
 #include "d3dx8/d3dx8core.h"
 #include "d3dx8/font_atlas.h"
 #include "d3dx8/screen_quad_states.h"
@@ -64,28 +65,11 @@ constexpr Setting kSettings[] = {
     {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
 };
 
-class Font final : public ID3DXFont {
+class Font final : public nol::com::Object<ID3DXFont, IID_ID3DXFont> {
 public:
     Font(IDirect3DDevice8* device, std::shared_ptr<glyphs::GlyphSource> source)
         : device_(device), source_(std::move(source)), atlas_(device, source_->CellHeight()) {
         device_->AddRef();
-    }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ID3DXFont) {
-            *object = static_cast<ID3DXFont*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT GetDevice(IDirect3DDevice8** device) override {
@@ -200,7 +184,6 @@ private:
         }
     }
 
-    ULONG refs_ = 1;
     IDirect3DDevice8* device_;
     std::shared_ptr<glyphs::GlyphSource> source_;
     FontAtlas atlas_;

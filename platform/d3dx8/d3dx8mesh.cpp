@@ -63,7 +63,7 @@ void ReleaseAndClear(T*& object) {
     object = nullptr;
 }
 
-class Buffer final : public ID3DXBuffer {
+class Buffer final : public nol::com::Object<ID3DXBuffer, IID_ID3DXBuffer> {
 public:
     static HRESULT Create(DWORD size, Buffer** out) {
         Buffer* b = new (std::nothrow) Buffer;
@@ -78,29 +78,12 @@ public:
         return D3D_OK;
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ID3DXBuffer) {
-            *object = static_cast<ID3DXBuffer*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
     LPVOID GetBufferPointer() override { return bytes_.empty() ? nullptr : bytes_.data(); }
     DWORD GetBufferSize() override { return static_cast<DWORD>(bytes_.size()); }
 
 private:
     Buffer() = default;
     ~Buffer() override = default;
-    ULONG refs_ = 1;
     std::vector<uint8_t> bytes_;
 };
 
@@ -201,23 +184,6 @@ Mesh::~Mesh() {
     ReleaseAndClear(vertexBuffer_);
     ReleaseAndClear(indexBuffer_);
     ReleaseAndClear(device_);
-}
-
-HRESULT Mesh::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_ID3DXBaseMesh || iid == IID_ID3DXMesh) {
-        *object = static_cast<ID3DXMesh*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Mesh::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
 }
 
 HRESULT Mesh::GetDevice(IDirect3DDevice8** device) {

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "com/com_object.h"
 #include "d3dx8/d3dx8core.h"
 #include "d3dx8/screen_quad_states.h"
 
@@ -75,26 +76,9 @@ D3DXMATRIX SpriteMatrix(const D3DXVECTOR2& scaling, const D3DXVECTOR2& centre, f
     return m;
 }
 
-class Sprite final : public ID3DXSprite {
+class Sprite final : public nol::com::Object<ID3DXSprite, IID_ID3DXSprite> {
 public:
     explicit Sprite(IDirect3DDevice8* device) : device_(device) { device_->AddRef(); }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ID3DXSprite) {
-            *object = static_cast<ID3DXSprite*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT GetDevice(IDirect3DDevice8** device) override {
         if (!device) return D3DERR_INVALIDCALL;
@@ -190,7 +174,6 @@ private:
         batchTexture_ = nullptr;
     }
 
-    ULONG refs_ = 1;
     IDirect3DDevice8* device_;
     bool begun_ = false;
     d3dx8::ScreenQuadStates states_{kSettings};

@@ -11,25 +11,6 @@ DirectInputDevice::DirectInputDevice(DirectInput8* parent, const DIDATAFORMAT& f
 
 DirectInputDevice::~DirectInputDevice() { parent_->Release(); }
 
-HRESULT DirectInputDevice::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirectInputDevice8A) {
-        *object = static_cast<IDirectInputDevice8A*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DirectInputDevice::AddRef() { return ++refs_; }
-
-ULONG DirectInputDevice::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 void DirectInputDevice::AddObject(const GUID& type, DWORD offset, DWORD dwType, const char* name) {
     DeviceObject object{&type, offset, dwType, {}};
     std::snprintf(object.name, sizeof object.name, "%s", name);

@@ -81,25 +81,6 @@ void DirectInput8::OnSdlEvent(const SDL_Event& event, void* context) {
     static_cast<DirectInput8*>(context)->events_.Observe(event);
 }
 
-HRESULT DirectInput8::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirectInput8A) {
-        *object = static_cast<IDirectInput8A*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DirectInput8::AddRef() { return ++refs_; }
-
-ULONG DirectInput8::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT DirectInput8::CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN outer) {
     if (!device) return DIERR_INVALIDPARAM;
     *device = nullptr;

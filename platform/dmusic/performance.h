@@ -4,18 +4,18 @@
 
 #include <memory>
 
-#include "dmusic/com_object.h"
+#include "com/com_object.h"
 #include "dmusic/music_engine.h"
 
 class Segment;
 class SegmentState;
 
-class Performance final : public ComObject<IDirectMusicPerformance8> {
+class Performance final : public nol::com::Object<IDirectMusicPerformance8, IID_IDirectMusicPerformance,
+                                                  IID_IDirectMusicPerformance8> {
 public:
     Performance() = default;
     ~Performance() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT Stop(IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time,
                  DWORD flags) override;
     HRESULT IsPlaying(IDirectMusicSegment* segment, IDirectMusicSegmentState* state) override;

@@ -6,10 +6,6 @@
 Segment::Segment(std::shared_ptr<const MidiSong> song)
     : song_(song ? std::move(song) : std::make_shared<MidiSong>()) {}
 
-HRESULT Segment::QueryInterface(REFIID iid, void** object) {
-    return Answer(iid, object, {&IID_IDirectMusicSegment, &IID_IDirectMusicSegment8});
-}
-
 Segment* Segment::From(IUnknown* object) {
     // Our segments are the only IDirectMusicSegment8 objects in this process; anything
     // else (a fake in a test) answers no to the interface or is not a Segment.
@@ -56,7 +52,7 @@ HRESULT Segment::Download(IUnknown* target) {
 HRESULT Segment::Unload(IUnknown* target) { return Download(target); }
 
 HRESULT CreateDirectMusicSegment(REFIID iid, void** object) {
-    return HandOut(new Segment(nullptr), iid, object);
+    return nol::com::HandOut(new Segment(nullptr), iid, object);
 }
 
 SegmentState::SegmentState(Segment* segment, std::shared_ptr<MusicEngine> engine,
@@ -66,10 +62,6 @@ SegmentState::SegmentState(Segment* segment, std::shared_ptr<MusicEngine> engine
 }
 
 SegmentState::~SegmentState() { segment_->Release(); }
-
-HRESULT SegmentState::QueryInterface(REFIID iid, void** object) {
-    return Answer(iid, object, {&IID_IDirectMusicSegmentState, &IID_IDirectMusicSegmentState8});
-}
 
 SegmentState* SegmentState::From(IUnknown* object) { return dynamic_cast<SegmentState*>(object); }
 

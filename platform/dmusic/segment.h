@@ -3,15 +3,15 @@
 
 #include <memory>
 
-#include "dmusic/com_object.h"
+#include "com/com_object.h"
 #include "dmusic/midi_file.h"
 #include "dmusic/music_engine.h"
 
-class Segment final : public ComObject<IDirectMusicSegment8> {
+class Segment final
+    : public nol::com::Object<IDirectMusicSegment8, IID_IDirectMusicSegment, IID_IDirectMusicSegment8> {
 public:
     explicit Segment(std::shared_ptr<const MidiSong> song);
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetLength(MUSIC_TIME* length) override;
     HRESULT SetRepeats(DWORD repeats) override;
     HRESULT GetRepeats(DWORD* repeats) override;
@@ -33,13 +33,13 @@ private:
     MUSIC_TIME start_ = 0;
 };
 
-class SegmentState final : public ComObject<IDirectMusicSegmentState> {
+class SegmentState final : public nol::com::Object<IDirectMusicSegmentState, IID_IDirectMusicSegmentState,
+                                                    IID_IDirectMusicSegmentState8> {
 public:
     SegmentState(Segment* segment, std::shared_ptr<MusicEngine> engine,
                  std::shared_ptr<MusicPlay> play, MUSIC_TIME start);
     ~SegmentState() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetSeek(MUSIC_TIME* seek) override;
     HRESULT GetStartPoint(MUSIC_TIME* start) override;
     HRESULT GetSegment(IDirectMusicSegment** segment) override;

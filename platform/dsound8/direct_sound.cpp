@@ -27,22 +27,6 @@ std::shared_ptr<SoundCore> CoreOf(IDirectSound* sound) {
 
 bool FxMinimumEnforced() { return enforceFxMinimum; }
 
-ULONG DirectSound::Release() {
-    ULONG left = refs_.Release();
-    if (left == 0) delete this;
-    return left;
-}
-
-HRESULT DirectSound::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IDirectSound && iid != IID_IDirectSound8)
-        return E_NOINTERFACE;
-    *object = static_cast<IDirectSound8*>(this);
-    AddRef();
-    return S_OK;
-}
-
 HRESULT DirectSound::CreatePrimary(const DSBUFFERDESC& desc, IDirectSoundBuffer** buffer) {
     const DWORD allowed = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN |
                           DSBCAPS_CTRL3D | DSBCAPS_LOCHARDWARE | DSBCAPS_LOCSOFTWARE |

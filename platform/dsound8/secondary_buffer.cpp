@@ -96,12 +96,6 @@ SecondaryBuffer::~SecondaryBuffer() {
     voice_.reset();
 }
 
-ULONG SecondaryBuffer::Release() {
-    ULONG left = refs_.Release();
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT SecondaryBuffer::Duplicate(SecondaryBuffer** out) {
     SecondaryBuffer* copy = nullptr;
     {
@@ -125,20 +119,12 @@ HRESULT SecondaryBuffer::Duplicate(SecondaryBuffer** out) {
     return DSERR_ALLOCATED;
 }
 
-HRESULT SecondaryBuffer::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDirectSoundBuffer || iid == IID_IDirectSoundBuffer8) {
-        *object = static_cast<IDirectSoundBuffer8*>(this);
-    } else if (iid == IID_IDirectSound3DBuffer && Has(DSBCAPS_CTRL3D)) {
-        *object = static_cast<IDirectSound3DBuffer*>(&buffer3d_);
-    } else if (iid == IID_IDirectSoundNotify && Has(DSBCAPS_CTRLPOSITIONNOTIFY)) {
-        *object = static_cast<IDirectSoundNotify*>(&notify_);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+void* SecondaryBuffer::Other(REFIID iid) {
+    if (iid == IID_IDirectSound3DBuffer && Has(DSBCAPS_CTRL3D))
+        return static_cast<IDirectSound3DBuffer*>(&buffer3d_);
+    if (iid == IID_IDirectSoundNotify && Has(DSBCAPS_CTRLPOSITIONNOTIFY))
+        return static_cast<IDirectSoundNotify*>(&notify_);
+    return nullptr;
 }
 
 // ---- state ----------------------------------------------------------------------

@@ -3,7 +3,6 @@
 // listener's settings that OpenAL keeps per source.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -48,16 +47,6 @@ public:
 
 private:
     std::lock_guard<std::mutex> guard_;
-};
-
-// A COM reference count.
-class RefCount {
-public:
-    ULONG AddRef() { return ++count_; }
-    ULONG Release() { return --count_; }
-
-private:
-    std::atomic<ULONG> count_{1};
 };
 
 // Hundredths of a decibel to a linear gain; the minimum is silence.

@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "com/com_object.h"
 #include "d3dx8/dxfile.h"
 #include "d3dx8/load_reason.h"
 #include "d3dx8/xfile/dxfile_access.h"
@@ -51,41 +52,13 @@ HRESULT CopyName(const std::string& name, LPSTR buffer, LPDWORD size) {
     return DXFILE_OK;
 }
 
-// Reference counting shared by every object here.
-template <typename Interface>
-class RefCounted : public Interface {
-public:
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-protected:
-    HRESULT Answer(void** object) {
-        *object = static_cast<Interface*>(this);
-        AddRef();
-        return S_OK;
-    }
-
-private:
-    ULONG refs_ = 1;
-};
-
 class DataObject;
 
-class Reference final : public RefCounted<IDirectXFileDataReference> {
+class Reference final
+    : public nol::com::Object<IDirectXFileDataReference, IID_IDirectXFileObject, IID_IDirectXFileDataReference> {
 public:
     Reference(Tree tree, const xfile::XReference* ref) : tree_(std::move(tree)), ref_(ref) {}
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFileObject || iid == IID_IDirectXFileDataReference)
-            return Answer(object);
-        return E_NOINTERFACE;
-    }
     HRESULT GetName(LPSTR name, LPDWORD size) override { return CopyName(ref_->name, name, size); }
     HRESULT GetId(LPGUID id) override {
         if (!id) return DXFILEERR_BADVALUE;
@@ -99,18 +72,12 @@ private:
     const xfile::XReference* ref_;
 };
 
-class DataObject final : public RefCounted<IDirectXFileData> {
+class DataObject final
+    : public nol::com::Object<IDirectXFileData, IID_IDirectXFileObject, IID_IDirectXFileData> {
 public:
     DataObject(Tree tree, const xfile::XData* obj) : tree_(std::move(tree)), obj_(obj) {}
     const xfile::XData* Object() const { return obj_; }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFileObject || iid == IID_IDirectXFileData)
-            return Answer(object);
-        return E_NOINTERFACE;
-    }
     HRESULT GetName(LPSTR name, LPDWORD size) override { return CopyName(obj_->name, name, size); }
     HRESULT GetId(LPGUID id) override {
         if (!id) return DXFILEERR_BADVALUE;
@@ -161,16 +128,10 @@ HRESULT Reference::Resolve(LPDIRECTXFILEDATA* data) {
     return DXFILE_OK;
 }
 
-class EnumObject final : public RefCounted<IDirectXFileEnumObject> {
+class EnumObject final : public nol::com::Object<IDirectXFileEnumObject, IID_IDirectXFileEnumObject> {
 public:
     explicit EnumObject(Tree tree) : tree_(std::move(tree)) {}
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFileEnumObject) return Answer(object);
-        return E_NOINTERFACE;
-    }
     HRESULT GetNextDataObject(LPDIRECTXFILEDATA* data) override {
         if (!data) return DXFILEERR_BADVALUE;
         *data = nullptr;
@@ -184,15 +145,8 @@ private:
     size_t next_ = 0;
 };
 
-class DirectXFile final : public RefCounted<IDirectXFile> {
+class DirectXFile final : public nol::com::Object<IDirectXFile, IID_IDirectXFile> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFile) return Answer(object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) override {
         if (!enumObject) return DXFILEERR_BADVALUE;
         *enumObject = nullptr;
