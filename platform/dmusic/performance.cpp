@@ -29,8 +29,6 @@ HRESULT CreateDirectMusicPerformance(REFIID iid, void** object) {
 
 Performance::~Performance() { CloseDown(); }
 
-Performance* Performance::From(IUnknown* object) { return dynamic_cast<Performance*>(object); }
-
 // Every path the synthesiser can feed is stereo here (FluidSynth's own reverb and
 // chorus stand for the shared reverb), so the path type only has to be a real one.
 HRESULT Performance::InitAudio(IDirectMusic** directMusic, IDirectSound** directSound, HWND,

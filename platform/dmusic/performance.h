@@ -6,12 +6,11 @@
 
 #include "com/com_object.h"
 #include "dmusic/music_engine.h"
-
-class Segment;
-class SegmentState;
+#include "dmusic/segment.h"
 
 class Performance final : public nol::com::Object<IDirectMusicPerformance8, IID_IDirectMusicPerformance,
-                                                  IID_IDirectMusicPerformance8> {
+                                                  IID_IDirectMusicPerformance8>,
+                          public SegmentPlayer {
 public:
     Performance() = default;
     ~Performance() override;
@@ -28,8 +27,7 @@ public:
                           int64_t startTime, IDirectMusicSegmentState** state, IUnknown* from,
                           IUnknown* audioPath) override;
 
-    bool Ready() const { return engine_ != nullptr; }
-    static Performance* From(IUnknown* object);
+    bool Ready() const override { return engine_ != nullptr; }
 
 private:
     void ForgetCurrent();

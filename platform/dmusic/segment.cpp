@@ -1,7 +1,6 @@
 #include "dmusic/segment.h"
 
 #include "dmusic/dmusic_classes.h"
-#include "dmusic/performance.h"
 
 Segment::Segment(std::shared_ptr<const MidiSong> song)
     : song_(song ? std::move(song) : std::make_shared<MidiSong>()) {}
@@ -44,9 +43,9 @@ HRESULT Segment::GetStartPoint(MUSIC_TIME* start) {
 // The synthesiser holds the whole General MIDI bank from the start, so there is
 // nothing to send; what is checked is that the target is a performance ready to play.
 HRESULT Segment::Download(IUnknown* target) {
-    Performance* performance = Performance::From(target);
-    if (!performance) return E_INVALIDARG;
-    return performance->Ready() ? S_OK : DMUS_E_NOT_INIT;
+    SegmentPlayer* player = SegmentPlayer::From(target);
+    if (!player) return E_INVALIDARG;
+    return player->Ready() ? S_OK : DMUS_E_NOT_INIT;
 }
 
 HRESULT Segment::Unload(IUnknown* target) { return Download(target); }

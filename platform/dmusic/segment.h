@@ -7,6 +7,18 @@
 #include "dmusic/midi_file.h"
 #include "dmusic/music_engine.h"
 
+// What a segment is downloaded to, as the segment sees it (the performance).
+class SegmentPlayer {
+public:
+    // Whether it can play: its audio has been set up.
+    virtual bool Ready() const = 0;
+    // The player behind an interface pointer, if it is one of ours.
+    static SegmentPlayer* From(IUnknown* object) { return dynamic_cast<SegmentPlayer*>(object); }
+
+protected:
+    ~SegmentPlayer() = default;
+};
+
 class Segment final
     : public nol::com::Object<IDirectMusicSegment8, IID_IDirectMusicSegment, IID_IDirectMusicSegment8> {
 public:
