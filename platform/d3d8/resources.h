@@ -64,16 +64,33 @@ private:
     ULONG held_ = 0;
 };
 
-// A device child that is itself the COM object it hands out.
+// GetDevice of everything a device creates: the device, while its context lives.
+HRESULT HandOutDevice(Device* device, IDirect3DDevice8** out);
+
+// A texture or buffer: a device child that is itself the COM object it hands out,
+// answering for IDirect3DResource8 and Iids.
 template <typename Interface, const IID&... Iids>
-class Resource : public DeviceChild, public nol::com::Object<Interface, Iids...> {
+class Resource : public DeviceChild, public nol::com::Object<Interface, IID_IDirect3DResource8, Iids...> {
 public:
     using DeviceChild::DeviceChild;
     ULONG AddRefChild() final { return this->AddRef(); }
     ULONG ReleaseChild() final { return this->Release(); }
 
+    HRESULT GetDevice(IDirect3DDevice8** device) override { return HandOutDevice(device_, device); }
+    // Only managed resources keep a priority.
+    DWORD SetPriority(DWORD priority) override {
+        const DWORD old = priority_;
+        if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
+        return old;
+    }
+    DWORD GetPriority() override { return priority_; }
+
 protected:
-    ULONG References() const final { return nol::com::Object<Interface, Iids...>::References(); }
+    ULONG References() const final { return this->Counted::References(); }
+
+private:
+    using Counted = nol::com::Object<Interface, IID_IDirect3DResource8, Iids...>;
+    DWORD priority_ = 0;
 };
 
 class Surface : public nol::com::Object<IDirect3DSurface8, IID_IDirect3DSurface8> {
@@ -160,16 +177,12 @@ private:
     using Counted = nol::com::Object<IDirect3DSurface8, IID_IDirect3DSurface8>;
 };
 
-class Texture : public Resource<IDirect3DTexture8, IID_IDirect3DResource8, IID_IDirect3DBaseTexture8,
-                                IID_IDirect3DTexture8> {
+class Texture : public Resource<IDirect3DTexture8, IID_IDirect3DBaseTexture8, IID_IDirect3DTexture8> {
 public:
     static HRESULT Create(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, Texture** texture);
     ~Texture() override;
 
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override { return priority_; }
     void PreLoad() override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
     DWORD SetLOD(DWORD lodNew) override;
@@ -203,10 +216,9 @@ private:
     bool anyDirty_ = true;
     unsigned gl_ = 0;
     DWORD lod_ = 0;
-    DWORD priority_ = 0;
 };
 
-// Vertex and index buffers share everything but their description.
+// The contents of a vertex or index buffer and their GL copy.
 class BufferData {
 public:
     bool Allocate(UINT length);
@@ -228,49 +240,52 @@ private:
     uint64_t generation_ = 1;  // changes with every write
 };
 
-class VertexBuffer : public Resource<IDirect3DVertexBuffer8, IID_IDirect3DResource8, IID_IDirect3DVertexBuffer8> {
+// Vertex and index buffers share everything but their description and GL target.
+template <typename Interface, const IID& Iid>
+class Buffer : public Resource<Interface, Iid> {
 public:
-    static HRESULT Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                          VertexBuffer** buffer);
-    ~VertexBuffer() override;
-
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override { return priority_; }
     void PreLoad() override {}
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
-    HRESULT Unlock() override;
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
-
+    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override {
+        return data_.Lock(offsetToLock, sizeToLock, data, flags);
+    }
+    HRESULT Unlock() override { return data_.Unlock(); }
     void DropGl(bool deleteObjects) override;
-    unsigned Prepare();
     UINT Size() const { return data_.Size(); }
 
-private:
-    VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf);
+protected:
+    Buffer(Device* device, D3DPOOL pool, DWORD usage) : Resource<Interface, Iid>(device, pool), usage_(usage) {}
+    ~Buffer() override;
+    // Gives made (just constructed, or null) length bytes; on failure it is gone.
+    template <typename Made>
+    static HRESULT Finish(Made* made, UINT length, Made** out);
+    // The GL buffer with the current contents, bound to target.
+    unsigned PrepareAs(unsigned target);
+
     DWORD usage_;
-    DWORD fvf_;
-    DWORD priority_ = 0;
     BufferData data_;
 };
 
-class IndexBuffer : public Resource<IDirect3DIndexBuffer8, IID_IDirect3DResource8, IID_IDirect3DIndexBuffer8> {
+class VertexBuffer : public Buffer<IDirect3DVertexBuffer8, IID_IDirect3DVertexBuffer8> {
+public:
+    static HRESULT Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                          VertexBuffer** buffer);
+
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+    unsigned Prepare();
+
+private:
+    VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf);
+    DWORD fvf_;
+};
+
+class IndexBuffer : public Buffer<IDirect3DIndexBuffer8, IID_IDirect3DIndexBuffer8> {
 public:
     static HRESULT Create(Device* device, UINT length, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, IndexBuffer** buffer);
-    ~IndexBuffer() override;
 
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override { return priority_; }
-    void PreLoad() override {}
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
-    HRESULT Unlock() override;
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
-
-    void DropGl(bool deleteObjects) override;
     unsigned Prepare();
     UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
     UINT IndexCount() const { return data_.Size() / IndexSize(); }
@@ -280,10 +295,7 @@ public:
 
 private:
     IndexBuffer(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format);
-    DWORD usage_;
     D3DFORMAT format_;
-    DWORD priority_ = 0;
-    BufferData data_;
     uint64_t maxIndexGeneration_ = 0;
     uint32_t maxIndex_ = 0;
 };

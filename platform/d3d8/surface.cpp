@@ -19,6 +19,15 @@ DeviceChild::~DeviceChild() {
     device_->ReleaseInternalRef();  // may delete the device: nothing may follow
 }
 
+HRESULT HandOutDevice(Device* device, IDirect3DDevice8** out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (!device->Alive()) return D3DERR_INVALIDCALL;
+    device->AddRef();
+    *out = device;
+    return D3D_OK;
+}
+
 void DeviceChild::Unhold() {
     if (held_ > 0) --held_;
     ReleaseChild();
@@ -112,16 +121,7 @@ void Surface::ContentsChanged() {
     if (container_) container_->LevelChanged(level_);
 }
 
-HRESULT Surface::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
-    if (!device_->Alive()) {
-        *device = nullptr;
-        return D3DERR_INVALIDCALL;
-    }
-    device_->AddRef();
-    *device = device_;
-    return D3D_OK;
-}
+HRESULT Surface::GetDevice(IDirect3DDevice8** device) { return HandOutDevice(device_, device); }
 
 HRESULT Surface::GetContainer(REFIID riid, void** container) {
     if (!container) return D3DERR_INVALIDCALL;

@@ -132,21 +132,6 @@ void Texture::DropGl(bool deleteObjects) {
     anyDirty_ = true;
 }
 
-HRESULT Texture::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
-    *device = nullptr;
-    if (!device_->Alive()) return D3DERR_INVALIDCALL;
-    device_->AddRef();
-    *device = device_;
-    return D3D_OK;
-}
-
-DWORD Texture::SetPriority(DWORD priority) {
-    DWORD old = priority_;
-    if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
-    return old;
-}
-
 void Texture::PreLoad() {
     if (pool_ == D3DPOOL_MANAGED && device_->MakeCurrent()) Prepare();
 }

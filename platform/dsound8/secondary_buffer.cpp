@@ -107,9 +107,7 @@ HRESULT SecondaryBuffer::Duplicate(SecondaryBuffer** out) {
             copy->frequency_ = frequency_;
             copy->ApplyVolume();
             copy->voice_->SetPan(pan_);
-            if (frequency_)
-                alSourcef(copy->voice_->source(), AL_PITCH,
-                          float(frequency_) / float(samples_->format.nSamplesPerSec));
+            copy->ApplyFrequency();
             *out = copy;
             return DS_OK;
         }
@@ -228,9 +226,14 @@ HRESULT SecondaryBuffer::SetFrequency(DWORD frequency) {
         return DSERR_INVALIDPARAM;
     CoreLock guard(*core_);
     frequency_ = frequency;
-    DWORD rate = samples_->format.nSamplesPerSec;
-    alSourcef(voice_->source(), AL_PITCH, frequency ? float(frequency) / float(rate) : 1.0f);
+    ApplyFrequency();
     return DS_OK;
+}
+
+// Playing at another rate than the samples' own is a pitch change in OpenAL.
+void SecondaryBuffer::ApplyFrequency() {
+    const DWORD rate = samples_->format.nSamplesPerSec;
+    alSourcef(voice_->source(), AL_PITCH, frequency_ ? float(frequency_) / float(rate) : 1.0f);
 }
 
 // ---- samples --------------------------------------------------------------------

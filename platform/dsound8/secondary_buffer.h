@@ -99,6 +99,8 @@ private:
     void* Other(REFIID iid) override;
     bool Has(DWORD cap) const { return (flags_ & cap) != 0; }
     void ApplyVolume();
+    // With the core's lock held: the source's pitch for frequency_.
+    void ApplyFrequency();
 
     std::shared_ptr<SoundCore> core_;
     std::shared_ptr<SampleData> samples_;
