@@ -78,18 +78,6 @@ TEST(ComObject, QueryInterfaceAnswersItsListAndRefusesTheRest) {
     EXPECT_TRUE(gone);
 }
 
-TEST(ComObject, CountsAndGoesWithTheLastReference) {
-    bool gone = false;
-    auto* square = new Square(&gone, false);
-    EXPECT_EQ(square->AddRef(), 2u);
-    EXPECT_EQ(square->AddRef(), 3u);
-    EXPECT_EQ(square->Release(), 2u);
-    EXPECT_EQ(square->Release(), 1u);
-    EXPECT_FALSE(gone);
-    EXPECT_EQ(square->Release(), 0u);
-    EXPECT_TRUE(gone);
-}
-
 TEST(ComObject, ACountThatReachedZeroStaysThere) {
     Lingering* object = new Lingering;
     EXPECT_EQ(object->Release(), 0u);
@@ -103,19 +91,20 @@ TEST(ComObject, ACountThatReachedZeroStaysThere) {
 TEST(ComObject, APartSharesTheOwnersIdentityAndCount) {
     bool gone = false;
     auto* square = new Square(&gone, true);
+    EXPECT_EQ(square->AddRef(), 2u);
     ILabel* label = nullptr;
     ASSERT_EQ(square->QueryInterface(IID_ILabel, reinterpret_cast<void**>(&label)), S_OK);
     EXPECT_STREQ(label->Text(), "square");
-    EXPECT_EQ(square->Count(), 2u);
-
     void* unknown = nullptr;
     ASSERT_EQ(label->QueryInterface(IID_IUnknown, &unknown), S_OK);
     EXPECT_EQ(unknown, static_cast<ISquare*>(square));
-    EXPECT_EQ(label->AddRef(), 4u);
-    EXPECT_EQ(square->Release(), 3u);
-    EXPECT_EQ(label->Release(), 2u);
-    EXPECT_EQ(label->Release(), 1u);
-    EXPECT_FALSE(gone);
+
+    // Four references to one object, whichever interface drops them; it goes with
+    // the last.
+    EXPECT_EQ(label->Release(), 3u);
+    EXPECT_EQ(square->Release(), 2u);
+    EXPECT_EQ(static_cast<IUnknown*>(unknown)->Release(), 1u);
+    ASSERT_FALSE(gone);
     EXPECT_EQ(label->Release(), 0u);
     EXPECT_TRUE(gone);
 }
