@@ -6,7 +6,7 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // ---- BufferData ----------------------------------------------------------------------
 
@@ -159,4 +159,4 @@ uint32_t IndexBuffer::MaxIndex() {
     return maxIndex_;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

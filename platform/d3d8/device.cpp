@@ -13,7 +13,7 @@
 #include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -446,4 +446,4 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     return D3D_OK;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -19,7 +19,7 @@
 #include "d3d8/shader_key.h"
 #include "d3d8/state_tables.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 class Direct3D8;
 class ShaderCache;
@@ -266,4 +266,4 @@ private:
     UINT presentedHeight_ = 0;
 };
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

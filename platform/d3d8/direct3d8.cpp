@@ -29,12 +29,12 @@ void NolD3D8SetCreateHook(NolDirect3DCreateHook hook) { createHook = hook; }
 IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
     if (createHook) return createHook(sdkVersion);
     if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-    if (!d3d8::ProbeGl().ok) return nullptr;
-    d3d8::ReturnLargeBlocksToTheSystem();
-    return new d3d8::Direct3D8();
+    if (!nol::d3d8::ProbeGl().ok) return nullptr;
+    nol::d3d8::ReturnLargeBlocksToTheSystem();
+    return new nol::d3d8::Direct3D8();
 }
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -159,4 +159,4 @@ HRESULT Direct3D8::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     return Device::Create(this, adapter, type, focusWindow, behaviorFlags, params, device);
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -4,7 +4,7 @@
 #include "com/com_object.h"
 #include "d3d8/d3d8.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 class Direct3D8 : public nol::com::Object<IDirect3D8, IID_IDirect3D8> {
 public:
@@ -37,4 +37,4 @@ private:
     bool ValidAdapter(UINT adapter, D3DDEVTYPE type);
 };
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -12,7 +12,7 @@
 #include "d3d8/d3d8.h"
 #include "d3d8/formats.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 class Device;
 class Texture;
@@ -311,4 +311,4 @@ inline uint32_t IndexAt(const uint8_t* indices, UINT i, UINT indexSize) {
 // The largest of count indices of the given size (2 or 4 bytes).
 uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize);
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

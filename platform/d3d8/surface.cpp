@@ -5,7 +5,7 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // ---- DeviceChild -------------------------------------------------------------------
 
@@ -182,4 +182,4 @@ StandaloneSurface::~StandaloneSurface() { DeleteGl(DeviceChild::device_->MakeCur
 
 void StandaloneSurface::DropGl(bool deleteObjects) { DeleteGl(deleteObjects); }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

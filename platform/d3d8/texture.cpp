@@ -6,7 +6,7 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 Texture::Texture(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format)
     : Resource(device, pool), usage_(usage), format_(format) {}
@@ -182,4 +182,4 @@ HRESULT Texture::AddDirtyRect(const RECT*) {
     return D3D_OK;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -7,7 +7,7 @@
 #include "com/com_object.h"
 #include "d3dx8/d3dx8mesh.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 // Indices are 16-bit and 0xFFFF stays free, so a mesh has at most this many
 // vertices.
@@ -106,4 +106,4 @@ struct ShapeVertex {
 HRESULT MakeShapeMesh(IDirect3DDevice8* device, const std::vector<ShapeVertex>& vertices,
                       const std::vector<uint16_t>& indices, LPD3DXMESH* mesh, LPD3DXBUFFER* adjacency);
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -25,8 +25,8 @@ constexpr DWORD kSpriteFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 // texture does not grow the vertex list without bound.
 constexpr size_t kMaxBatchSprites = 1024;
 
-constexpr DWORD kRenderState = d3dx8::ScreenQuadStates::kRenderState;
-using Setting = d3dx8::ScreenQuadStates::Setting;
+constexpr DWORD kRenderState = nol::d3dx8::ScreenQuadStates::kRenderState;
+using Setting = nol::d3dx8::ScreenQuadStates::Setting;
 
 // Blended over whatever is on the screen, never hidden by depth, fog or culling
 // (a rotated or mirrored sprite turns its triangles round). The texels times the
@@ -176,7 +176,7 @@ private:
 
     IDirect3DDevice8* device_;
     bool begun_ = false;
-    d3dx8::ScreenQuadStates states_{kSettings};
+    nol::d3dx8::ScreenQuadStates states_{kSettings};
     IDirect3DTexture8* batchTexture_ = nullptr;
     std::vector<SpriteVertex> vertices_;
 };

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace nol::dinput8 {
+
 DirectInputDevice::DirectInputDevice(DirectInput8* parent, const DIDATAFORMAT& format)
     : parent_(parent), format_(format) {
     // A device keeps its DirectInput object, whose event state it reads.
@@ -132,3 +134,5 @@ HRESULT DirectInputDevice::SetCooperativeLevel(HWND window, DWORD flags) {
     if (exclusive != DISCL_NONEXCLUSIVE || foreground != DISCL_BACKGROUND) return DIERR_UNSUPPORTED;
     return DI_OK;
 }
+
+}  // namespace nol::dinput8

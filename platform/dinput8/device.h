@@ -7,6 +7,8 @@
 
 #include "dinput8/direct_input.h"
 
+namespace nol::dinput8 {
+
 // One control of a device, as EnumObjects reports it.
 struct DeviceObject {
     const GUID* type;
@@ -61,3 +63,5 @@ private:
     bool acquired_ = false;
     bool lost_ = false;
 };
+
+}  // namespace nol::dinput8

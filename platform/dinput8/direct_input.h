@@ -6,6 +6,8 @@
 #include "dinput8/dinput.h"
 #include "dinput8/input_events.h"
 
+namespace nol::dinput8 {
+
 class DirectInput8 final : public nol::com::Object<IDirectInput8A, IID_IDirectInput8A> {
 public:
     DirectInput8();
@@ -22,3 +24,5 @@ private:
 
     InputEventState events_;
 };
+
+}  // namespace nol::dinput8

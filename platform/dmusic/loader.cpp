@@ -11,6 +11,8 @@
 #include "dmusic/segment.h"
 #include "base/codepage.h"
 
+namespace nol::dmusic {
+
 namespace {
 
 // Wide names come from the program's code page, so they go back to it to name the
@@ -18,7 +20,7 @@ namespace {
 std::string WideToPath(const WCHAR* wide) {
     std::u16string text;
     for (size_t i = 0; wide[i] && i < 4 * MAX_PATH; ++i) text.push_back(wide[i] == u'\\' ? u'/' : wide[i]);
-    return Utf8ToCp932(Utf16ToUtf8(text));
+    return nol::base::Utf8ToCp932(nol::base::Utf16ToUtf8(text));
 }
 
 enum class ReadStatus { Ok, Missing, TooLarge };
@@ -88,3 +90,5 @@ private:
 }  // namespace
 
 HRESULT CreateDirectMusicLoader(REFIID iid, void** object) { return nol::com::HandOut(new Loader, iid, object); }
+
+}  // namespace nol::dmusic

@@ -8,6 +8,8 @@
 #include "dmusic/segment.h"
 #include "base/platform_log.h"
 
+namespace nol::dmusic {
+
 namespace {
 
 int64_t Now100ns() {
@@ -139,3 +141,5 @@ HRESULT Performance::CloseDown() {
     }
     return S_OK;
 }
+
+}  // namespace nol::dmusic

@@ -8,6 +8,8 @@
 #include "dmusic/music_engine.h"
 #include "dmusic/segment.h"
 
+namespace nol::dmusic {
+
 class Performance final : public nol::com::Object<IDirectMusicPerformance8, IID_IDirectMusicPerformance,
                                                   IID_IDirectMusicPerformance8>,
                           public SegmentPlayer {
@@ -37,3 +39,5 @@ private:
     SegmentState* currentState_ = nullptr; // held
     int64_t startTicks_ = 0;               // GetTime's origin, in 100 ns
 };
+
+}  // namespace nol::dmusic

@@ -2,6 +2,8 @@
 
 #include "dmusic/dmusic_classes.h"
 
+namespace nol::dmusic {
+
 Segment::Segment(std::shared_ptr<const MidiSong> song)
     : song_(song ? std::move(song) : std::make_shared<MidiSong>()) {}
 
@@ -84,3 +86,5 @@ HRESULT SegmentState::GetSegment(IDirectMusicSegment** segment) {
 }
 
 bool SegmentState::IsPlaying() const { return play_ && engine_->IsPlaying(*play_); }
+
+}  // namespace nol::dmusic

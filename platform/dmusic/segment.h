@@ -7,6 +7,8 @@
 #include "dmusic/midi_file.h"
 #include "dmusic/music_engine.h"
 
+namespace nol::dmusic {
+
 // What a segment is downloaded to, as the segment sees it (the performance).
 class SegmentPlayer {
 public:
@@ -65,3 +67,5 @@ private:
     std::shared_ptr<MusicPlay> play_;
     MUSIC_TIME start_;
 };
+
+}  // namespace nol::dmusic

@@ -7,7 +7,7 @@
 #include "dsound8/dsound.h"
 #include "dsound8/sound_core.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class DirectSound final : public com::Object<IDirectSound8, IID_IDirectSound, IID_IDirectSound8> {
 public:
@@ -35,4 +35,4 @@ private:
     DWORD speakerConfig_ = DSSPEAKER_STEREO;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 constexpr float kSpeedOfSound = 343.3f;  // metres per second, OpenAL's default
@@ -308,4 +308,4 @@ HRESULT PrimaryBuffer::Listener::CommitDeferredSettings() {
     return DS_OK;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

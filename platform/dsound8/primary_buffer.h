@@ -7,7 +7,7 @@
 #include "dsound8/dsound.h"
 #include "dsound8/sound_core.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class PrimaryBuffer final : public com::Object<IDirectSoundBuffer, IID_IDirectSoundBuffer> {
 public:
@@ -76,4 +76,4 @@ private:
     bool hasPending_ = false;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -8,7 +8,7 @@
 
 #include "base/platform_log.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 DS3DBUFFER Default3D() {
@@ -349,4 +349,4 @@ HRESULT SecondaryBuffer::Notify::SetNotificationPositions(DWORD count,
     return DS_OK;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

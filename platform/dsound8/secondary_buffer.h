@@ -10,7 +10,7 @@
 #include "dsound8/sound_core.h"
 #include "dsound8/voice.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class SecondaryBuffer final
     : public com::Object<IDirectSoundBuffer8, IID_IDirectSoundBuffer, IID_IDirectSoundBuffer8> {
@@ -118,4 +118,4 @@ private:
     bool has_pending3d_ = false;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -9,7 +9,7 @@
 #include "dsound8/dsound.h"
 #include "dsound8/output_device.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class SecondaryBuffer;
 class PrimaryBuffer;
@@ -64,4 +64,4 @@ inline bool IsValidSize(DWORD size, DWORD native, DWORD original32) {
 // Test seams (dsound_test_hooks.h).
 bool FxMinimumEnforced();
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8
