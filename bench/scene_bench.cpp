@@ -21,8 +21,8 @@ namespace {
 constexpr int kColumns = 200, kRows = 125;  // 2 x 200 x 125 = 50 000 triangles
 
 // A rolling grid of quads with normals and texture coordinates.
-xfile::XSceneDesc Grid() {
-    xfile::XMeshDesc m;
+nol::d3dx8::xfile::XSceneDesc Grid() {
+    nol::d3dx8::xfile::XMeshDesc m;
     m.name = "grid";
     for (int r = 0; r <= kRows; ++r)
         for (int c = 0; c <= kColumns; ++c) {
@@ -37,19 +37,19 @@ xfile::XSceneDesc Grid() {
             m.faces.push_back({i + kColumns + 1, i + kColumns + 2, i + 1, i});
             m.normalFaces.push_back({0, 0, 0, 0});
         }
-    xfile::XMaterialUse material;
+    nol::d3dx8::xfile::XMaterialUse material;
     m.materials = {material};
     m.faceMaterials = {0};
-    xfile::XSceneDesc scene;
+    nol::d3dx8::xfile::XSceneDesc scene;
     scene.meshes = {m};
     return scene;
 }
 
-std::string WriteGrid(xfile::XWriteFormat format, const char* name) {
+std::string WriteGrid(nol::d3dx8::xfile::XWriteFormat format, const char* name) {
     std::string path = std::string("/tmp/nol-bench-") + name + ".x";
-    xfile::XWriteOptions options;
+    nol::d3dx8::xfile::XWriteOptions options;
     options.format = format;
-    if (!xfile::WriteXFileToPath(path.c_str(), Grid(), options)) std::abort();
+    if (!nol::d3dx8::xfile::WriteXFileToPath(path.c_str(), Grid(), options)) std::abort();
     return path;
 }
 
@@ -61,7 +61,7 @@ bool StartDevice() {
     return NolInitSdlVideo() && InitWindow(GetModuleHandleA(nullptr)) && InitDirect3D();
 }
 
-void LoadModel(benchmark::State& state, xfile::XWriteFormat format, const char* name) {
+void LoadModel(benchmark::State& state, nol::d3dx8::xfile::XWriteFormat format, const char* name) {
     if (!StartDevice()) {
         state.SkipWithError("no device");
         return;
@@ -79,15 +79,15 @@ void LoadModel(benchmark::State& state, xfile::XWriteFormat format, const char* 
     unlink(path.c_str());
 }
 
-void BM_LoadText(benchmark::State& state) { LoadModel(state, xfile::XWriteFormat::Text, "text"); }
-void BM_LoadBinary(benchmark::State& state) { LoadModel(state, xfile::XWriteFormat::Binary, "binary"); }
+void BM_LoadText(benchmark::State& state) { LoadModel(state, nol::d3dx8::xfile::XWriteFormat::Text, "text"); }
+void BM_LoadBinary(benchmark::State& state) { LoadModel(state, nol::d3dx8::xfile::XWriteFormat::Binary, "binary"); }
 
 void BM_Pick(benchmark::State& state) {
     if (!StartDevice()) {
         state.SkipWithError("no device");
         return;
     }
-    std::string path = WriteGrid(xfile::XWriteFormat::Binary, "pick");
+    std::string path = WriteGrid(nol::d3dx8::xfile::XWriteFormat::Binary, "pick");
     std::FILE* saved = std::freopen("/dev/null", "w", stderr);
     (void)saved;
     Mesh mesh;

@@ -9,7 +9,7 @@
 
 namespace {
 
-using namespace xfile;
+using namespace nol::d3dx8::xfile;
 
 // A 125 x 200 grid of quads, each written as two triangles.
 XSceneDesc Terrain() {

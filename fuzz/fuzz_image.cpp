@@ -10,10 +10,10 @@
 #include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    d3dx8::Image image;
-    if (!d3dx8::DecodeImage(bytes, size, &image)) return 0;
+    nol::d3dx8::Image image;
+    if (!nol::d3dx8::DecodeImage(bytes, size, &image)) return 0;
     FuzzCheck(image.width > 0 && image.height > 0, "a decoded image has pixels");
-    FuzzCheck(image.width <= d3dx8::kMaxImageSide && image.height <= d3dx8::kMaxImageSide, "the side limit holds");
+    FuzzCheck(image.width <= nol::d3dx8::kMaxImageSide && image.height <= nol::d3dx8::kMaxImageSide, "the side limit holds");
     FuzzCheck(image.argb.size() == size_t(image.width) * image.height, "a pixel for every place");
     FuzzCheck(image.palette.size() <= 256, "a palette of at most 256 colours");
 

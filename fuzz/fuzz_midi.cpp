@@ -7,6 +7,8 @@
 #include "dmusic/midi_file.h"
 #include "fuzz_support.h"
 
+using namespace nol::dmusic;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     MidiReadResult result = ReadMidiFile(bytes, size);
     if (!result.ok) {

@@ -34,13 +34,13 @@ void ReadData(IDirectXFileData* data) {
     FuzzCheck(data->GetData(nullptr, &size, &bytes) == DXFILE_OK, "a data object has data");
     FuzzTouch(bytes, size);
     // Member by member, as a program reads "nVertices" or "vertices".
-    const xfile::XData* object = xfile::DataObjectOf(data);
+    const nol::d3dx8::xfile::XData* object = nol::d3dx8::xfile::DataObjectOf(data);
     FuzzCheck(object, "a data object of this library");
     for (const auto& member : object->tmpl->members) {
         if (data->GetData(member.name.c_str(), &size, &bytes) != DXFILE_OK) continue;
         FuzzTouch(bytes, size);
         // A string member is a pointer (an array of strings, several) to text that ends.
-        if (member.primitive != xfile::XPrimitive::String) continue;
+        if (member.primitive != nol::d3dx8::xfile::XPrimitive::String) continue;
         // A name given twice in a template finds its first member: the data seen
         // here may be another member's.
         const auto& members = object->tmpl->members;

@@ -19,7 +19,7 @@
 namespace {
 
 // The merged mesh keeps the promises its fields make.
-void CheckMerged(const xfile::XMeshData& mesh) {
+void CheckMerged(const nol::d3dx8::xfile::XMeshData& mesh) {
     const size_t vertices = mesh.positions.size();
     FuzzCheck(mesh.indices.size() == 3 * mesh.TriangleCount(), "three indices per triangle");
     for (uint32_t index : mesh.indices) FuzzCheck(index < vertices, "an index names a vertex");
@@ -89,8 +89,8 @@ void LoadMeshes(IDirectXFileData* data) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
-    xfile::XMeshData merged;
-    if (xfile::LoadXMeshFromMemory(bytes, size, merged).Ok()) CheckMerged(merged);
+    nol::d3dx8::xfile::XMeshData merged;
+    if (nol::d3dx8::xfile::LoadXMeshFromMemory(bytes, size, merged).Ok()) CheckMerged(merged);
 
     ForEachTopObject(bytes, size, LoadMeshes);
     FuzzCheck(FuzzDevice()->live == 0, "every buffer a mesh made is released with it");

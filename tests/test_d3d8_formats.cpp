@@ -12,7 +12,7 @@
 #include "d3d8/state_tables.h"
 #include "support/test_support.h"
 
-using namespace d3d8;
+using namespace nol::d3d8;
 
 namespace {
 

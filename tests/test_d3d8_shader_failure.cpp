@@ -35,14 +35,14 @@ protected:
         logged.clear();
         NolSetLogSink(Capture);
         // Only states with the alpha test on get a broken shader.
-        d3d8::SetShaderBreaker([](const d3d8::ShaderKey& key) { return key.alphaFunc != 0; });
+        nol::d3d8::SetShaderBreaker([](const nol::d3d8::ShaderKey& key) { return key.alphaFunc != 0; });
         ASSERT_EQ(device->Clear(0, nullptr, D3DCLEAR_TARGET, kBlack, 1.0f, 0), D3D_OK);
         PlainStates();
         ASSERT_EQ(device->BeginScene(), D3D_OK);
     }
 
     void TearDown() override {
-        d3d8::SetShaderBreaker(nullptr);
+        nol::d3d8::SetShaderBreaker(nullptr);
         NolSetLogSink(nullptr);
         D3DTest::TearDown();
     }

@@ -25,6 +25,8 @@
 #include "sound/sound_device.h"
 #include "support/test_support.h"
 
+using namespace nol::dmusic;
+
 namespace {
 
 constexpr float kWallHeight = 3.96875f, kOffRoadHeight = 0.0f;

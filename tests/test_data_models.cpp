@@ -55,7 +55,7 @@ const GatePlace kGatePlaces[] = {
 // Every triangle of a convex shape must face away from its inside, or the
 // default culling removes it and the downward ray test misses it.
 int InwardTriangles(const datagen::Model& model, const D3DXVECTOR3& inside) {
-    const xfile::XMeshDesc mesh = model.Scene("shape").frames.at(0).meshes.at(0);
+    const nol::d3dx8::xfile::XMeshDesc mesh = model.Scene("shape").frames.at(0).meshes.at(0);
     int inward = 0;
     for (const auto& face : mesh.faces) {
         const D3DXVECTOR3 a = mesh.positions[face[0]], b = mesh.positions[face[1]], c = mesh.positions[face[2]];

@@ -14,7 +14,7 @@
 
 namespace {
 
-using win32::ResolvePath;
+using nol::base::ResolvePath;
 
 class FilePath : public testing::Test {
 protected:
@@ -72,9 +72,9 @@ TEST_F(FilePath, DoubleByteCharactersStayWhole) {
 TEST_F(FilePath, WholeFilesAreReadByTheirWindowsNames) {
     std::vector<uint8_t> bytes;
     std::string error;
-    ASSERT_TRUE(d3dx8::ReadWholeFile((dir.path + "\\models\\CAR\\top.tga").c_str(), 100, &bytes, &error)) << error;
+    ASSERT_TRUE(nol::d3dx8::ReadWholeFile((dir.path + "\\models\\CAR\\top.tga").c_str(), 100, &bytes, &error)) << error;
     EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "top");
-    EXPECT_FALSE(d3dx8::ReadWholeFile((dir.path + "\\models\\bus\\top.tga").c_str(), 100, &bytes, &error));
+    EXPECT_FALSE(nol::d3dx8::ReadWholeFile((dir.path + "\\models\\bus\\top.tga").c_str(), 100, &bytes, &error));
     EXPECT_EQ(error, "cannot open " + dir.path + "\\models\\bus\\top.tga");
 
     // Sounds open the same way.

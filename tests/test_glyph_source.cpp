@@ -22,7 +22,7 @@ std::u32string Decode(const std::string& bytes) {
     std::unique_ptr<char[]> copy(new char[bytes.size() ? bytes.size() : 1]);
     std::memcpy(copy.get(), bytes.data(), bytes.size());
     std::u32string out;
-    glyphs::DecodeCp932(copy.get(), bytes.size(), &out);
+    nol::gdi::DecodeCp932(copy.get(), bytes.size(), &out);
     return out;
 }
 
@@ -35,7 +35,7 @@ LOGFONTA Font(const char* face, LONG height, LONG weight = 400) {
     return f;
 }
 
-int Ink(const glyphs::Glyph& g) {
+int Ink(const nol::gdi::Glyph& g) {
     int n = 0;
     for (uint8_t c : g.coverage) n += c;
     return n;
@@ -48,7 +48,7 @@ TEST(Cp932, DecodesEverySingleAndDoubleByteKind) {
 }
 
 TEST(Cp932, BrokenSequencesBecomeReplacementsWithoutOverreading) {
-    const char32_t R = glyphs::kReplacementChar;
+    const char32_t R = nol::gdi::kReplacementChar;
     EXPECT_EQ(Decode("ab\x82"), (std::u32string{U'a', U'b', R}));          // lone lead byte at the end
     EXPECT_EQ(Decode("\x82 x"), (std::u32string{R, U' ', U'x'}));          // lead before a non-trail byte
     EXPECT_EQ(Decode("\x80\xA0\xFD\xFF"), (std::u32string{R, R, R, R}));   // bytes that start nothing
@@ -57,15 +57,15 @@ TEST(Cp932, BrokenSequencesBecomeReplacementsWithoutOverreading) {
     // A count that ends between lead and trail byte stops there.
     const char text[] = "\x8A\xBF\x8A\xBF";
     size_t pos = 0;
-    EXPECT_EQ(glyphs::NextCp932(text, 3, &pos), U'漢');
-    EXPECT_EQ(glyphs::NextCp932(text, 3, &pos), R);
+    EXPECT_EQ(nol::gdi::NextCp932(text, 3, &pos), U'漢');
+    EXPECT_EQ(nol::gdi::NextCp932(text, 3, &pos), R);
     EXPECT_EQ(pos, 3u);
 }
 
 TEST(GlyphSource, SystemGothicFallsBackToIpaGothicAtTheRequestedCell) {
     logLines.clear();
     NolSetLogSink(Capture);
-    auto source = glyphs::GlyphSource::Open(Font("ＭＳ ゴシック", 16));
+    auto source = nol::gdi::GlyphSource::Open(Font("ＭＳ ゴシック", 16));
     NolSetLogSink(nullptr);
     ASSERT_NE(source, nullptr);
     EXPECT_EQ(source->CellHeight(), 16);
@@ -86,7 +86,7 @@ TEST(GlyphSource, SystemGothicFallsBackToIpaGothicAtTheRequestedCell) {
 TEST(GlyphSource, AnInstalledFamilyIsTakenAsItIs) {
     logLines.clear();
     NolSetLogSink(Capture);
-    auto source = glyphs::GlyphSource::Open(Font("IPAGothic", 20));
+    auto source = nol::gdi::GlyphSource::Open(Font("IPAGothic", 20));
     NolSetLogSink(nullptr);
     ASSERT_NE(source, nullptr);
     EXPECT_FALSE(source->IsFallback());
@@ -97,28 +97,28 @@ TEST(GlyphSource, AnInstalledFamilyIsTakenAsItIs) {
 
 TEST(GlyphSource, HeightsFollowLogFontRules) {
     NolSetLogSink(Capture);
-    auto em = glyphs::GlyphSource::Open(Font("IPAGothic", -16));
-    auto zero = glyphs::GlyphSource::Open(Font("IPAGothic", 0));
-    auto huge = glyphs::GlyphSource::Open(Font("IPAGothic", 1 << 30));
-    auto hugeNegative = glyphs::GlyphSource::Open(Font("IPAGothic", -(1 << 30)));
+    auto em = nol::gdi::GlyphSource::Open(Font("IPAGothic", -16));
+    auto zero = nol::gdi::GlyphSource::Open(Font("IPAGothic", 0));
+    auto huge = nol::gdi::GlyphSource::Open(Font("IPAGothic", 1 << 30));
+    auto hugeNegative = nol::gdi::GlyphSource::Open(Font("IPAGothic", -(1 << 30)));
     NolSetLogSink(nullptr);
     ASSERT_TRUE(em && zero && huge && hugeNegative);
     EXPECT_EQ(em->Advance(U'漢'), 16);  // an em of 16: full-width characters are 16 wide
     EXPECT_GE(em->CellHeight(), 16);
-    EXPECT_EQ(zero->CellHeight(), glyphs::kDefaultCellHeight);
-    EXPECT_EQ(huge->CellHeight(), glyphs::kMaxCellHeight);
-    EXPECT_LE(hugeNegative->CellHeight(), 2 * glyphs::kMaxCellHeight);
+    EXPECT_EQ(zero->CellHeight(), nol::gdi::kDefaultCellHeight);
+    EXPECT_EQ(huge->CellHeight(), nol::gdi::kMaxCellHeight);
+    EXPECT_LE(hugeNegative->CellHeight(), 2 * nol::gdi::kMaxCellHeight);
 }
 
 TEST(GlyphSource, GlyphsDifferAndMissingOnesStillShow) {
     NolSetLogSink(Capture);
-    auto plain = glyphs::GlyphSource::Open(Font("ＭＳ ゴシック", 16));
-    auto bold = glyphs::GlyphSource::Open(Font("ＭＳ ゴシック", 16, 700));
+    auto plain = nol::gdi::GlyphSource::Open(Font("ＭＳ ゴシック", 16));
+    auto bold = nol::gdi::GlyphSource::Open(Font("ＭＳ ゴシック", 16, 700));
     NolSetLogSink(nullptr);
     ASSERT_TRUE(plain && bold);
 
-    const glyphs::Glyph& kan = plain->Get(U'漢');
-    const glyphs::Glyph& ji = plain->Get(U'字');
+    const nol::gdi::Glyph& kan = plain->Get(U'漢');
+    const nol::gdi::Glyph& ji = plain->Get(U'字');
     EXPECT_GT(Ink(kan), 0);
     EXPECT_NE(kan.coverage, ji.coverage);
     EXPECT_GE(kan.top, 0);
@@ -129,7 +129,7 @@ TEST(GlyphSource, GlyphsDifferAndMissingOnesStillShow) {
     EXPECT_GT(Ink(bold->Get(U'漢')), Ink(kan) * 11 / 10);
 
     // A private-use character no face has: a visible box, not nothing.
-    const glyphs::Glyph& missing = plain->Get(0x10FFFD);
+    const nol::gdi::Glyph& missing = plain->Get(0x10FFFD);
     EXPECT_GT(Ink(missing), 0);
     EXPECT_GT(missing.advance, 0);
 }

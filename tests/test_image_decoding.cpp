@@ -71,8 +71,8 @@ uint32_t Expect8(uint32_t value, unsigned bits) {
     return uint32_t(std::stoul(pattern.substr(0, 8), nullptr, 2));
 }
 
-bool Decode(const std::vector<uint8_t>& bytes, d3dx8::Image* image, std::string* why) {
-    return d3dx8::DecodeImage(bytes.data(), bytes.size(), image, why);
+bool Decode(const std::vector<uint8_t>& bytes, nol::d3dx8::Image* image, std::string* why) {
+    return nol::d3dx8::DecodeImage(bytes.data(), bytes.size(), image, why);
 }
 
 TEST(ImageDecoding, BitFieldsOfAnyLayoutDecodeExactly) {
@@ -119,7 +119,7 @@ TEST(ImageDecoding, BitFieldsOfAnyLayoutDecodeExactly) {
             for (bool topDown : {false, true}) {
                 SCOPED_TRACE(std::string(c.name) + ", header " + std::to_string(headerSize) + (topDown ? ", top-down" : ""));
                 const uint32_t compression = headerSize == 40 && c.m.a ? 6 : 3;
-                d3dx8::Image image;
+                nol::d3dx8::Image image;
                 std::string why;
                 ASSERT_TRUE(Decode(MaskedBmp(w, h, c.bits, headerSize, compression, c.m, raw, topDown), &image, &why))
                     << why;
@@ -134,18 +134,18 @@ TEST(ImageDecoding, BitFieldsOfAnyLayoutDecodeExactly) {
 }
 
 TEST(ImageDecoding, WideChannelsKeepTheirHighBitsNarrowOnesRepeatThem) {
-    EXPECT_EQ(d3dx8::WidenChannel(0x3FF, 10), 0xFFu);
-    EXPECT_EQ(d3dx8::WidenChannel(0x200, 10), 0x80u);
-    EXPECT_EQ(d3dx8::WidenChannel(0x0FF, 10), 0x3Fu);  // not its low eight bits
-    EXPECT_EQ(d3dx8::WidenChannel(0xABCD, 16), 0xABu);
-    EXPECT_EQ(d3dx8::WidenChannel(0x1F, 5), 0xFFu);
-    EXPECT_EQ(d3dx8::WidenChannel(0x10, 5), 0x84u);
-    EXPECT_EQ(d3dx8::WidenChannel(0x2, 3), 0x49u);
-    EXPECT_EQ(d3dx8::WidenChannel(1, 1), 0xFFu);
-    EXPECT_EQ(d3dx8::WidenChannel(0, 1), 0x00u);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0x3FF, 10), 0xFFu);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0x200, 10), 0x80u);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0x0FF, 10), 0x3Fu);  // not its low eight bits
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0xABCD, 16), 0xABu);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0x1F, 5), 0xFFu);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0x10, 5), 0x84u);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0x2, 3), 0x49u);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(1, 1), 0xFFu);
+    EXPECT_EQ(nol::d3dx8::WidenChannel(0, 1), 0x00u);
 
     // A 52-byte header has no alpha mask: a bit-field file under it is opaque.
-    d3dx8::Image image;
+    nol::d3dx8::Image image;
     std::string why;
     ASSERT_TRUE(Decode(MaskedBmp(1, 1, 32, 52, 3, {0xFF0000, 0xFF00, 0xFF, 0}, {0x12345678}), &image, &why)) << why;
     EXPECT_EQ(image.argb, std::vector<uint32_t>{0xFF345678});
@@ -155,7 +155,7 @@ TEST(ImageDecoding, WideChannelsKeepTheirHighBitsNarrowOnesRepeatThem) {
 TEST(ImageDecoding, MasksAndCompressionsThatCannotBeHonouredAreRefusedWithAReason) {
     const std::vector<uint32_t> one = {0x12345678};
     auto reason = [](const std::vector<uint8_t>& bytes) {
-        d3dx8::Image image;
+        nol::d3dx8::Image image;
         std::string why;
         EXPECT_FALSE(Decode(bytes, &image, &why));
         EXPECT_TRUE(image.argb.empty());
@@ -223,7 +223,7 @@ TEST(ImageDecoding, OldHeadersTwoBitPixelsAndRunLengthJumps) {
     Put16(os2, 1);
     for (uint8_t v : {0x10, 0x20, 0x30, 0xA0, 0xB0, 0xC0}) os2.push_back(v);  // blue, green, red
     for (uint8_t row : {0xA0, 0x40}) os2.insert(os2.end(), {row, 0, 0, 0});  // bottom row first
-    d3dx8::Image image;
+    nol::d3dx8::Image image;
     std::string why;
     ASSERT_TRUE(Decode(os2, &image, &why)) << why;
     const uint32_t c0 = 0xFF302010, c1 = 0xFFC0B0A0;
@@ -336,7 +336,7 @@ TEST(ImageDecoding, HeadersClaimingMoreThanTheFileHoldsAreRefusedBeforeDecoding)
     const double start = Seconds();
     for (const auto& [kind, bytes] : files) {
         SCOPED_TRACE(kind);
-        d3dx8::Image image;
+        nol::d3dx8::Image image;
         std::string why;
         EXPECT_FALSE(Decode(bytes, &image, &why));
         EXPECT_EQ(why, "image claims 16384 x 16384 but holds " + std::to_string(bytes.size()) + " bytes");
@@ -347,7 +347,7 @@ TEST(ImageDecoding, HeadersClaimingMoreThanTheFileHoldsAreRefusedBeforeDecoding)
     // Beyond the largest side at all: refused whatever the file holds.
     b = images::EncodeBmp(bmp);
     b[19] = 0x41, b[20] = 0;  // 16642 wide
-    d3dx8::Image image;
+    nol::d3dx8::Image image;
     std::string why;
     EXPECT_FALSE(Decode(b, &image, &why));
     EXPECT_EQ(why, "image claims 16642 x 2, more than 16384 on a side");

@@ -25,15 +25,15 @@ using images::WriteBytes;
 
 // A 2 x 2 quad at y = 0 facing up, clockwise seen from above, with normals and
 // texture coordinates, and an unused vertex far away.
-xfile::XMeshDesc Quad(float half, const std::string& texture, D3DCOLORVALUE diffuse = {1, 1, 1, 1}) {
-    xfile::XMeshDesc m;
+nol::d3dx8::xfile::XMeshDesc Quad(float half, const std::string& texture, D3DCOLORVALUE diffuse = {1, 1, 1, 1}) {
+    nol::d3dx8::xfile::XMeshDesc m;
     m.name = "quad";
     m.positions = {{-half, 0, half}, {half, 0, half}, {half, 0, -half}, {-half, 0, -half}, {50, 60, 70}};
     m.faces = {{0, 1, 2, 3}};
     m.normals = {{0, 1, 0}};
     m.normalFaces = {{0, 0, 0, 0}};
     m.texCoords = {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {0, 0}};
-    xfile::XMaterialUse use;
+    nol::d3dx8::xfile::XMaterialUse use;
     use.material.diffuse = diffuse;
     use.material.texture = texture;
     m.materials = {use};
@@ -41,13 +41,13 @@ xfile::XMeshDesc Quad(float half, const std::string& texture, D3DCOLORVALUE diff
     return m;
 }
 
-void WriteModel(const std::string& path, const std::vector<xfile::XMeshDesc>& meshes,
-                xfile::XWriteFormat format = xfile::XWriteFormat::Text) {
-    xfile::XSceneDesc scene;
+void WriteModel(const std::string& path, const std::vector<nol::d3dx8::xfile::XMeshDesc>& meshes,
+                nol::d3dx8::xfile::XWriteFormat format = nol::d3dx8::xfile::XWriteFormat::Text) {
+    nol::d3dx8::xfile::XSceneDesc scene;
     scene.meshes = meshes;
-    xfile::XWriteOptions options;
+    nol::d3dx8::xfile::XWriteOptions options;
     options.format = format;
-    ASSERT_TRUE(xfile::WriteXFileToPath(path.c_str(), scene, options));
+    ASSERT_TRUE(nol::d3dx8::xfile::WriteXFileToPath(path.c_str(), scene, options));
 }
 
 // A 2 x 2 texture: red, green over blue, white.
@@ -83,7 +83,7 @@ protected:
 TEST_F(MeshTest, LoadTakesMaterialsTexturesAndBoundsAndLogsInOrder) {
     WriteCheckerTexture("checker.bmp");
     auto textured = Quad(1, "checker.bmp", {0.2f, 0.4f, 0.6f, 0.8f});
-    textured.materials.push_back(xfile::XMaterialUse{});  // a second, untextured subset
+    textured.materials.push_back(nol::d3dx8::xfile::XMaterialUse{});  // a second, untextured subset
     textured.faces = {{0, 1, 2}, {0, 2, 3}};
     textured.normalFaces = {{0, 0, 0}, {0, 0, 0}};
     textured.faceMaterials = {0, 1};
@@ -115,7 +115,7 @@ TEST_F(MeshTest, LoadTakesMaterialsTexturesAndBoundsAndLogsInOrder) {
 TEST_F(MeshTest, TwoModelsShareATextureUntilBothAreReleased) {
     WriteCheckerTexture("checker.bmp");
     WriteModel("a.x", {Quad(1, "checker.bmp")});
-    WriteModel("b.x", {Quad(2, "checker.bmp")}, xfile::XWriteFormat::BinaryCompressed);
+    WriteModel("b.x", {Quad(2, "checker.bmp")}, nol::d3dx8::xfile::XWriteFormat::BinaryCompressed);
     Mesh a, b;
     testing::internal::CaptureStderr();
     ASSERT_EQ(a.Load("a.x", 0, 1), 1);
@@ -219,7 +219,7 @@ protected:
 
 TEST_F(MeshPicture, ATexturedLitModelDrawsItsTexelsWhereExpected) {
     WriteCheckerTexture("checker.bmp");
-    WriteModel("tile.x", {Quad(1, "checker.bmp")}, xfile::XWriteFormat::Binary);
+    WriteModel("tile.x", {Quad(1, "checker.bmp")}, nol::d3dx8::xfile::XWriteFormat::Binary);
     Mesh tile;
     ASSERT_EQ(tile.Load("tile.x", 0, 1), 1);
     CNode node;
@@ -325,7 +325,7 @@ TEST_F(MeshTest, TexturesNamedTheWindowsWayLoadFromBesideTheModel) {
 }
 
 TEST_F(MeshTest, ARefusedModelsLineSaysWhy) {
-    WriteModel("packed.x", {Quad(1, "")}, xfile::XWriteFormat::BinaryCompressed);
+    WriteModel("packed.x", {Quad(1, "")}, nol::d3dx8::xfile::XWriteFormat::BinaryCompressed);
     std::string bytes = ReadFile("packed.x");
     ASSERT_GT(bytes.size(), 27u);
     bytes[26] = '\xFF';  // the first block's deflate data: a block type that does not exist

@@ -15,16 +15,18 @@
 #include "win32/message_box_window.h"
 #include "win32/sdl_bridge.h"
 
+using namespace nol::win32;
+
 namespace {
 
 const char kAlreadyRunning[] = "このプログラムは既に起動しています.\n";
 
-std::shared_ptr<glyphs::GlyphSource> OpenBoxFont() {
+std::shared_ptr<nol::gdi::GlyphSource> OpenBoxFont() {
     LOGFONTA f{};
     f.lfHeight = 16;
     f.lfWeight = 400;
     std::strncpy(f.lfFaceName, "ＭＳ ゴシック", sizeof f.lfFaceName - 1);
-    return glyphs::GlyphSource::Open(f);
+    return nol::gdi::GlyphSource::Open(f);
 }
 
 bool IsInk(uint32_t p) { return ((p >> 16) & 0xFF) < 0x80 && ((p >> 8) & 0xFF) < 0x80 && (p & 0xFF) < 0x80; }
@@ -43,7 +45,7 @@ protected:
             NolD3D8WritePng((std::string(dir) + "/" + name + ".png").c_str(), pixels.data(), l.width, l.height);
     }
 
-    std::shared_ptr<glyphs::GlyphSource> font;
+    std::shared_ptr<nol::gdi::GlyphSource> font;
     std::vector<uint32_t> pixels;
 };
 
@@ -58,13 +60,13 @@ TEST_F(BoxPicture, AJapaneseTextShowsItsOwnGlyphs) {
     EXPECT_EQ(layout.textRect.bottom - layout.textRect.top, font->CellHeight());  // the final "\n" adds no line
 
     std::u32string codes;
-    glyphs::DecodeCp932(kAlreadyRunning, std::strlen(kAlreadyRunning), &codes);
+    nol::gdi::DecodeCp932(kAlreadyRunning, std::strlen(kAlreadyRunning), &codes);
     codes.pop_back();  // the line feed
     ASSERT_EQ(codes.size(), 18u);
     std::set<std::vector<uint8_t>> distinct;
     int pen = layout.textRect.left;
     for (char32_t c : codes) {
-        const glyphs::Glyph& g = font->Get(c);
+        const nol::gdi::Glyph& g = font->Get(c);
         distinct.insert(g.coverage);
         int covered = 0, dark = 0;
         for (int y = 0; y < g.height; ++y)

@@ -8,6 +8,8 @@
 #include "dmusic/sequencer.h"
 #include "midi_files.h"
 
+using namespace nol::dmusic;
+
 namespace {
 
 MidiSong Read(const std::vector<uint8_t>& bytes) {

@@ -67,8 +67,8 @@ protected:
     }
     void TearDown() override {
         FreeDirectMusic();
-        ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
-        ComOverrideClass(CLSID_DirectMusicPerformance, nullptr);
+        nol::com::ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
+        nol::com::ComOverrideClass(CLSID_DirectMusicPerformance, nullptr);
         NolSetMessageBoxAnswerer(nullptr);
     }
     static std::string LogOf(const std::function<void()>& f) {
@@ -91,7 +91,7 @@ TEST_F(MusicTest, StartAndShutdownLogTheirNamesAndLoaderFailureShowsItsBox) {
     // Shutdown with nothing started is harmless, and so is a second one.
     LogOf(FreeDirectMusic);
 
-    ComOverrideClass(CLSID_DirectMusicLoader, ComFailingFactory);
+    nol::com::ComOverrideClass(CLSID_DirectMusicLoader, nol::com::ComFailingFactory);
     LogOf([] { EXPECT_EQ(InitDirectMusic(), 0); });
     ASSERT_EQ(shownBoxes.size(), 1u);
     EXPECT_EQ(shownBoxes[0], "DirectMusicローダーが作成できません.");
@@ -121,7 +121,7 @@ TEST_F(MusicTest, NamesAreFoundInTheCurrentDirectory) {
     char previous[MAX_PATH];
     GetCurrentDirectoryA(MAX_PATH, previous);
     ASSERT_TRUE(SetCurrentDirectoryA(dir.path.c_str()));
-    ComOverrideClass(CLSID_DirectMusicPerformance, MakeRefusingPerformance);
+    nol::com::ComOverrideClass(CLSID_DirectMusicPerformance, MakeRefusingPerformance);
     std::string log = LogOf([] { LoadMusic("piece.mid"); });
     SetCurrentDirectoryA(previous);
     EXPECT_NE(log.find("load(piece.mid) ... ok.\n"), std::string::npos) << log;
@@ -132,7 +132,7 @@ TEST_F(MusicTest, APerformanceThatCannotBeMadeOrStartedLeavesTheSegmentAlone) {
     LogOf([] { InitDirectMusic(); });
     std::string name = dir.File("piece.mid");
 
-    ComOverrideClass(CLSID_DirectMusicPerformance, ComFailingFactory);
+    nol::com::ComOverrideClass(CLSID_DirectMusicPerformance, nol::com::ComFailingFactory);
     std::string log = LogOf([&] { EXPECT_EQ(LoadMusic(name.c_str()), 0); });
     EXPECT_NE(log.find("load(" + name + ") ... ok.\n"), std::string::npos) << log;
     ASSERT_EQ(shownBoxes.size(), 1u);
@@ -143,7 +143,7 @@ TEST_F(MusicTest, APerformanceThatCannotBeMadeOrStartedLeavesTheSegmentAlone) {
     EXPECT_EQ(IsMusicPlaying(), 0);
 
     // InitAudio refusing: its own box; play, pause and stop still do nothing.
-    ComOverrideClass(CLSID_DirectMusicPerformance, MakeRefusingPerformance);
+    nol::com::ComOverrideClass(CLSID_DirectMusicPerformance, MakeRefusingPerformance);
     LogOf([&] { EXPECT_EQ(LoadMusic(name.c_str()), 0); });
     ASSERT_EQ(shownBoxes.size(), 2u);
     EXPECT_EQ(shownBoxes[1], "パフォーマンスが初期化できません.");

@@ -8,7 +8,7 @@
 
 namespace {
 
-class FixedCells : public glyphs::TextMetrics {
+class FixedCells : public nol::gdi::TextMetrics {
 public:
     int Advance(char32_t code) override { return code >= 0x2E80 && !(code >= 0xFF61 && code <= 0xFF9F) ? 16 : 8; }
     int CellHeight() const override { return 16; }
@@ -19,20 +19,20 @@ public:
 struct Result {
     int height;
     RECT rect;
-    glyphs::TextLayout layout;
+    nol::gdi::TextLayout layout;
 };
 
 Result Lay(const char* text, RECT rect, unsigned format, int count = -1) {
     FixedCells metrics;
     Result r;
     r.rect = rect;
-    glyphs::LayoutText(metrics, text, count, &r.rect, format, &r.layout);
+    nol::gdi::LayoutText(metrics, text, count, &r.rect, format, &r.layout);
     r.height = r.layout.height;
     return r;
 }
 
 // Each placed glyph as "c@x,y".
-std::string Places(const glyphs::TextLayout& layout) {
+std::string Places(const nol::gdi::TextLayout& layout) {
     std::string out;
     for (const auto& g : layout.glyphs) {
         if (!out.empty()) out += ' ';
@@ -104,8 +104,8 @@ TEST(TextLayout, WordBreakWrapsAtBlanksAndBetweenJapaneseCharacters) {
     // DT_CALCRECT with DT_WORDBREAK keeps the wrapping width, fits right to the widest line.
     RECT rect{0, 0, 80, 1};
     FixedCells metrics;
-    glyphs::TextLayout layout;
-    glyphs::LayoutText(metrics, "aaaa bbbb cccc", -1, &rect, DT_WORDBREAK | DT_CALCRECT, &layout);
+    nol::gdi::TextLayout layout;
+    nol::gdi::LayoutText(metrics, "aaaa bbbb cccc", -1, &rect, DT_WORDBREAK | DT_CALCRECT, &layout);
     EXPECT_EQ(rect.right, 72);
     EXPECT_EQ(rect.bottom, 32);
 }
@@ -134,9 +134,9 @@ TEST(TextLayout, CalcRectEmptyTextAndEmptyRectangles) {
     EXPECT_EQ(r.layout.glyphs.size(), 2u);
 
     // Beyond a mebibyte the text is cut, so no pixel position can overflow.
-    const std::string huge(glyphs::kMaxTextBytes + 10, 'a');
+    const std::string huge(nol::gdi::kMaxTextBytes + 10, 'a');
     r = Lay(huge.c_str(), {0, 0, 1, 1}, DT_CALCRECT);
-    EXPECT_EQ(r.rect.right, 8 * int(glyphs::kMaxTextBytes));
+    EXPECT_EQ(r.rect.right, 8 * int(nol::gdi::kMaxTextBytes));
 
     // A count stops early, and never runs past a terminator.
     EXPECT_EQ(Places(Lay("abc", kScreen, 0, 2).layout), "a@0,0 b@8,0");

@@ -117,10 +117,10 @@ TEST_F(TextRender, GlyphsLandTexelForTexelOnTheirPixels) {
     LOGFONT lf{};
     ASSERT_EQ(GraphicsState.font->GetLogFont(&lf), D3D_OK);
     NolSetLogSink([](const char*) {});
-    auto source = glyphs::GlyphSource::Open(lf);
+    auto source = nol::gdi::GlyphSource::Open(lf);
     NolSetLogSink(nullptr);
     ASSERT_NE(source, nullptr);
-    const glyphs::Glyph& kan = source->Get(U'漢');
+    const nol::gdi::Glyph& kan = source->Get(U'漢');
     ASSERT_GT(kan.width, 4);
 
     auto pixels = Frame("text_texel_exact", [] { DrawTextAt(50, 60, "漢"); });
@@ -154,13 +154,13 @@ TEST_F(TextRender, TheAtlasAddsPagesAndStartsOverWhenFull) {
     NolSetLogSink([](const char*) {});
     LOGFONT lf{};
     GraphicsState.font->GetLogFont(&lf);
-    auto source = glyphs::GlyphSource::Open(lf);
+    auto source = nol::gdi::GlyphSource::Open(lf);
     NolSetLogSink(nullptr);
     ASSERT_NE(source, nullptr);
     auto expectGlyph = [&](const std::vector<uint32_t>& pixels, const std::string& sjis, int x0, int y0) {
         size_t pos = 0;
-        char32_t code = glyphs::NextCp932(sjis.data(), sjis.size(), &pos);
-        const glyphs::Glyph& g = source->Get(code);
+        char32_t code = nol::gdi::NextCp932(sjis.data(), sjis.size(), &pos);
+        const nol::gdi::Glyph& g = source->Get(code);
         int wrong = 0;
         for (int y = 0; y < g.height; ++y)
             for (int x = 0; x < g.width; ++x) {
@@ -222,15 +222,15 @@ TEST_F(TextRender, ALargeBoldFontDrawsItsGlyphsWhole) {
     ID3DXFont* big = nullptr;
     NolSetLogSink([](const char*) {});
     ASSERT_EQ(D3DXCreateFontIndirect(GraphicsState.device, &lf, &big), D3D_OK);
-    auto source = glyphs::GlyphSource::Open(lf);
+    auto source = nol::gdi::GlyphSource::Open(lf);
     NolSetLogSink(nullptr);
     ASSERT_NE(source, nullptr);
     auto pixels = Frame("text_large_bold", [&] {
         RECT r{20, 100, 640, 480};
         EXPECT_EQ(big->DrawTextA("A漢", -1, &r, DT_NOPREFIX, 0xFFFFFFFF), 200);
     });
-    const glyphs::Glyph& a = source->Get(U'A');
-    const glyphs::Glyph& kan = source->Get(U'漢');
+    const nol::gdi::Glyph& a = source->Get(U'A');
+    const nol::gdi::Glyph& kan = source->Get(U'漢');
     int wrong = 0;
     for (auto [g, x0] : {std::pair{&a, 20}, {&kan, 20 + a.advance}})
         for (int y = 0; y < g->height; ++y)

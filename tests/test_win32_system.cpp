@@ -103,10 +103,10 @@ TEST(Win32System, CodePageConversionSurvivesBadBytes) {
     // "ＭＳ ゴシック" in Shift-JIS, as the compiler writes the literal.
     const std::string gothic = "ＭＳ ゴシック";
     EXPECT_EQ(gothic, "\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E");
-    EXPECT_EQ(Cp932ToUtf8(gothic), reinterpret_cast<const char*>(u8"ＭＳ ゴシック"));
-    EXPECT_EQ(Utf8ToCp932(reinterpret_cast<const char*>(u8"表示")), "表示");  // 0x5C as a second byte
-    EXPECT_EQ(Cp932ToUtf8("a\x82"), "a?");             // a cut double-byte character
-    EXPECT_EQ(Utf8ToCp932("b\xFF" "c"), "b?c");        // not UTF-8
+    EXPECT_EQ(nol::base::Cp932ToUtf8(gothic), reinterpret_cast<const char*>(u8"ＭＳ ゴシック"));
+    EXPECT_EQ(nol::base::Utf8ToCp932(reinterpret_cast<const char*>(u8"表示")), "表示");  // 0x5C as a second byte
+    EXPECT_EQ(nol::base::Cp932ToUtf8("a\x82"), "a?");             // a cut double-byte character
+    EXPECT_EQ(nol::base::Utf8ToCp932("b\xFF" "c"), "b?c");        // not UTF-8
 }
 
 }  // namespace

@@ -56,9 +56,9 @@ TEST(CoCreateInstance, MakesRegisteredClassesInProcessOnly) {
     EXPECT_EQ(CoCreateInstance(CLSID_DirectMusicLoader, outer, CLSCTX_INPROC, IID_IUnknown, &object),
               CLASS_E_NOAGGREGATION);
 
-    ComOverrideClass(CLSID_DirectMusicLoader, MakeNothing);
+    nol::com::ComOverrideClass(CLSID_DirectMusicLoader, MakeNothing);
     EXPECT_EQ(CoCreateInstance(CLSID_DirectMusicLoader, nullptr, CLSCTX_ALL, IID_IUnknown, &object), E_OUTOFMEMORY);
-    ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
+    nol::com::ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
     EXPECT_EQ(CoCreateInstance(CLSID_DirectMusicLoader, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown, &object), S_OK);
     static_cast<IUnknown*>(object)->Release();
 }

@@ -181,12 +181,12 @@ TEST(DirectXFile, DataChildrenAndReferences) {
     Ref<IDirectXFileData> resolved;
     ASSERT_EQ(ref->Resolve(&resolved), DXFILE_OK);
     EXPECT_EQ(NameOf(resolved.p), "Red");
-    EXPECT_EQ(xfile::DataObjectOf(resolved.p), xfile::DataObjectOf(material.p));
+    EXPECT_EQ(nol::d3dx8::xfile::DataObjectOf(resolved.p), nol::d3dx8::xfile::DataObjectOf(material.p));
     Ref<IDirectXFileObject> end;
     EXPECT_EQ(list->GetNextObject(&end), DXFILEERR_NOMOREOBJECTS);
 
     // The mesh can be taken from its data object, as a loader from a data object does.
-    const xfile::XData* meshData = xfile::DataObjectOf(mesh.p);
+    const nol::d3dx8::xfile::XData* meshData = nol::d3dx8::xfile::DataObjectOf(mesh.p);
     ASSERT_NE(meshData, nullptr);
     XMeshData m;
     std::string error;

@@ -16,7 +16,7 @@
 
 namespace xtest {
 
-using namespace xfile;
+using namespace nol::d3dx8::xfile;
 
 inline std::vector<uint8_t> Bytes(std::string_view text) { return {text.begin(), text.end()}; }
 

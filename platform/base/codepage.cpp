@@ -5,6 +5,7 @@
 
 #include "win32/windows.h"
 
+namespace nol::base {
 namespace {
 
 std::string Convert(const char* to, const char* from, const std::string& text) {
@@ -103,6 +104,8 @@ std::string Utf16ToUtf8(const std::u16string& utf16) {
     }
     return out;
 }
+
+}  // namespace nol::base
 
 BOOL IsDBCSLeadByte(BYTE testChar) {
     return (testChar >= 0x81 && testChar <= 0x9F) || (testChar >= 0xE0 && testChar <= 0xFC);

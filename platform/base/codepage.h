@@ -6,6 +6,8 @@
 #include <string>
 
 // Bytes that do not convert are replaced by '?', so the result is always usable.
+namespace nol::base {
+
 std::string Cp932ToUtf8(const std::string& cp932);
 std::string Utf8ToCp932(const std::string& utf8);
 
@@ -13,3 +15,5 @@ std::string Utf8ToCp932(const std::string& utf8);
 std::u16string Utf8ToUtf16(const std::string& utf8);
 // UTF-16 to UTF-8; unpaired surrogates become U+FFFD.
 std::string Utf16ToUtf8(const std::u16string& utf16);
+
+}  // namespace nol::base

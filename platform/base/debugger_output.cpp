@@ -16,7 +16,7 @@ unsigned NolDebuggerOutputCount() { return debuggerOutputs; }
 void OutputDebugStringA(LPCSTR text) {
     if (!text) return;
     ++debuggerOutputs;
-    std::string utf8 = Cp932ToUtf8(text);
+    std::string utf8 = nol::base::Cp932ToUtf8(text);
     std::fwrite(utf8.data(), 1, utf8.size(), stderr);
     std::fflush(stderr);
 }

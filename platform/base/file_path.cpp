@@ -8,7 +8,7 @@
 #include "win32/file_lookup.h"
 #include "win32/windows.h"
 
-namespace win32 {
+namespace nol::base {
 
 namespace {
 
@@ -84,6 +84,6 @@ std::string ResolvePath(const char* name) {
     return path.empty() || path == "/" ? std::string() : path;
 }
 
-}  // namespace win32
+}  // namespace nol::base
 
-std::string NolFindFile(const char* name) { return win32::ResolvePath(name); }
+std::string NolFindFile(const char* name) { return nol::base::ResolvePath(name); }

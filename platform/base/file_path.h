@@ -5,7 +5,7 @@
 
 #include <string>
 
-namespace win32 {
+namespace nol::base {
 
 // The path under which the file or folder that name means can be opened here, or
 // "" when there is none. "\" counts as a separator (never the second byte of a
@@ -15,4 +15,4 @@ namespace win32 {
 // comes back unchanged.
 std::string ResolvePath(const char* name);
 
-}  // namespace win32
+}  // namespace nol::base

@@ -5,6 +5,7 @@
 #include "com/com_test_hooks.h"
 #include "base/platform_log.h"
 
+namespace nol::com {
 namespace {
 
 struct ClassEntry {
@@ -55,6 +56,8 @@ ComClassFactory FindComClass(REFCLSID clsid) {
     return nullptr;
 }
 
+}  // namespace nol::com
+
 HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFIID iid,
                          LPVOID* object) {
     if (!object) return E_POINTER;
@@ -64,7 +67,7 @@ HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD clsContext, REFI
         NolLog("CoCreateInstance: only in-process classes exist here\n");
         return REGDB_E_CLASSNOTREG;
     }
-    ComClassFactory factory = FindComClass(clsid);
+    nol::com::ComClassFactory factory = nol::com::FindComClass(clsid);
     if (!factory) return REGDB_E_CLASSNOTREG;
     return factory(iid, object);
 }

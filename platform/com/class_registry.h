@@ -4,6 +4,8 @@
 
 #include "com/objbase.h"
 
+namespace nol::com {
+
 // Makes a new object of the class and asks it for iid; the object's own reference
 // is released, so on success the caller holds the only one.
 typedef HRESULT (*ComClassFactory)(REFIID iid, void** object);
@@ -18,3 +20,5 @@ ComClassFactory FindComClass(REFCLSID clsid);
 struct ComClassRegistration {
     ComClassRegistration(REFCLSID clsid, ComClassFactory factory);
 };
+
+}  // namespace nol::com

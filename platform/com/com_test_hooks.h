@@ -4,6 +4,10 @@
 
 #include "com/class_registry.h"
 
+namespace nol::com {
+
 void ComOverrideClass(REFCLSID clsid, ComClassFactory factory);
 // A factory that always fails with E_FAIL, for start-up failure tests.
 HRESULT ComFailingFactory(REFIID iid, void** object);
+
+}  // namespace nol::com

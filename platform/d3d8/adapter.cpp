@@ -10,7 +10,7 @@
 #include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -230,4 +230,4 @@ void FillDeviceCaps(UINT adapter, D3DDEVTYPE type, D3DCAPS8* c) {
     c->PixelShaderVersion = 0xFFFF0000;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -9,7 +9,7 @@
 
 struct SDL_Window;
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 struct GlCapabilities {
     bool ok = false;
@@ -50,4 +50,4 @@ constexpr DWORD kMaxStreamStride = 1024;
 constexpr DWORD kMaxActiveLights = 8;
 constexpr DWORD kMaxTextureStages = 8;
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -6,7 +6,7 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // ---- BufferData ----------------------------------------------------------------------
 
@@ -73,57 +73,48 @@ uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize) {
     return max;
 }
 
+// ---- Buffer ----------------------------------------------------------------------------
+
+template <typename Interface, const IID& Iid>
+Buffer<Interface, Iid>::~Buffer() {
+    data_.Forget(this->device_, this->device_->MakeCurrent());
+}
+
+template <typename Interface, const IID& Iid>
+void Buffer<Interface, Iid>::DropGl(bool deleteObjects) {
+    data_.Forget(this->device_, deleteObjects);
+}
+
+template <typename Interface, const IID& Iid>
+template <typename Made>
+HRESULT Buffer<Interface, Iid>::Finish(Made* made, UINT length, Made** out) {
+    *out = nullptr;
+    if (!made) return E_OUTOFMEMORY;
+    if (!made->data_.Allocate(length)) {
+        made->Release();
+        return E_OUTOFMEMORY;
+    }
+    *out = made;
+    return D3D_OK;
+}
+
+template <typename Interface, const IID& Iid>
+unsigned Buffer<Interface, Iid>::PrepareAs(unsigned target) {
+    return data_.Prepare(this->device_, target, (usage_ & D3DUSAGE_DYNAMIC) != 0);
+}
+
+template class Buffer<IDirect3DVertexBuffer8, IID_IDirect3DVertexBuffer8>;
+template class Buffer<IDirect3DIndexBuffer8, IID_IDirect3DIndexBuffer8>;
+
 // ---- VertexBuffer --------------------------------------------------------------------
 
 VertexBuffer::VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf)
-    : DeviceChild(device, pool), usage_(usage), fvf_(fvf) {}
-
-VertexBuffer::~VertexBuffer() { data_.Forget(device_, device_->MakeCurrent()); }
+    : Buffer(device, pool, usage), fvf_(fvf) {}
 
 HRESULT VertexBuffer::Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
                              VertexBuffer** out) {
-    *out = nullptr;
-    VertexBuffer* b = new (std::nothrow) VertexBuffer(device, pool, usage, fvf);
-    if (!b) return E_OUTOFMEMORY;
-    if (!b->data_.Allocate(length)) {
-        b->Release();
-        return E_OUTOFMEMORY;
-    }
-    *out = b;
-    return D3D_OK;
+    return Finish(new (std::nothrow) VertexBuffer(device, pool, usage, fvf), length, out);
 }
-
-HRESULT VertexBuffer::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DResource8 || iid == IID_IDirect3DVertexBuffer8) {
-        *object = static_cast<IDirect3DVertexBuffer8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT VertexBuffer::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
-    *device = nullptr;
-    if (!device_->Alive()) return D3DERR_INVALIDCALL;
-    device_->AddRef();
-    *device = device_;
-    return D3D_OK;
-}
-
-DWORD VertexBuffer::SetPriority(DWORD priority) {
-    DWORD old = priority_;
-    if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
-    return old;
-}
-
-HRESULT VertexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
-    return data_.Lock(offset, size, data, flags);
-}
-
-HRESULT VertexBuffer::Unlock() { return data_.Unlock(); }
 
 HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;
@@ -136,63 +127,17 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
     return D3D_OK;
 }
 
-void VertexBuffer::DropGl(bool deleteObjects) { data_.Forget(device_, deleteObjects); }
-
-unsigned VertexBuffer::Prepare() {
-    return data_.Prepare(device_, GL_ARRAY_BUFFER, (usage_ & D3DUSAGE_DYNAMIC) != 0);
-}
+unsigned VertexBuffer::Prepare() { return PrepareAs(GL_ARRAY_BUFFER); }
 
 // ---- IndexBuffer ---------------------------------------------------------------------
 
 IndexBuffer::IndexBuffer(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format)
-    : DeviceChild(device, pool), usage_(usage), format_(format) {}
-
-IndexBuffer::~IndexBuffer() { data_.Forget(device_, device_->MakeCurrent()); }
+    : Buffer(device, pool, usage), format_(format) {}
 
 HRESULT IndexBuffer::Create(Device* device, UINT length, DWORD usage, D3DFORMAT format,
                             D3DPOOL pool, IndexBuffer** out) {
-    *out = nullptr;
-    IndexBuffer* b = new (std::nothrow) IndexBuffer(device, pool, usage, format);
-    if (!b) return E_OUTOFMEMORY;
-    if (!b->data_.Allocate(length)) {
-        b->Release();
-        return E_OUTOFMEMORY;
-    }
-    *out = b;
-    return D3D_OK;
+    return Finish(new (std::nothrow) IndexBuffer(device, pool, usage, format), length, out);
 }
-
-HRESULT IndexBuffer::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DResource8 || iid == IID_IDirect3DIndexBuffer8) {
-        *object = static_cast<IDirect3DIndexBuffer8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT IndexBuffer::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
-    *device = nullptr;
-    if (!device_->Alive()) return D3DERR_INVALIDCALL;
-    device_->AddRef();
-    *device = device_;
-    return D3D_OK;
-}
-
-DWORD IndexBuffer::SetPriority(DWORD priority) {
-    DWORD old = priority_;
-    if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
-    return old;
-}
-
-HRESULT IndexBuffer::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
-    return data_.Lock(offset, size, data, flags);
-}
-
-HRESULT IndexBuffer::Unlock() { return data_.Unlock(); }
 
 HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
     if (!desc) return D3DERR_INVALIDCALL;
@@ -204,11 +149,7 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
     return D3D_OK;
 }
 
-void IndexBuffer::DropGl(bool deleteObjects) { data_.Forget(device_, deleteObjects); }
-
-unsigned IndexBuffer::Prepare() {
-    return data_.Prepare(device_, GL_ELEMENT_ARRAY_BUFFER, (usage_ & D3DUSAGE_DYNAMIC) != 0);
-}
+unsigned IndexBuffer::Prepare() { return PrepareAs(GL_ELEMENT_ARRAY_BUFFER); }
 
 uint32_t IndexBuffer::MaxIndex() {
     if (maxIndexGeneration_ != data_.Generation()) {
@@ -218,4 +159,4 @@ uint32_t IndexBuffer::MaxIndex() {
     return maxIndex_;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -13,7 +13,7 @@
 #include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -231,33 +231,17 @@ void Device::FullViewport() {
 
 // ---- references --------------------------------------------------------------------
 
-HRESULT Device::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DDevice8) {
-        *object = static_cast<IDirect3DDevice8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Device::AddRef() { return externalRefs_ > 0 ? ++externalRefs_ : 0; }
-
-ULONG Device::Release() {
-    if (externalRefs_ == 0) return 0;
-    ULONG r = --externalRefs_;
-    if (r == 0) {
-        AddInternalRef();  // the device outlives its own shutdown
-        Shutdown();
-        ReleaseInternalRef();
-    }
-    return r;
+// The application's last reference ends the GL side; the object itself stays while
+// any of its children does.
+void Device::LastRelease() {
+    AddInternalRef();  // the device outlives its own shutdown
+    Shutdown();
+    ReleaseInternalRef();
 }
 
 void Device::ReleaseInternalRef() {
     if (internalRefs_ > 0) --internalRefs_;
-    if (internalRefs_ == 0 && externalRefs_ == 0) delete this;
+    if (internalRefs_ == 0 && References() == 0) delete this;
 }
 
 void Device::Shutdown() {
@@ -462,4 +446,4 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     return D3D_OK;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -19,7 +19,7 @@
 #include "d3d8/shader_key.h"
 #include "d3d8/state_tables.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 class Direct3D8;
 class ShaderCache;
@@ -28,16 +28,11 @@ struct Program;
 // Whether the device can draw; only the test hooks make it anything but operational.
 enum class Condition { Operational, Lost, NotReset };
 
-class Device : public IDirect3DDevice8 {
+class Device : public nol::com::Object<IDirect3DDevice8, IID_IDirect3DDevice8> {
 public:
     static HRESULT Create(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                           DWORD behaviorFlags, D3DPRESENT_PARAMETERS* params,
                           IDirect3DDevice8** device);
-
-    // ---- IUnknown
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     // ---- device, frame, presentation (device.cpp, device_present.cpp)
     HRESULT TestCooperativeLevel() override;
@@ -145,7 +140,8 @@ public:
 
 private:
     Device(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags);
-    ~Device();
+    ~Device() override;
+    void LastRelease() override;
 
     // device.cpp
     HRESULT ValidatePresentation(D3DPRESENT_PARAMETERS* params, HWND* window) const;
@@ -206,8 +202,7 @@ private:
     int drawableWidth_ = 0;    // the window's size at the last Present
     int drawableHeight_ = 0;
 
-    ULONG externalRefs_ = 1;
-    ULONG internalRefs_ = 0;
+    ULONG internalRefs_ = 0;  // the children's and the device's own
     std::unordered_set<DeviceChild*> children_;
     Condition condition_ = Condition::Operational;
     bool inScene_ = false;
@@ -271,4 +266,4 @@ private:
     UINT presentedHeight_ = 0;
 };
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -9,7 +9,7 @@
 #include "d3d8/shader_cache.h"
 #include "base/platform_log.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -304,4 +304,4 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     return D3D_OK;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -10,7 +10,7 @@
 #include "d3d8/shader_cache.h"
 #include "math/matrix.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -355,4 +355,4 @@ void Device::UploadTexelNudges(Program& p) {
     }
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -5,7 +5,7 @@
 #include "d3d8/gl_api.h"
 #include "win32/sdl_bridge.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -123,4 +123,4 @@ bool Device::LastPresented(std::vector<uint32_t>* pixels, UINT* width, UINT* hei
     return true;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

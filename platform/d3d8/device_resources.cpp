@@ -7,7 +7,7 @@
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -277,4 +277,4 @@ bool Device::ReadSurface(Surface* surface, std::vector<uint32_t>* pixels, UINT* 
     return ReadColorRect(s, all, pixels->data());
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

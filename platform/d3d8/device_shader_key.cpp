@@ -5,7 +5,7 @@
 #include "d3d8/adapter.h"
 #include "d3d8/device.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -130,4 +130,4 @@ void Device::KeyStages(ShaderKey& k) const {
     }
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -7,7 +7,7 @@
 #include "d3d8/shader_cache.h"
 #include "math/matrix.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -362,4 +362,4 @@ HRESULT Device::GetIndices(IDirect3DIndexBuffer8** data, UINT* baseVertexIndex) 
     return D3D_OK;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

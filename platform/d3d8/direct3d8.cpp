@@ -29,12 +29,12 @@ void NolD3D8SetCreateHook(NolDirect3DCreateHook hook) { createHook = hook; }
 IDirect3D8* WINAPI Direct3DCreate8(UINT sdkVersion) {
     if (createHook) return createHook(sdkVersion);
     if (sdkVersion != D3D_SDK_VERSION) return nullptr;
-    if (!d3d8::ProbeGl().ok) return nullptr;
-    d3d8::ReturnLargeBlocksToTheSystem();
-    return new d3d8::Direct3D8();
+    if (!nol::d3d8::ProbeGl().ok) return nullptr;
+    nol::d3d8::ReturnLargeBlocksToTheSystem();
+    return new nol::d3d8::Direct3D8();
 }
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -43,23 +43,6 @@ void CopyText(char* dst, size_t size, const std::string& text) {
 }
 
 }  // namespace
-
-HRESULT Direct3D8::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3D8) {
-        *object = static_cast<IDirect3D8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Direct3D8::Release() {
-    ULONG r = --refs_;
-    if (r == 0) delete this;
-    return r;
-}
 
 bool Direct3D8::ValidAdapter(UINT adapter, D3DDEVTYPE type) {
     return adapter < AdapterCount() && (type == D3DDEVTYPE_HAL || type == D3DDEVTYPE_REF);
@@ -176,4 +159,4 @@ HRESULT Direct3D8::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     return Device::Create(this, adapter, type, focusWindow, behaviorFlags, params, device);
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -1,17 +1,14 @@
 // The Direct3D object: adapters, modes, format checks, caps and device creation.
 #pragma once
 
+#include "com/com_object.h"
 #include "d3d8/d3d8.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
-class Direct3D8 : public IDirect3D8 {
+class Direct3D8 : public nol::com::Object<IDirect3D8, IID_IDirect3D8> {
 public:
     Direct3D8() = default;
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
 
     UINT GetAdapterCount() override;
     HRESULT GetAdapterIdentifier(UINT adapter, DWORD flags,
@@ -38,7 +35,6 @@ public:
 private:
     ~Direct3D8() override = default;
     bool ValidAdapter(UINT adapter, D3DDEVTYPE type);
-    ULONG refs_ = 1;
 };
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -5,7 +5,7 @@
 
 #include "d3d8/gl_api.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -157,4 +157,4 @@ void RowFromArgb(const ColorFormatInfo& format, const uint32_t* src, uint8_t* ds
     for (UINT i = 0; i < count; ++i) WritePixel(format, dst + i * format.bytesPerPixel, src[i]);
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

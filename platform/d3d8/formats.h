@@ -7,7 +7,7 @@
 
 #include "d3d8/d3d8.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // A colour format this layer stores, samples and renders to.
 struct ColorFormatInfo {
@@ -43,4 +43,4 @@ void WritePixel(const ColorFormatInfo& format, uint8_t* pixel, uint32_t argb);
 void RowToArgb(const ColorFormatInfo& format, const uint8_t* src, uint32_t* dst, UINT count);
 void RowFromArgb(const ColorFormatInfo& format, const uint32_t* src, uint8_t* dst, UINT count);
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

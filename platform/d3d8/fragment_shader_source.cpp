@@ -6,7 +6,7 @@
 #include "d3d8/shader_generator.h"
 #include "d3d8/shader_text.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 using glsl::Add;
 using glsl::Interpolation;
@@ -156,4 +156,4 @@ std::string FragmentShaderSource(const ShaderKey& key) {
     return s;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -1,6 +1,6 @@
 #include "d3d8/fvf.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -66,4 +66,4 @@ bool DecodeFvf(DWORD fvf, VertexLayout* out) {
     return true;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

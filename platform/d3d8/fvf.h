@@ -3,7 +3,7 @@
 
 #include "d3d8/d3d8.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 constexpr int kMaxTexCoordSets = 8;
 
@@ -40,4 +40,4 @@ UINT FvfVertexSize(DWORD fvf);
 // floats. Blend weights, point sizes and reserved bits are refused (false).
 bool DecodeFvf(DWORD fvf, VertexLayout* layout);
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -6,7 +6,7 @@
 
 #include "base/platform_log.h"
 
-namespace gl {
+namespace nol::d3d8::gl {
 
 #define NOL_GL_DEFINE(type, name) type name = nullptr;
 NOL_GL_FUNCTIONS(NOL_GL_DEFINE)
@@ -35,4 +35,4 @@ bool HasExtension(const char* name) {
     return false;
 }
 
-}  // namespace gl
+}  // namespace nol::d3d8::gl

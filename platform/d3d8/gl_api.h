@@ -100,7 +100,7 @@
     X(PFNGLUNIFORMMATRIX3FVPROC, UniformMatrix3fv)                                 \
     X(PFNGLUNIFORMMATRIX4FVPROC, UniformMatrix4fv)
 
-namespace gl {
+namespace nol::d3d8::gl {
 
 #define NOL_GL_DECLARE(type, name) extern type name;
 NOL_GL_FUNCTIONS(NOL_GL_DECLARE)
@@ -113,4 +113,4 @@ bool Load();
 // Whether the current context offers an extension.
 bool HasExtension(const char* name);
 
-}  // namespace gl
+}  // namespace nol::d3d8::gl

@@ -6,7 +6,7 @@
 #include <malloc.h>
 #endif
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 constexpr int kLargeBlockBytes = 1 << 20;
@@ -22,4 +22,4 @@ void ReturnLargeBlocksToTheSystem() {
 #endif
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

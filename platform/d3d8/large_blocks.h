@@ -1,7 +1,7 @@
 // Where the memory of big resources goes once they are released.
 #pragma once
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // From now on, blocks of a megabyte or more (texture images, their decoded
 // files, big vertex data) are mapped for themselves and go back to the system
@@ -12,4 +12,4 @@ namespace d3d8 {
 // MALLOC_MMAP_THRESHOLD_ alone.
 void ReturnLargeBlocksToTheSystem();
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

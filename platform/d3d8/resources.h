@@ -8,10 +8,11 @@
 #include <memory>
 #include <vector>
 
+#include "com/com_object.h"
 #include "d3d8/d3d8.h"
 #include "d3d8/formats.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 class Device;
 class Texture;
@@ -20,10 +21,10 @@ class Texture;
 // texture stages use.
 constexpr unsigned kUploadUnit = 15;
 
-// Reference counting shared by everything a device creates. It also counts the
-// references the device holds itself (current textures, streams, render target),
-// so that Reset can tell which objects the application still owns. Every child
-// keeps its device object alive; the device's GL context goes with the
+// What the device sees of everything it creates. Of the object's COM references
+// it also counts those the device holds itself (current textures, streams, render
+// target), so that Reset can tell which objects the application still owns. Every
+// child keeps its device object alive; the device's GL context goes with the
 // application's last reference to the device.
 class DeviceChild {
 public:
@@ -32,17 +33,18 @@ public:
     DeviceChild& operator=(const DeviceChild&) = delete;
     virtual ~DeviceChild();
 
-    ULONG AddRefChild() { return ++refs_; }
-    ULONG ReleaseChild();
+    // The object's own AddRef and Release.
+    virtual ULONG AddRefChild() = 0;
+    virtual ULONG ReleaseChild() = 0;
     void Hold() {
-        ++refs_;
+        AddRefChild();
         ++held_;
     }
     void Unhold();
     // The creator's reference belongs to the device (its own back buffer and
     // automatic depth buffer).
-    void MarkOwnedByDevice() { held_ = refs_; }
-    bool HeldByApplication() const { return refs_ > held_; }
+    void MarkOwnedByDevice() { held_ = References(); }
+    bool HeldByApplication() const { return References() > held_; }
     D3DPOOL Pool() const { return pool_; }
     Device* OwnerDevice() const { return device_; }
 
@@ -52,15 +54,46 @@ public:
     virtual void DropGl(bool deleteObjects) = 0;
 
 protected:
+    // The object's reference count.
+    virtual ULONG References() const = 0;
+
     Device* device_;
     D3DPOOL pool_;
 
 private:
-    ULONG refs_ = 1;
     ULONG held_ = 0;
 };
 
-class Surface : public IDirect3DSurface8 {
+// GetDevice of everything a device creates: the device, while its context lives.
+HRESULT HandOutDevice(Device* device, IDirect3DDevice8** out);
+
+// A texture or buffer: a device child that is itself the COM object it hands out,
+// answering for IDirect3DResource8 and Iids.
+template <typename Interface, const IID&... Iids>
+class Resource : public DeviceChild, public nol::com::Object<Interface, IID_IDirect3DResource8, Iids...> {
+public:
+    using DeviceChild::DeviceChild;
+    ULONG AddRefChild() final { return this->AddRef(); }
+    ULONG ReleaseChild() final { return this->Release(); }
+
+    HRESULT GetDevice(IDirect3DDevice8** device) override { return HandOutDevice(device_, device); }
+    // Only managed resources keep a priority.
+    DWORD SetPriority(DWORD priority) override {
+        const DWORD old = priority_;
+        if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
+        return old;
+    }
+    DWORD GetPriority() override { return priority_; }
+
+protected:
+    ULONG References() const final { return this->Counted::References(); }
+
+private:
+    using Counted = nol::com::Object<Interface, IID_IDirect3DResource8, Iids...>;
+    DWORD priority_ = 0;
+};
+
+class Surface : public nol::com::Object<IDirect3DSurface8, IID_IDirect3DSurface8> {
 public:
     enum class Kind {
         Memory,  // bytes in the format's layout, lockable in the pools that allow it
@@ -80,9 +113,9 @@ public:
     // New size and format (the device's own surfaces, on Reset).
     HRESULT Reconfigure(D3DFORMAT format, UINT width, UINT height);
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
+    // The owner's references: a level lives exactly as long as its texture.
+    ULONG AddRef() override { return owner_->AddRefChild(); }
+    ULONG Release() override { return owner_->ReleaseChild(); }
     HRESULT GetDevice(IDirect3DDevice8** device) override;
     HRESULT GetContainer(REFIID riid, void** container) override;
     HRESULT GetDesc(D3DSURFACE_DESC* desc) override;
@@ -132,20 +165,24 @@ public:
                       DWORD usage, D3DPOOL pool);
     ~StandaloneSurface() override;
     void DropGl(bool deleteObjects) override;
+
+    // Its own count: Surface's AddRef and Release come here.
+    ULONG AddRefChild() override { return Counted::AddRef(); }
+    ULONG ReleaseChild() override { return Counted::Release(); }
+
+protected:
+    ULONG References() const override { return Counted::References(); }
+
+private:
+    using Counted = nol::com::Object<IDirect3DSurface8, IID_IDirect3DSurface8>;
 };
 
-class Texture : public DeviceChild, public IDirect3DTexture8 {
+class Texture : public Resource<IDirect3DTexture8, IID_IDirect3DBaseTexture8, IID_IDirect3DTexture8> {
 public:
     static HRESULT Create(Device* device, UINT width, UINT height, UINT levels, DWORD usage,
                           D3DFORMAT format, D3DPOOL pool, Texture** texture);
     ~Texture() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return AddRefChild(); }
-    ULONG Release() override { return ReleaseChild(); }
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override { return priority_; }
     void PreLoad() override;
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_TEXTURE; }
     DWORD SetLOD(DWORD lodNew) override;
@@ -179,10 +216,9 @@ private:
     bool anyDirty_ = true;
     unsigned gl_ = 0;
     DWORD lod_ = 0;
-    DWORD priority_ = 0;
 };
 
-// Vertex and index buffers share everything but their description.
+// The contents of a vertex or index buffer and their GL copy.
 class BufferData {
 public:
     bool Allocate(UINT length);
@@ -204,55 +240,52 @@ private:
     uint64_t generation_ = 1;  // changes with every write
 };
 
-class VertexBuffer : public DeviceChild, public IDirect3DVertexBuffer8 {
+// Vertex and index buffers share everything but their description and GL target.
+template <typename Interface, const IID& Iid>
+class Buffer : public Resource<Interface, Iid> {
 public:
-    static HRESULT Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
-                          VertexBuffer** buffer);
-    ~VertexBuffer() override;
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return AddRefChild(); }
-    ULONG Release() override { return ReleaseChild(); }
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override { return priority_; }
     void PreLoad() override {}
-    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
-    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
-    HRESULT Unlock() override;
-    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
-
+    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override {
+        return data_.Lock(offsetToLock, sizeToLock, data, flags);
+    }
+    HRESULT Unlock() override { return data_.Unlock(); }
     void DropGl(bool deleteObjects) override;
-    unsigned Prepare();
     UINT Size() const { return data_.Size(); }
 
-private:
-    VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf);
+protected:
+    Buffer(Device* device, D3DPOOL pool, DWORD usage) : Resource<Interface, Iid>(device, pool), usage_(usage) {}
+    ~Buffer() override;
+    // Gives made (just constructed, or null) length bytes; on failure it is gone.
+    template <typename Made>
+    static HRESULT Finish(Made* made, UINT length, Made** out);
+    // The GL buffer with the current contents, bound to target.
+    unsigned PrepareAs(unsigned target);
+
     DWORD usage_;
-    DWORD fvf_;
-    DWORD priority_ = 0;
     BufferData data_;
 };
 
-class IndexBuffer : public DeviceChild, public IDirect3DIndexBuffer8 {
+class VertexBuffer : public Buffer<IDirect3DVertexBuffer8, IID_IDirect3DVertexBuffer8> {
+public:
+    static HRESULT Create(Device* device, UINT length, DWORD usage, DWORD fvf, D3DPOOL pool,
+                          VertexBuffer** buffer);
+
+    D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
+    HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
+    unsigned Prepare();
+
+private:
+    VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf);
+    DWORD fvf_;
+};
+
+class IndexBuffer : public Buffer<IDirect3DIndexBuffer8, IID_IDirect3DIndexBuffer8> {
 public:
     static HRESULT Create(Device* device, UINT length, DWORD usage, D3DFORMAT format,
                           D3DPOOL pool, IndexBuffer** buffer);
-    ~IndexBuffer() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return AddRefChild(); }
-    ULONG Release() override { return ReleaseChild(); }
-    HRESULT GetDevice(IDirect3DDevice8** device) override;
-    DWORD SetPriority(DWORD priority) override;
-    DWORD GetPriority() override { return priority_; }
-    void PreLoad() override {}
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_INDEXBUFFER; }
-    HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override;
-    HRESULT Unlock() override;
     HRESULT GetDesc(D3DINDEXBUFFER_DESC* desc) override;
-
-    void DropGl(bool deleteObjects) override;
     unsigned Prepare();
     UINT IndexSize() const { return format_ == D3DFMT_INDEX32 ? 4 : 2; }
     UINT IndexCount() const { return data_.Size() / IndexSize(); }
@@ -262,10 +295,7 @@ public:
 
 private:
     IndexBuffer(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format);
-    DWORD usage_;
     D3DFORMAT format_;
-    DWORD priority_ = 0;
-    BufferData data_;
     uint64_t maxIndexGeneration_ = 0;
     uint32_t maxIndex_ = 0;
 };
@@ -281,4 +311,4 @@ inline uint32_t IndexAt(const uint8_t* indices, UINT i, UINT indexSize) {
 // The largest of count indices of the given size (2 or 4 bytes).
 uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize);
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -8,7 +8,7 @@
 #include "d3d8/shader_generator.h"
 #include "base/platform_log.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -140,4 +140,4 @@ void ShaderCache::Clear(bool deleteObjects) {
     failed_.clear();
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -9,7 +9,7 @@
 
 #include "d3d8/shader_key.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // Groups of uniforms that change together; each has a version on the device.
 enum UniformGroup { kTransformUniforms, kMaterialUniforms, kLightUniforms, kFogUniforms,
@@ -54,4 +54,4 @@ private:
 typedef bool (*ShaderBreaker)(const ShaderKey& key);
 void SetShaderBreaker(ShaderBreaker breaks);
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

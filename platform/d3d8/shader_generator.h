@@ -6,9 +6,9 @@
 
 #include "d3d8/shader_key.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 std::string VertexShaderSource(const ShaderKey& key);
 std::string FragmentShaderSource(const ShaderKey& key);
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

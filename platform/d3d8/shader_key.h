@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // Where a lit vertex takes a material colour from.
 enum ColorSource : uint8_t { kFromMaterial = 0, kFromDiffuse = 1, kFromSpecular = 2 };
@@ -62,4 +62,4 @@ struct ShaderKey {
 
 static_assert(sizeof(ShaderKey) == 28 + 8 * sizeof(StageKey), "no padding in the key");
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

@@ -5,7 +5,7 @@
 
 #include "d3d8/d3d8.h"
 
-namespace d3d8::glsl {
+namespace nol::d3d8::glsl {
 
 void Add(std::string& s, const char* format, ...) {
     char line[512];
@@ -40,4 +40,4 @@ void FogFactor(std::string& s, const ShaderKey& key, const char* distance, const
     }
 }
 
-}  // namespace d3d8::glsl
+}  // namespace nol::d3d8::glsl

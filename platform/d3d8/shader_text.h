@@ -5,7 +5,7 @@
 
 #include "d3d8/shader_key.h"
 
-namespace d3d8::glsl {
+namespace nol::d3d8::glsl {
 
 // Appends printf-style text; every piece is short.
 void Add(std::string& s, const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -20,4 +20,4 @@ bool UsesFogFactorVarying(const ShaderKey& key);
 // distance expression, from u_fogParams (end, 1 / (end - start), density).
 void FogFactor(std::string& s, const ShaderKey& key, const char* distance, const char* out);
 
-}  // namespace d3d8::glsl
+}  // namespace nol::d3d8::glsl

@@ -4,7 +4,7 @@
 
 #include "d3d8/adapter.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 namespace {
 
@@ -183,4 +183,4 @@ bool StageStateAccepts(DWORD type, DWORD value) {
     }
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

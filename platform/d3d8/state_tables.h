@@ -5,7 +5,7 @@
 
 #include "d3d8/d3d8.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 constexpr DWORD kRenderStateCount = 176;  // one past the highest D3DRS_ value
 constexpr DWORD kStageStateCount = 29;    // one past the highest D3DTSS_ value
@@ -40,4 +40,4 @@ inline float BitsFloat(DWORD d) {
     return f;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

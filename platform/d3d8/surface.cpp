@@ -5,7 +5,7 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 // ---- DeviceChild -------------------------------------------------------------------
 
@@ -19,11 +19,13 @@ DeviceChild::~DeviceChild() {
     device_->ReleaseInternalRef();  // may delete the device: nothing may follow
 }
 
-ULONG DeviceChild::ReleaseChild() {
-    if (refs_ == 0) return 0;
-    ULONG r = --refs_;
-    if (r == 0) delete this;
-    return r;
+HRESULT HandOutDevice(Device* device, IDirect3DDevice8** out) {
+    if (!out) return D3DERR_INVALIDCALL;
+    *out = nullptr;
+    if (!device->Alive()) return D3DERR_INVALIDCALL;
+    device->AddRef();
+    *out = device;
+    return D3D_OK;
 }
 
 void DeviceChild::Unhold() {
@@ -119,31 +121,7 @@ void Surface::ContentsChanged() {
     if (container_) container_->LevelChanged(level_);
 }
 
-HRESULT Surface::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DSurface8) {
-        *object = static_cast<IDirect3DSurface8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-// A level's references are its texture's: the surface lives exactly as long.
-ULONG Surface::AddRef() { return owner_->AddRefChild(); }
-ULONG Surface::Release() { return owner_->ReleaseChild(); }
-
-HRESULT Surface::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
-    if (!device_->Alive()) {
-        *device = nullptr;
-        return D3DERR_INVALIDCALL;
-    }
-    device_->AddRef();
-    *device = device_;
-    return D3D_OK;
-}
+HRESULT Surface::GetDevice(IDirect3DDevice8** device) { return HandOutDevice(device_, device); }
 
 HRESULT Surface::GetContainer(REFIID riid, void** container) {
     if (!container) return D3DERR_INVALIDCALL;
@@ -204,4 +182,4 @@ StandaloneSurface::~StandaloneSurface() { DeleteGl(DeviceChild::device_->MakeCur
 
 void StandaloneSurface::DropGl(bool deleteObjects) { DeleteGl(deleteObjects); }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

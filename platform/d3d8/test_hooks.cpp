@@ -4,42 +4,42 @@
 
 namespace {
 
-d3d8::Device* AsDevice(IDirect3DDevice8* device) {
-    return device ? dynamic_cast<d3d8::Device*>(device) : nullptr;
+nol::d3d8::Device* AsDevice(IDirect3DDevice8* device) {
+    return device ? dynamic_cast<nol::d3d8::Device*>(device) : nullptr;
 }
 
 }  // namespace
 
 bool NolD3D8SetDeviceCondition(IDirect3DDevice8* device, NolD3DDeviceCondition condition) {
-    d3d8::Device* d = AsDevice(device);
+    nol::d3d8::Device* d = AsDevice(device);
     if (!d) return false;
     switch (condition) {
-        case NOL_D3D_LOST: d->SetCondition(d3d8::Condition::Lost); break;
-        case NOL_D3D_NOTRESET: d->SetCondition(d3d8::Condition::NotReset); break;
-        default: d->SetCondition(d3d8::Condition::Operational); break;
+        case NOL_D3D_LOST: d->SetCondition(nol::d3d8::Condition::Lost); break;
+        case NOL_D3D_NOTRESET: d->SetCondition(nol::d3d8::Condition::NotReset); break;
+        default: d->SetCondition(nol::d3d8::Condition::Operational); break;
     }
     return true;
 }
 
 bool NolD3D8ReadSurface(IDirect3DDevice8* device, IDirect3DSurface8* surface,
                         std::vector<uint32_t>* pixels, UINT* width, UINT* height) {
-    d3d8::Device* d = AsDevice(device);
+    nol::d3d8::Device* d = AsDevice(device);
     if (!d || !pixels || !width || !height) return false;
-    d3d8::Surface* s = nullptr;
+    nol::d3d8::Surface* s = nullptr;
     if (surface) {
-        s = dynamic_cast<d3d8::Surface*>(surface);
+        s = dynamic_cast<nol::d3d8::Surface*>(surface);
         if (!s) return false;
     }
     return d->ReadSurface(s, pixels, width, height);
 }
 
 size_t NolD3D8ProgramCount(IDirect3DDevice8* device) {
-    d3d8::Device* d = AsDevice(device);
+    nol::d3d8::Device* d = AsDevice(device);
     return d ? d->ProgramCount() : 0;
 }
 
 bool NolD3D8CapturePresents(IDirect3DDevice8* device, bool on) {
-    d3d8::Device* d = AsDevice(device);
+    nol::d3d8::Device* d = AsDevice(device);
     if (!d) return false;
     d->CapturePresents(on);
     return true;
@@ -47,6 +47,6 @@ bool NolD3D8CapturePresents(IDirect3DDevice8* device, bool on) {
 
 bool NolD3D8LastPresented(IDirect3DDevice8* device, std::vector<uint32_t>* pixels, UINT* width,
                           UINT* height) {
-    d3d8::Device* d = AsDevice(device);
+    nol::d3d8::Device* d = AsDevice(device);
     return d && pixels && width && height && d->LastPresented(pixels, width, height);
 }

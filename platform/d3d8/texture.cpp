@@ -6,10 +6,10 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
 
-namespace d3d8 {
+namespace nol::d3d8 {
 
 Texture::Texture(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format)
-    : DeviceChild(device, pool), usage_(usage), format_(format) {}
+    : Resource(device, pool), usage_(usage), format_(format) {}
 
 Texture::~Texture() {
     if (gl_ && device_->MakeCurrent()) {
@@ -132,33 +132,6 @@ void Texture::DropGl(bool deleteObjects) {
     anyDirty_ = true;
 }
 
-HRESULT Texture::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirect3DResource8 || iid == IID_IDirect3DBaseTexture8 ||
-        iid == IID_IDirect3DTexture8) {
-        *object = static_cast<IDirect3DTexture8*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-HRESULT Texture::GetDevice(IDirect3DDevice8** device) {
-    if (!device) return D3DERR_INVALIDCALL;
-    *device = nullptr;
-    if (!device_->Alive()) return D3DERR_INVALIDCALL;
-    device_->AddRef();
-    *device = device_;
-    return D3D_OK;
-}
-
-DWORD Texture::SetPriority(DWORD priority) {
-    DWORD old = priority_;
-    if (pool_ == D3DPOOL_MANAGED) priority_ = priority;
-    return old;
-}
-
 void Texture::PreLoad() {
     if (pool_ == D3DPOOL_MANAGED && device_->MakeCurrent()) Prepare();
 }
@@ -209,4 +182,4 @@ HRESULT Texture::AddDirtyRect(const RECT*) {
     return D3D_OK;
 }
 
-}  // namespace d3d8
+}  // namespace nol::d3d8

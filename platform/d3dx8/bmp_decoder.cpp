@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <new>
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 namespace {
 
@@ -313,4 +313,4 @@ bool DecodeBmp(const uint8_t* data, size_t size, Image* out, std::string* why) {
     return true;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -9,11 +9,11 @@
 
 #include "d3dx8/image_file.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 // False, with *why saying what is wrong, for a file that is not a whole bitmap
 // this decoder reads. The claimed size is checked against the bytes present
 // before anything is allocated for the pixels.
 bool DecodeBmp(const uint8_t* data, size_t size, Image* out, std::string* why);
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

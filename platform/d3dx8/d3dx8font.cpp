@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "com/com_object.h"
 #include "d3dx8/d3dx8core.h"
 #include "d3dx8/font_atlas.h"
 #include "d3dx8/screen_quad_states.h"
@@ -12,7 +13,7 @@
 
 const IID IID_ID3DXFont = {0x89FAD6A5, 0x024D, 0x49AF, {0x8F, 0xE7, 0xF5, 0x11, 0x23, 0xB8, 0x5E, 0x25}};
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 namespace {
 
 struct FontVertex {
@@ -64,28 +65,11 @@ constexpr Setting kSettings[] = {
     {1, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
 };
 
-class Font final : public ID3DXFont {
+class Font final : public nol::com::Object<ID3DXFont, IID_ID3DXFont> {
 public:
-    Font(IDirect3DDevice8* device, std::shared_ptr<glyphs::GlyphSource> source)
+    Font(IDirect3DDevice8* device, std::shared_ptr<nol::gdi::GlyphSource> source)
         : device_(device), source_(std::move(source)), atlas_(device, source_->CellHeight()) {
         device_->AddRef();
-    }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ID3DXFont) {
-            *object = static_cast<ID3DXFont*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
     }
 
     HRESULT GetDevice(IDirect3DDevice8** device) override {
@@ -113,18 +97,18 @@ public:
 
     INT DrawTextA(LPCSTR text, INT count, LPRECT rect, DWORD format, D3DCOLOR colour) override {
         if (!rect) return 0;
-        glyphs::LayoutText(*source_, text, count, rect, format, &layout_);
+        nol::gdi::LayoutText(*source_, text, count, rect, format, &layout_);
         if (!layout_.draw) return layout_.height;
         const bool own = !states_.Applied();
         if (own && !states_.Apply(device_, kFontFvf)) return 0;
-        for (const glyphs::PlacedGlyph& placed : layout_.glyphs) {
+        for (const nol::gdi::PlacedGlyph& placed : layout_.glyphs) {
             const AtlasSlot* slot = SlotFor(placed.code);
             if (slot && slot->page >= 0)
                 AddQuad(slot->page, placed.x + slot->left, placed.y + slot->top, slot->width, slot->height, slot->x,
                         slot->y, colour);
         }
         if (!layout_.underlines.empty() && atlas_.EnsurePage())
-            for (const glyphs::Underline& line : layout_.underlines)
+            for (const nol::gdi::Underline& line : layout_.underlines)
                 AddQuad(0, line.x, line.y, line.width, 1, -1, -1, colour);
         Flush();
         if (own) states_.Restore();
@@ -148,7 +132,7 @@ private:
 
     const AtlasSlot* SlotFor(char32_t code) {
         if (const AtlasSlot* slot = atlas_.Find(code)) return slot;
-        const glyphs::Glyph& glyph = source_->Get(code);
+        const nol::gdi::Glyph& glyph = source_->Get(code);
         if (!atlas_.Add(code, glyph)) {
             // Every page is full: draw what uses the old glyphs, then start over.
             Flush();
@@ -200,31 +184,30 @@ private:
         }
     }
 
-    ULONG refs_ = 1;
     IDirect3DDevice8* device_;
-    std::shared_ptr<glyphs::GlyphSource> source_;
+    std::shared_ptr<nol::gdi::GlyphSource> source_;
     FontAtlas atlas_;
     ScreenQuadStates states_{kSettings};
-    glyphs::TextLayout layout_;
+    nol::gdi::TextLayout layout_;
     std::vector<std::vector<FontVertex>> batches_;
 };
 
 }  // namespace
-}  // namespace d3dx8
+}  // namespace nol::d3dx8
 
 HRESULT D3DXCreateFontIndirect(IDirect3DDevice8* device, const LOGFONT* logFont, LPD3DXFONT* result) {
     if (result) *result = nullptr;
     if (!device || !logFont || !result) return D3DERR_INVALIDCALL;
-    auto source = glyphs::GlyphSource::Open(*logFont);
+    auto source = nol::gdi::GlyphSource::Open(*logFont);
     if (!source) return E_FAIL;
-    *result = new d3dx8::Font(device, std::move(source));
+    *result = new nol::d3dx8::Font(device, std::move(source));
     return D3D_OK;
 }
 
 HRESULT D3DXCreateFont(IDirect3DDevice8* device, HFONT font, LPD3DXFONT* result) {
     if (result) *result = nullptr;
-    HFONT__* object = gdi::FontOf(font);
+    HFONT__* object = nol::gdi::FontOf(font);
     if (!device || !object || !result) return D3DERR_INVALIDCALL;
-    *result = new d3dx8::Font(device, object->source);
+    *result = new nol::d3dx8::Font(device, object->source);
     return D3D_OK;
 }

@@ -15,7 +15,7 @@ const IID IID_ID3DXBuffer = {0x932e6a7e, 0xc68e, 0x45dd, {0xa7, 0xbf, 0x53, 0xd1
 const IID IID_ID3DXBaseMesh = {0x2a835771, 0xbf4d, 0x43f4, {0x8e, 0x14, 0x82, 0xa8, 0x09, 0xf1, 0x7d, 0x8a}};
 const IID IID_ID3DXMesh = {0xccae5c3b, 0x4dd1, 0x4d0f, {0x99, 0x7e, 0x46, 0x84, 0xca, 0x64, 0x55, 0x7f}};
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 void MeshLog(const char* format, ...) {
     char line[256];
@@ -63,7 +63,7 @@ void ReleaseAndClear(T*& object) {
     object = nullptr;
 }
 
-class Buffer final : public ID3DXBuffer {
+class Buffer final : public nol::com::Object<ID3DXBuffer, IID_ID3DXBuffer> {
 public:
     static HRESULT Create(DWORD size, Buffer** out) {
         Buffer* b = new (std::nothrow) Buffer;
@@ -78,29 +78,12 @@ public:
         return D3D_OK;
     }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ID3DXBuffer) {
-            *object = static_cast<ID3DXBuffer*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
     LPVOID GetBufferPointer() override { return bytes_.empty() ? nullptr : bytes_.data(); }
     DWORD GetBufferSize() override { return static_cast<DWORD>(bytes_.size()); }
 
 private:
     Buffer() = default;
     ~Buffer() override = default;
-    ULONG refs_ = 1;
     std::vector<uint8_t> bytes_;
 };
 
@@ -201,23 +184,6 @@ Mesh::~Mesh() {
     ReleaseAndClear(vertexBuffer_);
     ReleaseAndClear(indexBuffer_);
     ReleaseAndClear(device_);
-}
-
-HRESULT Mesh::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_ID3DXBaseMesh || iid == IID_ID3DXMesh) {
-        *object = static_cast<ID3DXMesh*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG Mesh::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
 }
 
 HRESULT Mesh::GetDevice(IDirect3DDevice8** device) {
@@ -427,15 +393,15 @@ HRESULT Mesh::GenerateAdjacency(float epsilon, DWORD* adjacency) {
     return D3D_OK;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8
 
 // ---- functions -----------------------------------------------------------------------
 
 HRESULT WINAPI D3DXCreateBuffer(DWORD numBytes, LPD3DXBUFFER* buffer) {
     if (!buffer) return D3DERR_INVALIDCALL;
     *buffer = nullptr;
-    d3dx8::Buffer* b = nullptr;
-    HRESULT hr = d3dx8::Buffer::Create(numBytes, &b);
+    nol::d3dx8::Buffer* b = nullptr;
+    HRESULT hr = nol::d3dx8::Buffer::Create(numBytes, &b);
     if (SUCCEEDED(hr)) *buffer = b;
     return hr;
 }
@@ -444,10 +410,10 @@ HRESULT WINAPI D3DXCreateMeshFVF(DWORD numFaces, DWORD numVertices, DWORD option
                                  IDirect3DDevice8* device, LPD3DXMESH* mesh) {
     if (!mesh) return D3DERR_INVALIDCALL;
     *mesh = nullptr;
-    d3dx8::Mesh* m = nullptr;
-    HRESULT hr = d3dx8::Mesh::Create(numFaces, numVertices, options, fvf, device, &m);
+    nol::d3dx8::Mesh* m = nullptr;
+    HRESULT hr = nol::d3dx8::Mesh::Create(numFaces, numVertices, options, fvf, device, &m);
     if (SUCCEEDED(hr)) *mesh = m;
     return hr;
 }
 
-UINT WINAPI D3DXGetFVFVertexSize(DWORD fvf) { return d3d8::FvfVertexSize(fvf); }
+UINT WINAPI D3DXGetFVFVertexSize(DWORD fvf) { return nol::d3d8::FvfVertexSize(fvf); }

@@ -9,7 +9,7 @@
 
 #include "d3dx8/d3dx8mesh_object.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 namespace {
 
@@ -97,4 +97,4 @@ void ComputeAdjacency(const std::vector<D3DXVECTOR3>& positions, const std::vect
     }
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -13,7 +13,7 @@
 
 namespace {
 
-DWORD FvfOf(const xfile::XMeshData& data) {
+DWORD FvfOf(const nol::d3dx8::xfile::XMeshData& data) {
     DWORD fvf = D3DFVF_XYZ;
     if (data.hasNormals) fvf |= D3DFVF_NORMAL;
     if (data.hasColours) fvf |= D3DFVF_DIFFUSE;
@@ -22,7 +22,7 @@ DWORD FvfOf(const xfile::XMeshData& data) {
 }
 
 // The vertices in the order of the format's components.
-void WriteVertices(const xfile::XMeshData& data, BYTE* out, UINT stride) {
+void WriteVertices(const nol::d3dx8::xfile::XMeshData& data, BYTE* out, UINT stride) {
     for (size_t i = 0; i < data.positions.size(); ++i) {
         BYTE* v = out + i * stride;
         std::memcpy(v, &data.positions[i], 12);
@@ -40,7 +40,7 @@ void WriteVertices(const xfile::XMeshData& data, BYTE* out, UINT stride) {
 }
 
 // One buffer: the D3DXMATERIAL array, then the texture names it points into.
-HRESULT MakeMaterialBuffer(const std::vector<xfile::XMaterial>& materials, LPD3DXBUFFER* out) {
+HRESULT MakeMaterialBuffer(const std::vector<nol::d3dx8::xfile::XMaterial>& materials, LPD3DXBUFFER* out) {
     size_t bytes = materials.size() * sizeof(D3DXMATERIAL);
     for (const auto& m : materials)
         if (!m.textureFilename.empty()) bytes += m.textureFilename.size() + 1;
@@ -50,7 +50,7 @@ HRESULT MakeMaterialBuffer(const std::vector<xfile::XMaterial>& materials, LPD3D
     auto* table = static_cast<D3DXMATERIAL*>(buffer->GetBufferPointer());
     char* names = reinterpret_cast<char*>(table + materials.size());
     for (size_t i = 0; i < materials.size(); ++i) {
-        const xfile::XMaterial& m = materials[i];
+        const nol::d3dx8::xfile::XMaterial& m = materials[i];
         D3DXMATERIAL& d = table[i];
         d.MatD3D = D3DMATERIAL8{};
         d.MatD3D.Diffuse = m.Diffuse;
@@ -69,25 +69,25 @@ HRESULT MakeMaterialBuffer(const std::vector<xfile::XMaterial>& materials, LPD3D
     return D3D_OK;
 }
 
-HRESULT BuildMesh(const xfile::XMeshData& data, DWORD options, IDirect3DDevice8* device,
+HRESULT BuildMesh(const nol::d3dx8::xfile::XMeshData& data, DWORD options, IDirect3DDevice8* device,
                   LPD3DXBUFFER* adjacency, LPD3DXBUFFER* materials, DWORD* numMaterials, LPD3DXMESH* out) {
     DWORD faces = (DWORD)data.TriangleCount();
     DWORD vertices = (DWORD)data.positions.size();
     if (faces == 0 || vertices == 0) {
-        d3dx8::SetLoadReason("the mesh has no triangles");
+        nol::d3dx8::SetLoadReason("the mesh has no triangles");
         return E_FAIL;
     }
     // Differing normals at one corner can add vertices beyond the file's count.
-    if (vertices > xfile::kMaxXMeshVertices) {
-        d3dx8::SetLoadReason("the mesh needs " + std::to_string(vertices) + " vertices, more than the " +
-                             std::to_string(xfile::kMaxXMeshVertices) + " a mesh may have");
+    if (vertices > nol::d3dx8::xfile::kMaxXMeshVertices) {
+        nol::d3dx8::SetLoadReason("the mesh needs " + std::to_string(vertices) + " vertices, more than the " +
+                             std::to_string(nol::d3dx8::xfile::kMaxXMeshVertices) + " a mesh may have");
         return D3DERR_INVALIDCALL;
     }
     LPD3DXMESH mesh = nullptr;
     DWORD fvf = FvfOf(data);
     HRESULT hr = D3DXCreateMeshFVF(faces, vertices, options, fvf, device, &mesh);
     if (FAILED(hr)) {
-        d3dx8::SetLoadReason("the mesh could not be created");
+        nol::d3dx8::SetLoadReason("the mesh could not be created");
         return hr;
     }
 
@@ -118,7 +118,7 @@ HRESULT BuildMesh(const xfile::XMeshData& data, DWORD options, IDirect3DDevice8*
     return D3D_OK;
 
 fail:
-    d3dx8::SetLoadReason("the mesh's buffers could not be filled");
+    nol::d3dx8::SetLoadReason("the mesh's buffers could not be filled");
     if (adjacency && *adjacency) {
         (*adjacency)->Release();
         *adjacency = nullptr;
@@ -131,14 +131,14 @@ fail:
 // (a file can still ask for a lot within its limits) must not end the program.
 template <typename Load>
 HRESULT Guarded(Load load) {
-    d3dx8::ClearLoadReason();
+    nol::d3dx8::ClearLoadReason();
     try {
         return load();
     } catch (const std::bad_alloc&) {
-        d3dx8::SetLoadReason("out of memory while building the mesh");
+        nol::d3dx8::SetLoadReason("out of memory while building the mesh");
         return E_OUTOFMEMORY;
     } catch (...) {
-        d3dx8::SetLoadReason("internal error while building the mesh");
+        nol::d3dx8::SetLoadReason("internal error while building the mesh");
         return E_FAIL;
     }
 }
@@ -151,11 +151,11 @@ HRESULT WINAPI D3DXLoadMeshFromX(LPCSTR filename, DWORD options, IDirect3DDevice
     if (!filename || !device || !mesh) return D3DERR_INVALIDCALL;
     *mesh = nullptr;
     return Guarded([&]() -> HRESULT {
-        xfile::XMeshData data;
-        xfile::XParseResult result = xfile::LoadXMeshFromFile(filename, data);
+        nol::d3dx8::xfile::XMeshData data;
+        nol::d3dx8::xfile::XParseResult result = nol::d3dx8::xfile::LoadXMeshFromFile(filename, data);
         if (!result.Ok()) {
-            d3dx8::SetLoadReason(result.error);
-            return result.status == xfile::XStatus::TooLarge ? E_OUTOFMEMORY : E_FAIL;
+            nol::d3dx8::SetLoadReason(result.error);
+            return result.status == nol::d3dx8::xfile::XStatus::TooLarge ? E_OUTOFMEMORY : E_FAIL;
         }
         return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);
     });
@@ -167,15 +167,15 @@ HRESULT WINAPI D3DXLoadMeshFromXof(IDirectXFileData* xofMesh, DWORD options, IDi
     if (!xofMesh || !device || !mesh) return D3DERR_INVALIDCALL;
     *mesh = nullptr;
     return Guarded([&]() -> HRESULT {
-        const xfile::XData* object = xfile::DataObjectOf(xofMesh);
+        const nol::d3dx8::xfile::XData* object = nol::d3dx8::xfile::DataObjectOf(xofMesh);
         if (!object) {
-            d3dx8::SetLoadReason("the data object does not come from this library's file reader");
+            nol::d3dx8::SetLoadReason("the data object does not come from this library's file reader");
             return D3DERR_INVALIDCALL;
         }
-        xfile::XMeshData data;
+        nol::d3dx8::xfile::XMeshData data;
         std::string error;
-        if (!xfile::ExtractXMeshObject(*object, data, error)) {
-            d3dx8::SetLoadReason(error);
+        if (!nol::d3dx8::xfile::ExtractXMeshObject(*object, data, error)) {
+            nol::d3dx8::SetLoadReason(error);
             return E_FAIL;
         }
         return BuildMesh(data, options, device, adjacency, materials, numMaterials, mesh);

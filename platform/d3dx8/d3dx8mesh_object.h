@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "com/com_object.h"
 #include "d3dx8/d3dx8mesh.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 // Indices are 16-bit and 0xFFFF stays free, so a mesh has at most this many
 // vertices.
@@ -26,16 +27,12 @@ struct MeshData {
     std::vector<DWORD> attributes;  // one per face
 };
 
-class Mesh final : public ID3DXMesh {
+class Mesh final : public nol::com::Object<ID3DXMesh, IID_ID3DXBaseMesh, IID_ID3DXMesh> {
 public:
     // Validates the arguments and makes the buffers; D3DERR_INVALIDCALL for what a
     // mesh cannot be, the device's error when it refuses a buffer.
     static HRESULT Create(DWORD numFaces, DWORD numVertices, DWORD options, DWORD fvf,
                           IDirect3DDevice8* device, Mesh** out);
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override;
 
     HRESULT DrawSubset(DWORD attribId) override;
     DWORD GetNumFaces() override { return numFaces_; }
@@ -66,7 +63,7 @@ public:
 
 private:
     Mesh() = default;
-    ~Mesh();
+    ~Mesh() override;
     HRESULT MakeVertexBuffer(DWORD numVertices, IDirect3DVertexBuffer8** out) const;
     bool Locked() const { return vertexLocks_ || indexLocks_ || attributeLocks_; }
     // The table for attribute-sorted faces: one range per attribute, or none when
@@ -76,7 +73,6 @@ private:
     HRESULT Optimize(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOut, DWORD* faceRemap,
                      LPD3DXBUFFER* vertexRemap);
 
-    ULONG refs_ = 1;
     IDirect3DDevice8* device_ = nullptr;
     IDirect3DVertexBuffer8* vertexBuffer_ = nullptr;
     IDirect3DIndexBuffer8* indexBuffer_ = nullptr;
@@ -110,4 +106,4 @@ struct ShapeVertex {
 HRESULT MakeShapeMesh(IDirect3DDevice8* device, const std::vector<ShapeVertex>& vertices,
                       const std::vector<uint16_t>& indices, LPD3DXMESH* mesh, LPD3DXBUFFER* adjacency);
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

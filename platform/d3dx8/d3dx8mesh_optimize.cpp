@@ -19,7 +19,7 @@
 
 #include "d3dx8/d3dx8mesh_object.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 namespace {
 
@@ -240,4 +240,4 @@ HRESULT Mesh::Optimize(DWORD flags, const DWORD* adjacencyIn, DWORD* adjacencyOu
     return D3D_OK;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

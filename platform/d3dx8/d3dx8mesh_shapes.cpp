@@ -6,7 +6,7 @@
 
 #include "d3dx8/d3dx8mesh_object.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 static_assert(sizeof(ShapeVertex) == 24, "a shape vertex is D3DFVF_XYZ | D3DFVF_NORMAL");
 
@@ -40,9 +40,9 @@ HRESULT MakeShapeMesh(IDirect3DDevice8* device, const std::vector<ShapeVertex>& 
     return D3D_OK;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8
 
-using d3dx8::ShapeVertex;
+using nol::d3dx8::ShapeVertex;
 
 // Rings of latitude from the +z pole to the -z pole; vertex 0 is the +z pole, then
 // stacks - 1 rings of slices vertices, then the -z pole. Corners run clockwise
@@ -54,8 +54,8 @@ HRESULT WINAPI D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT sli
     *mesh = nullptr;
     if (!device || !(radius >= 0.0f) || slices < 2 || stacks < 2) return D3DERR_INVALIDCALL;
     const uint64_t vertexCount = 2 + uint64_t(slices) * (stacks - 1);
-    if (vertexCount > d3dx8::kMaxMeshVertices) {
-        d3dx8::MeshLog("a sphere of %u slices and %u stacks has too many vertices", slices, stacks);
+    if (vertexCount > nol::d3dx8::kMaxMeshVertices) {
+        nol::d3dx8::MeshLog("a sphere of %u slices and %u stacks has too many vertices", slices, stacks);
         return D3DERR_INVALIDCALL;
     }
     try {
@@ -86,7 +86,7 @@ HRESULT WINAPI D3DXCreateSphere(IDirect3DDevice8* device, float radius, UINT sli
                 f.insert(f.end(), {ring(i, j + 1), ring(i + 1, j), ring(i + 1, j + 1)});
             }
         for (UINT j = 0; j < slices; ++j) f.insert(f.end(), {bottom, ring(stacks - 1, j + 1), ring(stacks - 1, j)});
-        return d3dx8::MakeShapeMesh(device, v, f, mesh, adjacency);
+        return nol::d3dx8::MakeShapeMesh(device, v, f, mesh, adjacency);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }
@@ -124,5 +124,5 @@ HRESULT WINAPI D3DXCreateBox(IDirect3DDevice8* device, float width, float height
                 f.insert(f.end(), {base, uint16_t(base + 1), uint16_t(base + 2), base, uint16_t(base + 2),
                                    uint16_t(base + 3)});
         }
-    return d3dx8::MakeShapeMesh(device, v, f, mesh, adjacency);
+    return nol::d3dx8::MakeShapeMesh(device, v, f, mesh, adjacency);
 }

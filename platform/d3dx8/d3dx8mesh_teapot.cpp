@@ -249,12 +249,12 @@ HRESULT WINAPI D3DXCreateTeapot(IDirect3DDevice8* device, LPD3DXMESH* mesh, LPD3
                 }
         }
 
-        std::vector<d3dx8::ShapeVertex> vertices(corners.size());
+        std::vector<nol::d3dx8::ShapeVertex> vertices(corners.size());
         for (size_t i = 0; i < corners.size(); ++i) {
             const Vec& n = corners[i].normal;
             double len = std::sqrt(Dot(n, n));
             Vec unit = len > 0.0 ? n * (1.0 / len) : Vec{0, 1, 0};
-            vertices[i] = d3dx8::ShapeVertex{corners[i].position, D3DXVECTOR3(float(unit.x), float(unit.y), float(unit.z))};
+            vertices[i] = nol::d3dx8::ShapeVertex{corners[i].position, D3DXVECTOR3(float(unit.x), float(unit.y), float(unit.z))};
         }
         // Drop collapsed triangles; wind the rest clockwise seen from outside, that
         // is with (B - A) x (C - A) along the vertex normals.
@@ -276,7 +276,7 @@ HRESULT WINAPI D3DXCreateTeapot(IDirect3DDevice8* device, LPD3DXMESH* mesh, LPD3
             if (Dot(geometric, nrm(a) + nrm(b) + nrm(c)) < 0.0) std::swap(b, c);
             indices.insert(indices.end(), {uint16_t(a), uint16_t(b), uint16_t(c)});
         }
-        return d3dx8::MakeShapeMesh(device, vertices, indices, mesh, adjacency);
+        return nol::d3dx8::MakeShapeMesh(device, vertices, indices, mesh, adjacency);
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     }

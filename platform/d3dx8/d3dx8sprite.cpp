@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "com/com_object.h"
 #include "d3dx8/d3dx8core.h"
 #include "d3dx8/screen_quad_states.h"
 
@@ -24,8 +25,8 @@ constexpr DWORD kSpriteFvf = D3DFVF_XYZRHW | D3DFVF_DIFFUSE | D3DFVF_TEX1;
 // texture does not grow the vertex list without bound.
 constexpr size_t kMaxBatchSprites = 1024;
 
-constexpr DWORD kRenderState = d3dx8::ScreenQuadStates::kRenderState;
-using Setting = d3dx8::ScreenQuadStates::Setting;
+constexpr DWORD kRenderState = nol::d3dx8::ScreenQuadStates::kRenderState;
+using Setting = nol::d3dx8::ScreenQuadStates::Setting;
 
 // Blended over whatever is on the screen, never hidden by depth, fog or culling
 // (a rotated or mirrored sprite turns its triangles round). The texels times the
@@ -75,26 +76,9 @@ D3DXMATRIX SpriteMatrix(const D3DXVECTOR2& scaling, const D3DXVECTOR2& centre, f
     return m;
 }
 
-class Sprite final : public ID3DXSprite {
+class Sprite final : public nol::com::Object<ID3DXSprite, IID_ID3DXSprite> {
 public:
     explicit Sprite(IDirect3DDevice8* device) : device_(device) { device_->AddRef(); }
-
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        if (iid == IID_IUnknown || iid == IID_ID3DXSprite) {
-            *object = static_cast<ID3DXSprite*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
 
     HRESULT GetDevice(IDirect3DDevice8** device) override {
         if (!device) return D3DERR_INVALIDCALL;
@@ -190,10 +174,9 @@ private:
         batchTexture_ = nullptr;
     }
 
-    ULONG refs_ = 1;
     IDirect3DDevice8* device_;
     bool begun_ = false;
-    d3dx8::ScreenQuadStates states_{kSettings};
+    nol::d3dx8::ScreenQuadStates states_{kSettings};
     IDirect3DTexture8* batchTexture_ = nullptr;
     std::vector<SpriteVertex> vertices_;
 };

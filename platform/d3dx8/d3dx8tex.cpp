@@ -17,9 +17,9 @@
 
 namespace {
 
-using d3dx8::Image;
-using d3dx8::Pixels;
-using d3d8::FullChainLength;
+using nol::d3dx8::Image;
+using nol::d3dx8::Pixels;
+using nol::d3d8::FullChainLength;
 
 // No image file the game could use comes near this.
 constexpr size_t kMaxFileBytes = size_t(256) << 20;
@@ -28,7 +28,7 @@ bool IsDefault(UINT value) { return value == 0 || value == D3DX_DEFAULT; }
 
 // Records the reason and hands the result back, for one-line failure returns.
 HRESULT Fail(HRESULT hr, const std::string& reason) {
-    d3dx8::SetLoadReason(reason);
+    nol::d3dx8::SetLoadReason(reason);
     return hr;
 }
 
@@ -79,7 +79,7 @@ bool IsColourFormat(D3DFORMAT f) {
 HRESULT NearestFormat(D3DFORMAT requested, D3DFORMAT* out) {
     if (IsDefault(static_cast<UINT>(requested))) {
         *out = D3DFMT_A8R8G8B8;
-    } else if (d3d8::FindColorFormat(requested)) {
+    } else if (nol::d3d8::FindColorFormat(requested)) {
         *out = requested;
     } else if (IsColourFormat(requested)) {
         *out = HasAlpha(requested) ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
@@ -119,12 +119,12 @@ HRESULT WriteLevel(IDirect3DTexture8* texture, UINT level, const Pixels& px) {
     D3DSURFACE_DESC desc{};
     HRESULT hr = texture->GetLevelDesc(level, &desc);
     if (FAILED(hr)) return hr;
-    const d3d8::ColorFormatInfo* format = d3d8::FindColorFormat(desc.Format);
+    const nol::d3d8::ColorFormatInfo* format = nol::d3d8::FindColorFormat(desc.Format);
     if (!format || desc.Width != px.width || desc.Height != px.height) return D3DERR_INVALIDCALL;
 
     auto fill = [&](const D3DLOCKED_RECT& lr) {
         for (UINT y = 0; y < px.height; ++y)
-            d3d8::RowFromArgb(*format, px.argb.data() + size_t(y) * px.width,
+            nol::d3d8::RowFromArgb(*format, px.argb.data() + size_t(y) * px.width,
                               static_cast<uint8_t*>(lr.pBits) + size_t(y) * lr.Pitch, px.width);
     };
     D3DLOCKED_RECT lr{};
@@ -188,8 +188,8 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, Image& image, UINT width, UINT
             if (i == 0 && desc.Width == source.width && desc.Height == source.height)
                 level = std::move(source);  // the first level is the image itself
             else
-                level = i == 0 ? d3dx8::Resample(source, desc.Width, desc.Height, filter)
-                               : d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
+                level = i == 0 ? nol::d3dx8::Resample(source, desc.Width, desc.Height, filter)
+                               : nol::d3dx8::Resample(level, desc.Width, desc.Height, mipFilter);
             hr = WriteLevel(texture, i, level);
         }
     } catch (const std::bad_alloc&) {
@@ -212,7 +212,7 @@ HRESULT CreateFromImage(IDirect3DDevice8* device, Image& image, UINT width, UINT
 
 HRESULT WINAPI D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWidth, UINT* pHeight,
                                             UINT* pNumMipLevels, DWORD, D3DFORMAT* pFormat, D3DPOOL) {
-    d3dx8::ClearLoadReason();
+    nol::d3dx8::ClearLoadReason();
     if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
     UINT width = pWidth && !IsDefault(*pWidth) ? *pWidth : 256;
     UINT height = pHeight && !IsDefault(*pHeight) ? *pHeight : 256;
@@ -229,14 +229,14 @@ HRESULT WINAPI D3DXCheckTextureRequirements(LPDIRECT3DDEVICE8 pDevice, UINT* pWi
 
 HRESULT WINAPI D3DXCreateTexture(LPDIRECT3DDEVICE8 pDevice, UINT Width, UINT Height, UINT MipLevels,
                                  DWORD Usage, D3DFORMAT Format, D3DPOOL Pool, LPDIRECT3DTEXTURE8* ppTexture) {
-    d3dx8::ClearLoadReason();
+    nol::d3dx8::ClearLoadReason();
     if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
     *ppTexture = nullptr;
     HRESULT hr = D3DXCheckTextureRequirements(pDevice, &Width, &Height, &MipLevels, Usage, &Format, Pool);
     if (FAILED(hr)) return hr;
     hr = pDevice->CreateTexture(Width, Height, MipLevels, Usage, Format, Pool, ppTexture);
     if (FAILED(hr))
-        d3dx8::SetLoadReason("the device made no " + std::to_string(Width) + " x " + std::to_string(Height) +
+        nol::d3dx8::SetLoadReason("the device made no " + std::to_string(Width) + " x " + std::to_string(Height) +
                              " texture (" + HexResult(hr) + ")");
     return hr;
 }
@@ -247,20 +247,20 @@ HRESULT WINAPI D3DXCreateTextureFromFileInMemoryEx(LPDIRECT3DDEVICE8 pDevice, co
                                                    D3DPOOL Pool, DWORD Filter, DWORD MipFilter,
                                                    D3DCOLOR ColorKey, D3DXIMAGE_INFO* pSrcInfo,
                                                    PALETTEENTRY* pPalette, LPDIRECT3DTEXTURE8* ppTexture) {
-    d3dx8::ClearLoadReason();
+    nol::d3dx8::ClearLoadReason();
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
     if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
     if (!pSrcData || SrcDataSize == 0) return Fail(D3DERR_INVALIDCALL, "no image data");
     if (Filter == D3DX_DEFAULT) Filter = D3DX_FILTER_TRIANGLE | D3DX_FILTER_DITHER;
     if (MipFilter == D3DX_DEFAULT) MipFilter = D3DX_FILTER_BOX;
-    if (!d3dx8::IsValidFilter(Filter)) return Fail(D3DERR_INVALIDCALL, "invalid image filter");
-    if (!d3dx8::IsValidFilter(MipFilter)) return Fail(D3DERR_INVALIDCALL, "invalid mipmap filter");
+    if (!nol::d3dx8::IsValidFilter(Filter)) return Fail(D3DERR_INVALIDCALL, "invalid image filter");
+    if (!nol::d3dx8::IsValidFilter(MipFilter)) return Fail(D3DERR_INVALIDCALL, "invalid mipmap filter");
 
     try {
         Image image;
         std::string why;
-        if (!d3dx8::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image, &why))
+        if (!nol::d3dx8::DecodeImage(static_cast<const uint8_t*>(pSrcData), SrcDataSize, &image, &why))
             return Fail(D3DXERR_INVALIDDATA, why.empty() ? "image cannot be read" : why);
         return CreateFromImage(pDevice, image, Width, Height, MipLevels, Usage, Format, Pool, Filter, MipFilter,
                                ColorKey, pSrcInfo, pPalette, ppTexture);
@@ -274,7 +274,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pS
                                             D3DPOOL Pool, DWORD Filter, DWORD MipFilter, D3DCOLOR ColorKey,
                                             D3DXIMAGE_INFO* pSrcInfo, PALETTEENTRY* pPalette,
                                             LPDIRECT3DTEXTURE8* ppTexture) {
-    d3dx8::ClearLoadReason();
+    nol::d3dx8::ClearLoadReason();
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
     if (!pSrcFile) return Fail(D3DERR_INVALIDCALL, "no file name");
@@ -282,7 +282,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE8 pDevice, LPCSTR pS
     std::vector<uint8_t> bytes;
     std::string readError;
     try {
-        if (!d3dx8::ReadWholeFile(pSrcFile, kMaxFileBytes, &bytes, &readError))
+        if (!nol::d3dx8::ReadWholeFile(pSrcFile, kMaxFileBytes, &bytes, &readError))
             return Fail(D3DXERR_INVALIDDATA, WhyUnreadable(pSrcFile, readError));
     } catch (const std::bad_alloc&) {
         return Fail(E_OUTOFMEMORY, "out of memory while reading the file");
@@ -306,13 +306,13 @@ HRESULT WINAPI D3DXCreateTextureFromResourceExA(LPDIRECT3DDEVICE8 pDevice, HMODU
                                                 UINT, UINT, DWORD, D3DFORMAT, D3DPOOL, DWORD Filter,
                                                 DWORD MipFilter, D3DCOLOR, D3DXIMAGE_INFO*, PALETTEENTRY*,
                                                 LPDIRECT3DTEXTURE8* ppTexture) {
-    d3dx8::ClearLoadReason();
+    nol::d3dx8::ClearLoadReason();
     if (ppTexture) *ppTexture = nullptr;
     if (!pDevice) return Fail(D3DERR_INVALIDCALL, "no device");
     if (!pSrcResource) return Fail(D3DERR_INVALIDCALL, "no resource name");
     if (!ppTexture) return Fail(D3DERR_INVALIDCALL, "no place for the texture");
-    if (Filter != D3DX_DEFAULT && !d3dx8::IsValidFilter(Filter)) return Fail(D3DERR_INVALIDCALL, "invalid image filter");
-    if (MipFilter != D3DX_DEFAULT && !d3dx8::IsValidFilter(MipFilter))
+    if (Filter != D3DX_DEFAULT && !nol::d3dx8::IsValidFilter(Filter)) return Fail(D3DERR_INVALIDCALL, "invalid image filter");
+    if (MipFilter != D3DX_DEFAULT && !nol::d3dx8::IsValidFilter(MipFilter))
         return Fail(D3DERR_INVALIDCALL, "invalid mipmap filter");
     return Fail(D3DXERR_INVALIDDATA, "the program carries no resources");
 }

@@ -5,7 +5,7 @@
 
 #include "base/platform_log.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 namespace {
 
 constexpr int kPadding = 1;  // empty texels between glyphs
@@ -75,7 +75,7 @@ bool FontAtlas::Place(Sheet& page, int width, int height, int* x, int* y) {
     return true;
 }
 
-bool FontAtlas::Add(char32_t code, const glyphs::Glyph& glyph) {
+bool FontAtlas::Add(char32_t code, const nol::gdi::Glyph& glyph) {
     AtlasSlot slot;
     slot.left = glyph.left;
     slot.top = glyph.top;
@@ -133,4 +133,4 @@ bool FontAtlas::Upload() {
     return ok;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -9,7 +9,7 @@
 #include "d3d8/d3d8.h"
 #include "gdi/glyph_source.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 struct AtlasSlot {
     int page = -1;  // -1: the glyph has no pixels
@@ -32,7 +32,7 @@ public:
     }
     // Places a glyph; false when every page allowed is full (Clear, then add
     // again). A glyph larger than a page gets a slot with no pixels.
-    bool Add(char32_t code, const glyphs::Glyph& glyph);
+    bool Add(char32_t code, const nol::gdi::Glyph& glyph);
     // Makes sure a page exists, for the solid block underlines use.
     bool EnsurePage() { return !pages_.empty() || NewPage(); }
     // Sends what Add placed since the last upload to the textures.
@@ -73,4 +73,4 @@ private:
     bool refusedLogged_ = false;
 };
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -19,7 +19,7 @@
 #include <new>
 #include <string>
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 namespace {
 
@@ -399,4 +399,4 @@ bool DecodeImage(const uint8_t* data, size_t size, Image* out, std::string* why)
     return true;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

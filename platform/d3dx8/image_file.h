@@ -10,7 +10,7 @@
 #include "d3d8/d3d8.h"
 #include "win32/windows.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 // File data formats that Direct3D 8 names and this layer's format list leaves
 // out (it holds only the formats its device can store).
@@ -42,4 +42,4 @@ bool DecodeImage(const uint8_t* data, size_t size, Image* out, std::string* why 
 // format conversion does.
 uint32_t WidenChannel(uint32_t value, unsigned bits);
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -9,7 +9,7 @@
 
 #include "d3dx8/d3dx8tex.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 namespace {
 
@@ -126,4 +126,4 @@ Pixels Resample(const Pixels& src, unsigned width, unsigned height, DWORD filter
     return out;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -7,7 +7,7 @@
 
 #include "win32/windows.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 struct Pixels {
     unsigned width = 0;
@@ -22,4 +22,4 @@ bool IsValidFilter(DWORD filter);
 // src resized to width x height with filter (a valid one).
 Pixels Resample(const Pixels& src, unsigned width, unsigned height, DWORD filter);
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

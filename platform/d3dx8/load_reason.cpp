@@ -8,12 +8,12 @@ thread_local std::string lastReason;
 
 }  // namespace
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 void ClearLoadReason() { lastReason.clear(); }
 
 void SetLoadReason(const std::string& reason) { lastReason = reason; }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8
 
 const char* D3DXGetLastLoadError() { return lastReason.c_str(); }

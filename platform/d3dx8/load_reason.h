@@ -3,11 +3,11 @@
 
 #include <string>
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 // Every public loading function clears the reason on entry and sets one before it
 // returns a failure it can explain. Each thread has its own.
 void ClearLoadReason();
 void SetLoadReason(const std::string& reason);
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -1,6 +1,6 @@
 #include "d3dx8/screen_quad_states.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 namespace {
 
 constexpr DWORD kRenderState = ScreenQuadStates::kRenderState;
@@ -54,4 +54,4 @@ void ScreenQuadStates::Restore() {
     device_ = nullptr;
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -8,7 +8,7 @@
 
 #include "d3d8/d3d8.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 class ScreenQuadStates {
 public:
@@ -42,4 +42,4 @@ private:
     DWORD vertexShader_ = 0;
 };
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -4,7 +4,7 @@
 
 #include "base/file_path.h"
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
 namespace {
 
@@ -20,7 +20,7 @@ bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* byte
     std::FILE* f = path && *path ? std::fopen(path, "rb") : nullptr;
     if (!f && path && *path) {
         // Names from files made on Windows: "\" separators, any letter case.
-        const std::string found = win32::ResolvePath(path);
+        const std::string found = nol::base::ResolvePath(path);
         if (!found.empty() && found != path) f = std::fopen(found.c_str(), "rb");
     }
     if (!f) return Fail(error, std::string("cannot open ") + (path ? path : "(null)"));
@@ -41,4 +41,4 @@ bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* byte
     return Fail(error, std::string("cannot read ") + path);
 }
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

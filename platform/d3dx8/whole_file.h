@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-namespace d3dx8 {
+namespace nol::d3dx8 {
 
-// The bytes of the file at path (found as win32::ResolvePath finds it when it
+// The bytes of the file at path (found as nol::base::ResolvePath finds it when it
 // does not open as given), or false (and bytes empty) when it cannot be
 // opened or read or is longer than maxBytes. With error given, a false result
 // says why there.
 bool ReadWholeFile(const char* path, size_t maxBytes, std::vector<uint8_t>* bytes,
                    std::string* error = nullptr);
 
-}  // namespace d3dx8
+}  // namespace nol::d3dx8

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace nol::dinput8 {
+
 DirectInputDevice::DirectInputDevice(DirectInput8* parent, const DIDATAFORMAT& format)
     : parent_(parent), format_(format) {
     // A device keeps its DirectInput object, whose event state it reads.
@@ -10,25 +12,6 @@ DirectInputDevice::DirectInputDevice(DirectInput8* parent, const DIDATAFORMAT& f
 }
 
 DirectInputDevice::~DirectInputDevice() { parent_->Release(); }
-
-HRESULT DirectInputDevice::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirectInputDevice8A) {
-        *object = static_cast<IDirectInputDevice8A*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DirectInputDevice::AddRef() { return ++refs_; }
-
-ULONG DirectInputDevice::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-}
 
 void DirectInputDevice::AddObject(const GUID& type, DWORD offset, DWORD dwType, const char* name) {
     DeviceObject object{&type, offset, dwType, {}};
@@ -151,3 +134,5 @@ HRESULT DirectInputDevice::SetCooperativeLevel(HWND window, DWORD flags) {
     if (exclusive != DISCL_NONEXCLUSIVE || foreground != DISCL_BACKGROUND) return DIERR_UNSUPPORTED;
     return DI_OK;
 }
+
+}  // namespace nol::dinput8

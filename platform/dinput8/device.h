@@ -7,6 +7,8 @@
 
 #include "dinput8/direct_input.h"
 
+namespace nol::dinput8 {
+
 // One control of a device, as EnumObjects reports it.
 struct DeviceObject {
     const GUID* type;
@@ -15,12 +17,8 @@ struct DeviceObject {
     char name[32];
 };
 
-class DirectInputDevice : public IDirectInputDevice8A {
+class DirectInputDevice : public nol::com::Object<IDirectInputDevice8A, IID_IDirectInputDevice8A> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
-
     HRESULT EnumObjects(LPDIENUMDEVICEOBJECTSCALLBACKA callback, LPVOID context, DWORD flags) override;
     HRESULT SetProperty(REFGUID property, LPCDIPROPHEADER header) override;
     HRESULT Acquire() override;
@@ -61,8 +59,9 @@ private:
     DirectInput8* parent_;
     const DIDATAFORMAT& format_;
     std::vector<DeviceObject> objects_;
-    ULONG refs_ = 1;
     bool formatSet_ = false;
     bool acquired_ = false;
     bool lost_ = false;
 };
+
+}  // namespace nol::dinput8

@@ -3,9 +3,13 @@
 
 #include "dinput8/device.h"
 
+namespace nol::dinput8 {
+
 // Null when memory runs out.
 DirectInputDevice* CreateKeyboardDevice(DirectInput8* parent);
 DirectInputDevice* CreateMouseDevice(DirectInput8* parent);
 // The game controller named by a guidInstance from EnumDevices:
 // DIERR_DEVICENOTREG when no attached controller has that GUID.
 HRESULT CreateJoystickDevice(DirectInput8* parent, const GUID& instance, DirectInputDevice** out);
+
+}  // namespace nol::dinput8

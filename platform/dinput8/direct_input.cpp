@@ -9,6 +9,8 @@
 #include "dinput8/sdl_joysticks.h"
 #include "win32/sdl_bridge.h"
 
+namespace nol::dinput8 {
+
 namespace {
 
 NolDirectInputCreateHook createHook = nullptr;
@@ -56,48 +58,12 @@ bool Select(DWORD devType, Selection* selection) {
 
 }  // namespace
 
-void NolSetDirectInputCreateHook(NolDirectInputCreateHook hook) { createHook = hook; }
-
-HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,
-                                  LPUNKNOWN outer) {
-    if (createHook) return createHook(instance, version, iid, out, outer);
-    if (!out) return DIERR_INVALIDPARAM;
-    *out = nullptr;
-    if (outer) return DIERR_NOAGGREGATION;
-    if (version < DIRECTINPUT_VERSION) return DIERR_OLDDIRECTINPUTVERSION;
-    if (version > DIRECTINPUT_VERSION) return DIERR_BETADIRECTINPUTVERSION;
-    if (iid != IID_IDirectInput8A && iid != IID_IUnknown) return DIERR_NOINTERFACE;
-    auto* object = new (std::nothrow) DirectInput8;
-    if (!object) return DIERR_OUTOFMEMORY;
-    *out = static_cast<IDirectInput8A*>(object);
-    return DI_OK;
-}
-
 DirectInput8::DirectInput8() { NolAddSdlEventObserver(&DirectInput8::OnSdlEvent, this); }
 
 DirectInput8::~DirectInput8() { NolRemoveSdlEventObserver(&DirectInput8::OnSdlEvent, this); }
 
 void DirectInput8::OnSdlEvent(const SDL_Event& event, void* context) {
     static_cast<DirectInput8*>(context)->events_.Observe(event);
-}
-
-HRESULT DirectInput8::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    if (iid == IID_IUnknown || iid == IID_IDirectInput8A) {
-        *object = static_cast<IDirectInput8A*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *object = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG DirectInput8::AddRef() { return ++refs_; }
-
-ULONG DirectInput8::Release() {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
 }
 
 HRESULT DirectInput8::CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN outer) {
@@ -144,5 +110,24 @@ HRESULT DirectInput8::EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callba
     }
     for (const DIDEVICEINSTANCEA& description : found)
         if (callback(&description, context) == DIENUM_STOP) break;
+    return DI_OK;
+}
+
+}  // namespace nol::dinput8
+
+void NolSetDirectInputCreateHook(NolDirectInputCreateHook hook) { nol::dinput8::createHook = hook; }
+
+HRESULT WINAPI DirectInput8Create(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out,
+                                  LPUNKNOWN outer) {
+    if (nol::dinput8::createHook) return nol::dinput8::createHook(instance, version, iid, out, outer);
+    if (!out) return DIERR_INVALIDPARAM;
+    *out = nullptr;
+    if (outer) return DIERR_NOAGGREGATION;
+    if (version < DIRECTINPUT_VERSION) return DIERR_OLDDIRECTINPUTVERSION;
+    if (version > DIRECTINPUT_VERSION) return DIERR_BETADIRECTINPUTVERSION;
+    if (iid != IID_IDirectInput8A && iid != IID_IUnknown) return DIERR_NOINTERFACE;
+    auto* object = new (std::nothrow) nol::dinput8::DirectInput8;
+    if (!object) return DIERR_OUTOFMEMORY;
+    *out = static_cast<IDirectInput8A*>(object);
     return DI_OK;
 }

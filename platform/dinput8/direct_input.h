@@ -2,16 +2,15 @@
 // mouse state from the SDL events the message pump takes while it lives.
 #pragma once
 
+#include "com/com_object.h"
 #include "dinput8/dinput.h"
 #include "dinput8/input_events.h"
 
-class DirectInput8 final : public IDirectInput8A {
+namespace nol::dinput8 {
+
+class DirectInput8 final : public nol::com::Object<IDirectInput8A, IID_IDirectInput8A> {
 public:
     DirectInput8();
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override;
-    ULONG Release() override;
 
     HRESULT CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8A* device, LPUNKNOWN outer) override;
     HRESULT EnumDevices(DWORD devType, LPDIENUMDEVICESCALLBACKA callback, LPVOID context,
@@ -23,6 +22,7 @@ private:
     ~DirectInput8() override;
     static void OnSdlEvent(const SDL_Event& event, void* context);
 
-    ULONG refs_ = 1;
     InputEventState events_;
 };
+
+}  // namespace nol::dinput8

@@ -2,6 +2,8 @@
 
 #include "dinput8/scancodes.h"
 
+namespace nol::dinput8 {
+
 namespace {
 
 constexpr double kWheelDelta = 120.0;
@@ -47,3 +49,5 @@ void InputEventState::Observe(const SDL_Event& event) {
         default: break;
     }
 }
+
+}  // namespace nol::dinput8

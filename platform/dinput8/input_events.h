@@ -10,6 +10,8 @@
 
 #include "win32/windows.h"
 
+namespace nol::dinput8 {
+
 struct InputEventState {
     // Indexed by DirectInput scan code; bit 7 set = down.
     BYTE keys[256] = {};
@@ -24,3 +26,5 @@ struct InputEventState {
 
     void Observe(const SDL_Event& event);
 };
+
+}  // namespace nol::dinput8

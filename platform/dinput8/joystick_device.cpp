@@ -10,6 +10,8 @@
 #include "dinput8/devices.h"
 #include "dinput8/sdl_joysticks.h"
 
+namespace nol::dinput8 {
+
 namespace {
 
 constexpr int kMaxAxes = 8;
@@ -131,3 +133,5 @@ HRESULT CreateJoystickDevice(DirectInput8* parent, const GUID& instance, DirectI
     }
     return DI_OK;
 }
+
+}  // namespace nol::dinput8

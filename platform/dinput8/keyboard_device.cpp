@@ -5,6 +5,8 @@
 #include "dinput8/devices.h"
 #include "dinput8/scancodes.h"
 
+namespace nol::dinput8 {
+
 namespace {
 
 class KeyboardDevice final : public DirectInputDevice {
@@ -26,3 +28,5 @@ private:
 DirectInputDevice* CreateKeyboardDevice(DirectInput8* parent) {
     return new (std::nothrow) KeyboardDevice(parent);
 }
+
+}  // namespace nol::dinput8

@@ -8,6 +8,8 @@
 
 #include "dinput8/devices.h"
 
+namespace nol::dinput8 {
+
 namespace {
 
 LONG ClampToLong(int64_t value) {
@@ -56,3 +58,5 @@ private:
 }  // namespace
 
 DirectInputDevice* CreateMouseDevice(DirectInput8* parent) { return new (std::nothrow) MouseDevice(parent); }
+
+}  // namespace nol::dinput8

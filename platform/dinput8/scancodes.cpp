@@ -6,6 +6,8 @@
 
 #include "dinput8/dinput.h"
 
+namespace nol::dinput8 {
+
 namespace {
 
 struct Pair {
@@ -178,3 +180,5 @@ SDL_Scancode SdlScancodeFromDik(int dik) {
         if (p.dik == dik) return p.sdl;
     return SDL_SCANCODE_UNKNOWN;
 }
+
+}  // namespace nol::dinput8

@@ -7,6 +7,8 @@
 #include "base/codepage.h"
 #include "win32/sdl_bridge.h"
 
+namespace nol::dinput8 {
+
 namespace {
 
 // The fixed part of a controller's guidInstance; Data1 is the SDL instance id.
@@ -36,7 +38,7 @@ DWORD DeviceType(int index) {
 
 // SDL's names are UTF-8; the program's narrow strings are CP932.
 void CopyName(char (&to)[MAX_PATH], const char* utf8) {
-    std::string name = Utf8ToCp932(utf8 ? utf8 : "Joystick");
+    std::string name = nol::base::Utf8ToCp932(utf8 ? utf8 : "Joystick");
     std::snprintf(to, sizeof to, "%s", name.c_str());
 }
 
@@ -77,3 +79,5 @@ void DescribeJoystick(int index, DIDEVICEINSTANCEA* description) {
     description->wUsagePage = 0x01;
     description->wUsage = GET_DIDEVICE_TYPE(description->dwDevType) == DI8DEVTYPE_GAMEPAD ? 0x05 : 0x04;
 }
+
+}  // namespace nol::dinput8

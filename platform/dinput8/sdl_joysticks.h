@@ -6,6 +6,8 @@
 
 #include "dinput8/dinput.h"
 
+namespace nol::dinput8 {
+
 // Starts SDL's joystick subsystem; false when it cannot start (then there are no
 // controllers).
 bool StartSdlJoysticks();
@@ -15,3 +17,5 @@ GUID JoystickInstanceGuid(SDL_JoystickID id);
 int JoystickIndexFromGuid(const GUID& instance);
 // The DirectInput description of the controller at an SDL device index.
 void DescribeJoystick(int index, DIDEVICEINSTANCEA* description);
+
+}  // namespace nol::dinput8

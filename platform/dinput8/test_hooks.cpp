@@ -3,5 +3,5 @@
 #include "dinput8/device.h"
 
 void NolDirectInputLoseDevice(IDirectInputDevice8A* device) {
-    if (auto* own = dynamic_cast<DirectInputDevice*>(device)) own->LoseAccess();
+    if (auto* own = dynamic_cast<nol::dinput8::DirectInputDevice*>(device)) own->LoseAccess();
 }

@@ -8,6 +8,8 @@
 
 #include "base/platform_log.h"
 
+namespace nol::dmusic {
+
 namespace {
 
 const char* const soundFontCandidates[] = {
@@ -100,3 +102,5 @@ void FluidMidiSynth::Render(int16_t* stereo, int frames) {
 }
 
 int FluidMidiSynth::ActiveVoices() const { return fluid_synth_get_active_voice_count(synth_); }
+
+}  // namespace nol::dmusic

@@ -9,6 +9,8 @@
 struct _fluid_synth_t;
 struct _fluid_hashtable_t;
 
+namespace nol::dmusic {
+
 constexpr int MUSIC_SAMPLE_RATE = 44100;
 
 class FluidMidiSynth : public MidiSynth {
@@ -32,3 +34,5 @@ private:
     _fluid_hashtable_t* settings_ = nullptr;
     _fluid_synth_t* synth_ = nullptr;
 };
+
+}  // namespace nol::dmusic

@@ -17,9 +17,9 @@ const IID IID_IDirectMusicSegmentState8 = {0xA50E4730, 0x0AE4, 0x48A7, {0x98, 0x
 
 namespace {
 // Here, beside the CLSIDs: whoever names one of the classes links this file.
-const ComClassRegistration registrations[] = {
-    {CLSID_DirectMusicLoader, CreateDirectMusicLoader},
-    {CLSID_DirectMusicPerformance, CreateDirectMusicPerformance},
-    {CLSID_DirectMusicSegment, CreateDirectMusicSegment},
+const nol::com::ComClassRegistration registrations[] = {
+    {CLSID_DirectMusicLoader, nol::dmusic::CreateDirectMusicLoader},
+    {CLSID_DirectMusicPerformance, nol::dmusic::CreateDirectMusicPerformance},
+    {CLSID_DirectMusicSegment, nol::dmusic::CreateDirectMusicSegment},
 };
 }  // namespace

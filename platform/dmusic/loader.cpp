@@ -6,10 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "dmusic/com_object.h"
+#include "com/com_object.h"
 #include "dmusic/dmusic_classes.h"
 #include "dmusic/segment.h"
 #include "base/codepage.h"
+
+namespace nol::dmusic {
 
 namespace {
 
@@ -18,7 +20,7 @@ namespace {
 std::string WideToPath(const WCHAR* wide) {
     std::u16string text;
     for (size_t i = 0; wide[i] && i < 4 * MAX_PATH; ++i) text.push_back(wide[i] == u'\\' ? u'/' : wide[i]);
-    return Utf8ToCp932(Utf16ToUtf8(text));
+    return nol::base::Utf8ToCp932(nol::base::Utf16ToUtf8(text));
 }
 
 enum class ReadStatus { Ok, Missing, TooLarge };
@@ -42,12 +44,9 @@ ReadStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     return ReadStatus::Ok;
 }
 
-class Loader final : public ComObject<IDirectMusicLoader8> {
+class Loader final
+    : public nol::com::Object<IDirectMusicLoader8, IID_IDirectMusicLoader, IID_IDirectMusicLoader8> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        return Answer(iid, object, {&IID_IDirectMusicLoader, &IID_IDirectMusicLoader8});
-    }
-
     HRESULT SetSearchDirectory(REFGUID, WCHAR* path, BOOL) override {
         if (!path) return E_POINTER;
         std::string dir = WideToPath(path);
@@ -81,7 +80,7 @@ public:
         MidiReadResult midi = ReadMidiFile(bytes.data(), bytes.size());
         if (!midi.ok) return DMUS_E_UNSUPPORTED_STREAM;
         auto song = std::make_shared<const MidiSong>(std::move(midi.song));
-        return HandOut(new Segment(song), iid, object);
+        return nol::com::HandOut(new Segment(song), iid, object);
     }
 
 private:
@@ -90,4 +89,6 @@ private:
 
 }  // namespace
 
-HRESULT CreateDirectMusicLoader(REFIID iid, void** object) { return HandOut(new Loader, iid, object); }
+HRESULT CreateDirectMusicLoader(REFIID iid, void** object) { return nol::com::HandOut(new Loader, iid, object); }
+
+}  // namespace nol::dmusic

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+namespace nol::dmusic {
+
 namespace {
 
 // Music time stays far below the 32-bit limit so that positions can be added to it.
@@ -213,3 +215,5 @@ MidiReadResult ReadMidiFile(const uint8_t* data, size_t size) {
     result.ok = true;
     return result;
 }
+
+}  // namespace nol::dmusic

@@ -10,6 +10,8 @@
 
 #include "dmusic/dmusici.h"
 
+namespace nol::dmusic {
+
 // Largest file the loader reads; General MIDI pieces are a few hundred kilobytes.
 // The events read from a file take at most six times its size.
 constexpr size_t MIDI_FILE_MAX_BYTES = 4u << 20;
@@ -39,3 +41,5 @@ struct MidiReadResult {
 };
 
 MidiReadResult ReadMidiFile(const uint8_t* data, size_t size);
+
+}  // namespace nol::dmusic

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+namespace nol::dmusic {
+
 class MidiSynth {
 public:
     virtual ~MidiSynth() = default;
@@ -17,3 +19,5 @@ public:
     // Voices still sounding, releases included; 0 once nothing more will be heard.
     virtual int ActiveVoices() const = 0;
 };
+
+}  // namespace nol::dmusic

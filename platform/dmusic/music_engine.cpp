@@ -8,6 +8,8 @@
 #include "dsound8/openal_output.h"
 #include "base/platform_log.h"
 
+namespace nol::dmusic {
+
 namespace {
 
 // The engine's calls run on whatever thread asks; each one makes the device's
@@ -219,3 +221,5 @@ MUSIC_TIME MusicEngine::HeardTick(uint64_t frame) const {
 bool MusicEngine::HeardToEnd(uint64_t frame) const {
     return !sequencer_.Playing() && frame >= sequencer_.EndFrame();
 }
+
+}  // namespace nol::dmusic

@@ -17,6 +17,8 @@
 #include "dmusic/sequencer.h"
 #include "dsound8/dsound.h"
 
+namespace nol::dmusic {
+
 // One playing of a segment, shared between the engine and its segment state. Guarded
 // by the engine's lock.
 struct MusicPlay {
@@ -84,3 +86,5 @@ private:
     std::shared_ptr<MusicPlay> play_;
     std::vector<int16_t> scratch_;
 };
+
+}  // namespace nol::dmusic

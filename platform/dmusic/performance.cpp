@@ -8,6 +8,8 @@
 #include "dmusic/segment.h"
 #include "base/platform_log.h"
 
+namespace nol::dmusic {
+
 namespace {
 
 int64_t Now100ns() {
@@ -24,16 +26,10 @@ bool KnownPathType(DWORD type) {
 }  // namespace
 
 HRESULT CreateDirectMusicPerformance(REFIID iid, void** object) {
-    return HandOut(new Performance, iid, object);
+    return nol::com::HandOut(new Performance, iid, object);
 }
 
 Performance::~Performance() { CloseDown(); }
-
-Performance* Performance::From(IUnknown* object) { return dynamic_cast<Performance*>(object); }
-
-HRESULT Performance::QueryInterface(REFIID iid, void** object) {
-    return Answer(iid, object, {&IID_IDirectMusicPerformance, &IID_IDirectMusicPerformance8});
-}
 
 // Every path the synthesiser can feed is stereo here (FluidSynth's own reverb and
 // chorus stand for the shared reverb), so the path type only has to be a real one.
@@ -145,3 +141,5 @@ HRESULT Performance::CloseDown() {
     }
     return S_OK;
 }
+
+}  // namespace nol::dmusic

@@ -4,18 +4,19 @@
 
 #include <memory>
 
-#include "dmusic/com_object.h"
+#include "com/com_object.h"
 #include "dmusic/music_engine.h"
+#include "dmusic/segment.h"
 
-class Segment;
-class SegmentState;
+namespace nol::dmusic {
 
-class Performance final : public ComObject<IDirectMusicPerformance8> {
+class Performance final : public nol::com::Object<IDirectMusicPerformance8, IID_IDirectMusicPerformance,
+                                                  IID_IDirectMusicPerformance8>,
+                          public SegmentPlayer {
 public:
     Performance() = default;
     ~Performance() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT Stop(IDirectMusicSegment* segment, IDirectMusicSegmentState* state, MUSIC_TIME time,
                  DWORD flags) override;
     HRESULT IsPlaying(IDirectMusicSegment* segment, IDirectMusicSegmentState* state) override;
@@ -28,8 +29,7 @@ public:
                           int64_t startTime, IDirectMusicSegmentState** state, IUnknown* from,
                           IUnknown* audioPath) override;
 
-    bool Ready() const { return engine_ != nullptr; }
-    static Performance* From(IUnknown* object);
+    bool Ready() const override { return engine_ != nullptr; }
 
 private:
     void ForgetCurrent();
@@ -39,3 +39,5 @@ private:
     SegmentState* currentState_ = nullptr; // held
     int64_t startTicks_ = 0;               // GetTime's origin, in 100 ns
 };
+
+}  // namespace nol::dmusic

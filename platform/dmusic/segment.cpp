@@ -1,14 +1,11 @@
 #include "dmusic/segment.h"
 
 #include "dmusic/dmusic_classes.h"
-#include "dmusic/performance.h"
+
+namespace nol::dmusic {
 
 Segment::Segment(std::shared_ptr<const MidiSong> song)
     : song_(song ? std::move(song) : std::make_shared<MidiSong>()) {}
-
-HRESULT Segment::QueryInterface(REFIID iid, void** object) {
-    return Answer(iid, object, {&IID_IDirectMusicSegment, &IID_IDirectMusicSegment8});
-}
 
 Segment* Segment::From(IUnknown* object) {
     // Our segments are the only IDirectMusicSegment8 objects in this process; anything
@@ -48,15 +45,15 @@ HRESULT Segment::GetStartPoint(MUSIC_TIME* start) {
 // The synthesiser holds the whole General MIDI bank from the start, so there is
 // nothing to send; what is checked is that the target is a performance ready to play.
 HRESULT Segment::Download(IUnknown* target) {
-    Performance* performance = Performance::From(target);
-    if (!performance) return E_INVALIDARG;
-    return performance->Ready() ? S_OK : DMUS_E_NOT_INIT;
+    SegmentPlayer* player = SegmentPlayer::From(target);
+    if (!player) return E_INVALIDARG;
+    return player->Ready() ? S_OK : DMUS_E_NOT_INIT;
 }
 
 HRESULT Segment::Unload(IUnknown* target) { return Download(target); }
 
 HRESULT CreateDirectMusicSegment(REFIID iid, void** object) {
-    return HandOut(new Segment(nullptr), iid, object);
+    return nol::com::HandOut(new Segment(nullptr), iid, object);
 }
 
 SegmentState::SegmentState(Segment* segment, std::shared_ptr<MusicEngine> engine,
@@ -66,10 +63,6 @@ SegmentState::SegmentState(Segment* segment, std::shared_ptr<MusicEngine> engine
 }
 
 SegmentState::~SegmentState() { segment_->Release(); }
-
-HRESULT SegmentState::QueryInterface(REFIID iid, void** object) {
-    return Answer(iid, object, {&IID_IDirectMusicSegmentState, &IID_IDirectMusicSegmentState8});
-}
 
 SegmentState* SegmentState::From(IUnknown* object) { return dynamic_cast<SegmentState*>(object); }
 
@@ -93,3 +86,5 @@ HRESULT SegmentState::GetSegment(IDirectMusicSegment** segment) {
 }
 
 bool SegmentState::IsPlaying() const { return play_ && engine_->IsPlaying(*play_); }
+
+}  // namespace nol::dmusic

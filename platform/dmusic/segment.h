@@ -3,15 +3,29 @@
 
 #include <memory>
 
-#include "dmusic/com_object.h"
+#include "com/com_object.h"
 #include "dmusic/midi_file.h"
 #include "dmusic/music_engine.h"
 
-class Segment final : public ComObject<IDirectMusicSegment8> {
+namespace nol::dmusic {
+
+// What a segment is downloaded to, as the segment sees it (the performance).
+class SegmentPlayer {
+public:
+    // Whether it can play: its audio has been set up.
+    virtual bool Ready() const = 0;
+    // The player behind an interface pointer, if it is one of ours.
+    static SegmentPlayer* From(IUnknown* object) { return dynamic_cast<SegmentPlayer*>(object); }
+
+protected:
+    ~SegmentPlayer() = default;
+};
+
+class Segment final
+    : public nol::com::Object<IDirectMusicSegment8, IID_IDirectMusicSegment, IID_IDirectMusicSegment8> {
 public:
     explicit Segment(std::shared_ptr<const MidiSong> song);
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetLength(MUSIC_TIME* length) override;
     HRESULT SetRepeats(DWORD repeats) override;
     HRESULT GetRepeats(DWORD* repeats) override;
@@ -33,13 +47,13 @@ private:
     MUSIC_TIME start_ = 0;
 };
 
-class SegmentState final : public ComObject<IDirectMusicSegmentState> {
+class SegmentState final : public nol::com::Object<IDirectMusicSegmentState, IID_IDirectMusicSegmentState,
+                                                    IID_IDirectMusicSegmentState8> {
 public:
     SegmentState(Segment* segment, std::shared_ptr<MusicEngine> engine,
                  std::shared_ptr<MusicPlay> play, MUSIC_TIME start);
     ~SegmentState() override;
 
-    HRESULT QueryInterface(REFIID iid, void** object) override;
     HRESULT GetSeek(MUSIC_TIME* seek) override;
     HRESULT GetStartPoint(MUSIC_TIME* start) override;
     HRESULT GetSegment(IDirectMusicSegment** segment) override;
@@ -53,3 +67,5 @@ private:
     std::shared_ptr<MusicPlay> play_;
     MUSIC_TIME start_;
 };
+
+}  // namespace nol::dmusic

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace nol::dmusic {
+
 namespace {
 bool IsNote(uint8_t status) { return (status & 0xE0) == 0x80; }  // 0x8n or 0x9n
 }  // namespace
@@ -112,3 +114,5 @@ void Sequencer::Render(int16_t* stereo, int frames, MidiSynth& synth) {
         if (n == int(needed)) position_ = std::max(position_, double(target));
     }
 }
+
+}  // namespace nol::dmusic

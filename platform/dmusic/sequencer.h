@@ -8,6 +8,8 @@
 #include "dmusic/midi_file.h"
 #include "dmusic/midi_synth.h"
 
+namespace nol::dmusic {
+
 class Sequencer {
 public:
     explicit Sequencer(int sampleRate) : sampleRate_(sampleRate) {}
@@ -47,3 +49,5 @@ private:
     uint64_t rendered_ = 0;
     uint64_t endFrame_ = 0;
 };
+
+}  // namespace nol::dmusic

@@ -4,7 +4,7 @@
 
 #include "dsound8/secondary_buffer.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 void SecondaryBuffer::Apply3D() {
     if (!Has(DSBCAPS_CTRL3D) || !voice_->valid()) return;
@@ -223,4 +223,4 @@ HRESULT SecondaryBuffer::Buffer3D::SetVelocity(D3DVALUE x, D3DVALUE y, D3DVALUE 
     });
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -9,7 +9,7 @@
 #include "dsound8/secondary_buffer.h"
 #include "base/platform_log.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 std::atomic<bool> manualOutput{false};
@@ -26,22 +26,6 @@ std::shared_ptr<SoundCore> CoreOf(IDirectSound* sound) {
 }  // namespace
 
 bool FxMinimumEnforced() { return enforceFxMinimum; }
-
-ULONG DirectSound::Release() {
-    ULONG left = refs_.Release();
-    if (left == 0) delete this;
-    return left;
-}
-
-HRESULT DirectSound::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid != IID_IUnknown && iid != IID_IDirectSound && iid != IID_IDirectSound8)
-        return E_NOINTERFACE;
-    *object = static_cast<IDirectSound8*>(this);
-    AddRef();
-    return S_OK;
-}
 
 HRESULT DirectSound::CreatePrimary(const DSBUFFERDESC& desc, IDirectSoundBuffer** buffer) {
     const DWORD allowed = DSBCAPS_PRIMARYBUFFER | DSBCAPS_CTRLVOLUME | DSBCAPS_CTRLPAN |
@@ -131,9 +115,9 @@ HRESULT DirectSound::VerifyCertification(LPDWORD certified) {
     return DS_OK;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8
 
-using nol::dsound::CoreOf;
+using nol::dsound8::CoreOf;
 
 HRESULT DirectSoundCreate8(LPCGUID device, LPDIRECTSOUND8* sound, LPUNKNOWN outer) {
     if (!sound) return DSERR_INVALIDPARAM;
@@ -141,15 +125,15 @@ HRESULT DirectSoundCreate8(LPCGUID device, LPDIRECTSOUND8* sound, LPUNKNOWN oute
     if (outer) return DSERR_NOAGGREGATION;
     if (device && *device != GUID_NULL && *device != DSDEVID_DefaultPlayback)
         return DSERR_NODRIVER;
-    bool manual = nol::dsound::manualOutput;
-    auto output = nol::dsound::OutputDevice::Open(manual);
+    bool manual = nol::dsound8::manualOutput;
+    auto output = nol::dsound8::OutputDevice::Open(manual);
     if (!output) return DSERR_NODRIVER;
-    auto core = std::make_shared<nol::dsound::SoundCore>(std::move(output));
+    auto core = std::make_shared<nol::dsound8::SoundCore>(std::move(output));
     if (manual) {
-        std::lock_guard<std::mutex> guard(nol::dsound::lastManualLock);
-        nol::dsound::lastManual = core;
+        std::lock_guard<std::mutex> guard(nol::dsound8::lastManualLock);
+        nol::dsound8::lastManual = core;
     }
-    *sound = new nol::dsound::DirectSound(core);
+    *sound = new nol::dsound8::DirectSound(core);
     return DS_OK;
 }
 
@@ -178,15 +162,15 @@ void NolOpenALRemoveFeeder(IDirectSound* sound, int id) {
 
 // ---- test seams ----------------------------------------------------------------------------
 
-void NolDirectSoundUseManualOutput(bool manual) { nol::dsound::manualOutput = manual; }
+void NolDirectSoundUseManualOutput(bool manual) { nol::dsound8::manualOutput = manual; }
 
 bool NolDirectSoundRender(IDirectSound* sound, int16_t* out, uint32_t frames) {
-    std::shared_ptr<nol::dsound::SoundCore> core;
+    std::shared_ptr<nol::dsound8::SoundCore> core;
     if (sound) {
         core = CoreOf(sound);
     } else {
-        std::lock_guard<std::mutex> guard(nol::dsound::lastManualLock);
-        core = nol::dsound::lastManual.lock();
+        std::lock_guard<std::mutex> guard(nol::dsound8::lastManualLock);
+        core = nol::dsound8::lastManual.lock();
     }
     return core && core->output->Render(out, frames);
 }
@@ -194,9 +178,9 @@ bool NolDirectSoundRender(IDirectSound* sound, int16_t* out, uint32_t frames) {
 void NolDirectSoundLoseBuffers(IDirectSound* sound) {
     auto core = CoreOf(sound);
     if (!core) return;
-    nol::dsound::CoreLock guard(*core);
+    nol::dsound8::CoreLock guard(*core);
     core->primaryLost = true;
     for (auto* buffer : core->buffers) buffer->MarkLost();
 }
 
-void NolDirectSoundEnforceFxMinimum(bool enforce) { nol::dsound::enforceFxMinimum = enforce; }
+void NolDirectSoundEnforceFxMinimum(bool enforce) { nol::dsound8::enforceFxMinimum = enforce; }

@@ -3,18 +3,15 @@
 
 #include <memory>
 
+#include "com/com_object.h"
 #include "dsound8/dsound.h"
 #include "dsound8/sound_core.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
-class DirectSound final : public IDirectSound8 {
+class DirectSound final : public com::Object<IDirectSound8, IID_IDirectSound, IID_IDirectSound8> {
 public:
     explicit DirectSound(std::shared_ptr<SoundCore> core) : core_(std::move(core)) {}
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return refs_.AddRef(); }
-    ULONG Release() override;
 
     HRESULT CreateSoundBuffer(LPCDSBUFFERDESC desc, IDirectSoundBuffer** buffer,
                               LPUNKNOWN outer) override;
@@ -31,12 +28,11 @@ public:
     const std::shared_ptr<SoundCore>& core() const { return core_; }
 
 private:
-    ~DirectSound() { core_->Shutdown(); }
+    ~DirectSound() override { core_->Shutdown(); }
     HRESULT CreatePrimary(const DSBUFFERDESC& desc, IDirectSoundBuffer** buffer);
 
-    RefCount refs_;
     std::shared_ptr<SoundCore> core_;
     DWORD speakerConfig_ = DSSPEAKER_STEREO;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -7,7 +7,7 @@
 #include "dsound8/output_device.h"
 #include "dsound8/sound_core.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 // An effect slot's output reaches the speakers through the device's ambisonic
@@ -94,4 +94,4 @@ HRESULT EffectChain::Set(ALuint source, DWORD count, const DSEFFECTDESC* descs, 
     return DS_OK;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

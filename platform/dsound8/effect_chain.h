@@ -9,7 +9,7 @@
 
 #include "dsound8/dsound.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class OutputDevice;
 
@@ -35,4 +35,4 @@ private:
     std::vector<ALuint> filters_;  // [0] the direct path, then one per send
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 float DecibelsToGain(float db) { return std::pow(10.0f, db / 20.0f); }
@@ -194,4 +194,4 @@ bool ConfigureStandardEffect(const EfxApi& efx, const GUID& effectClass, ALuint 
     return false;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -8,7 +8,7 @@
 
 #include "dsound8/dsound.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 struct EfxApi {
     LPALGENEFFECTS GenEffects = nullptr;
@@ -44,4 +44,4 @@ struct EffectRouting {
 bool ConfigureStandardEffect(const EfxApi& efx, const GUID& effectClass, ALuint effect,
                              EffectRouting* routing);
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

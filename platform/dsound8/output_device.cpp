@@ -9,7 +9,7 @@
 
 #include "base/platform_log.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 // Output is mixed and serviced in slices this long (2.9 ms), so that a buffer's
@@ -207,4 +207,4 @@ void OutputDevice::ServiceLoop() {
     }
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

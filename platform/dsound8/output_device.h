@@ -20,7 +20,7 @@
 #include "dsound8/efx.h"
 #include "dsound8/openal_output.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class OutputDevice {
 public:
@@ -101,4 +101,4 @@ private:
     bool stopping_ = false;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstring>
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 constexpr float kSpeedOfSound = 343.3f;  // metres per second, OpenAL's default
@@ -41,24 +41,10 @@ PrimaryBuffer::~PrimaryBuffer() {
     if (core_->primary == this) core_->primary = nullptr;
 }
 
-ULONG PrimaryBuffer::Release() {
-    ULONG left = refs_.Release();
-    if (left == 0) delete this;
-    return left;
-}
-
-HRESULT PrimaryBuffer::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDirectSoundBuffer) {
-        *object = static_cast<IDirectSoundBuffer*>(this);
-    } else if (iid == IID_IDirectSound3DListener && (flags_ & DSBCAPS_CTRL3D)) {
-        *object = static_cast<IDirectSound3DListener*>(&listener_);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+void* PrimaryBuffer::Other(REFIID iid) {
+    if (iid == IID_IDirectSound3DListener && (flags_ & DSBCAPS_CTRL3D))
+        return static_cast<IDirectSound3DListener*>(&listener_);
+    return nullptr;
 }
 
 HRESULT PrimaryBuffer::GetCaps(LPDSBCAPS caps) {
@@ -322,4 +308,4 @@ HRESULT PrimaryBuffer::Listener::CommitDeferredSettings() {
     return DS_OK;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

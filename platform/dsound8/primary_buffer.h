@@ -3,18 +3,15 @@
 
 #include <memory>
 
+#include "com/com_object.h"
 #include "dsound8/dsound.h"
 #include "dsound8/sound_core.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
-class PrimaryBuffer final : public IDirectSoundBuffer {
+class PrimaryBuffer final : public com::Object<IDirectSoundBuffer, IID_IDirectSoundBuffer> {
 public:
     PrimaryBuffer(std::shared_ptr<SoundCore> core, DWORD flags);
-
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return refs_.AddRef(); }
-    ULONG Release() override;
 
     HRESULT GetCaps(LPDSBCAPS caps) override;
     HRESULT GetCurrentPosition(LPDWORD playCursor, LPDWORD writeCursor) override;
@@ -37,14 +34,9 @@ public:
     HRESULT Restore() override;
 
 private:
-    class Listener final : public IDirectSound3DListener {
+    class Listener final : public com::Part<IDirectSound3DListener, PrimaryBuffer> {
     public:
-        explicit Listener(PrimaryBuffer& owner) : owner_(owner) {}
-        HRESULT QueryInterface(REFIID iid, void** object) override {
-            return owner_.QueryInterface(iid, object);
-        }
-        ULONG AddRef() override { return owner_.AddRef(); }
-        ULONG Release() override { return owner_.Release(); }
+        using Part::Part;
         HRESULT GetAllParameters(LPDS3DLISTENER listener) override;
         HRESULT GetDistanceFactor(D3DVALUE* factor) override;
         HRESULT GetDopplerFactor(D3DVALUE* factor) override;
@@ -67,13 +59,13 @@ private:
         HRESULT Update(DWORD apply, Change change);
         template <typename Read>
         HRESULT Get(Read read);
-        PrimaryBuffer& owner_;
     };
 
-    ~PrimaryBuffer();
+    ~PrimaryBuffer() override;
+    // The listener, when the buffer was made with 3D control.
+    void* Other(REFIID iid) override;
     void ApplyListener();
 
-    RefCount refs_;
     std::shared_ptr<SoundCore> core_;
     const DWORD flags_;
     Listener listener_{*this};
@@ -84,4 +76,4 @@ private:
     bool hasPending_ = false;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

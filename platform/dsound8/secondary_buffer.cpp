@@ -8,7 +8,7 @@
 
 #include "base/platform_log.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 DS3DBUFFER Default3D() {
@@ -96,12 +96,6 @@ SecondaryBuffer::~SecondaryBuffer() {
     voice_.reset();
 }
 
-ULONG SecondaryBuffer::Release() {
-    ULONG left = refs_.Release();
-    if (left == 0) delete this;
-    return left;
-}
-
 HRESULT SecondaryBuffer::Duplicate(SecondaryBuffer** out) {
     SecondaryBuffer* copy = nullptr;
     {
@@ -113,9 +107,7 @@ HRESULT SecondaryBuffer::Duplicate(SecondaryBuffer** out) {
             copy->frequency_ = frequency_;
             copy->ApplyVolume();
             copy->voice_->SetPan(pan_);
-            if (frequency_)
-                alSourcef(copy->voice_->source(), AL_PITCH,
-                          float(frequency_) / float(samples_->format.nSamplesPerSec));
+            copy->ApplyFrequency();
             *out = copy;
             return DS_OK;
         }
@@ -125,20 +117,12 @@ HRESULT SecondaryBuffer::Duplicate(SecondaryBuffer** out) {
     return DSERR_ALLOCATED;
 }
 
-HRESULT SecondaryBuffer::QueryInterface(REFIID iid, void** object) {
-    if (!object) return E_POINTER;
-    *object = nullptr;
-    if (iid == IID_IUnknown || iid == IID_IDirectSoundBuffer || iid == IID_IDirectSoundBuffer8) {
-        *object = static_cast<IDirectSoundBuffer8*>(this);
-    } else if (iid == IID_IDirectSound3DBuffer && Has(DSBCAPS_CTRL3D)) {
-        *object = static_cast<IDirectSound3DBuffer*>(&buffer3d_);
-    } else if (iid == IID_IDirectSoundNotify && Has(DSBCAPS_CTRLPOSITIONNOTIFY)) {
-        *object = static_cast<IDirectSoundNotify*>(&notify_);
-    } else {
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
+void* SecondaryBuffer::Other(REFIID iid) {
+    if (iid == IID_IDirectSound3DBuffer && Has(DSBCAPS_CTRL3D))
+        return static_cast<IDirectSound3DBuffer*>(&buffer3d_);
+    if (iid == IID_IDirectSoundNotify && Has(DSBCAPS_CTRLPOSITIONNOTIFY))
+        return static_cast<IDirectSoundNotify*>(&notify_);
+    return nullptr;
 }
 
 // ---- state ----------------------------------------------------------------------
@@ -242,9 +226,14 @@ HRESULT SecondaryBuffer::SetFrequency(DWORD frequency) {
         return DSERR_INVALIDPARAM;
     CoreLock guard(*core_);
     frequency_ = frequency;
-    DWORD rate = samples_->format.nSamplesPerSec;
-    alSourcef(voice_->source(), AL_PITCH, frequency ? float(frequency) / float(rate) : 1.0f);
+    ApplyFrequency();
     return DS_OK;
+}
+
+// Playing at another rate than the samples' own is a pitch change in OpenAL.
+void SecondaryBuffer::ApplyFrequency() {
+    const DWORD rate = samples_->format.nSamplesPerSec;
+    alSourcef(voice_->source(), AL_PITCH, frequency_ ? float(frequency_) / float(rate) : 1.0f);
 }
 
 // ---- samples --------------------------------------------------------------------
@@ -360,4 +349,4 @@ HRESULT SecondaryBuffer::Notify::SetNotificationPositions(DWORD count,
     return DS_OK;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -4,25 +4,22 @@
 
 #include <memory>
 
+#include "com/com_object.h"
 #include "dsound8/dsound.h"
 #include "dsound8/effect_chain.h"
 #include "dsound8/sound_core.h"
 #include "dsound8/voice.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
-class SecondaryBuffer final : public IDirectSoundBuffer8 {
+class SecondaryBuffer final
+    : public com::Object<IDirectSoundBuffer8, IID_IDirectSoundBuffer, IID_IDirectSoundBuffer8> {
 public:
     // Checks the description; on success *out holds a new buffer (one reference).
     static HRESULT Create(std::shared_ptr<SoundCore> core, const DSBUFFERDESC& desc,
                           SecondaryBuffer** out);
     // A new buffer on the same samples (DuplicateSoundBuffer).
     HRESULT Duplicate(SecondaryBuffer** out);
-
-    // IUnknown
-    HRESULT QueryInterface(REFIID iid, void** object) override;
-    ULONG AddRef() override { return refs_.AddRef(); }
-    ULONG Release() override;
 
     // IDirectSoundBuffer
     HRESULT GetCaps(LPDSBCAPS caps) override;
@@ -59,28 +56,15 @@ public:
     void StopLocked() { voice_->Stop(); }
 
 private:
-    class Notify final : public IDirectSoundNotify {
+    class Notify final : public com::Part<IDirectSoundNotify, SecondaryBuffer> {
     public:
-        explicit Notify(SecondaryBuffer& owner) : owner_(owner) {}
-        HRESULT QueryInterface(REFIID iid, void** object) override {
-            return owner_.QueryInterface(iid, object);
-        }
-        ULONG AddRef() override { return owner_.AddRef(); }
-        ULONG Release() override { return owner_.Release(); }
+        using Part::Part;
         HRESULT SetNotificationPositions(DWORD count, LPCDSBPOSITIONNOTIFY positions) override;
-
-    private:
-        SecondaryBuffer& owner_;
     };
 
-    class Buffer3D final : public IDirectSound3DBuffer {
+    class Buffer3D final : public com::Part<IDirectSound3DBuffer, SecondaryBuffer> {
     public:
-        explicit Buffer3D(SecondaryBuffer& owner) : owner_(owner) {}
-        HRESULT QueryInterface(REFIID iid, void** object) override {
-            return owner_.QueryInterface(iid, object);
-        }
-        ULONG AddRef() override { return owner_.AddRef(); }
-        ULONG Release() override { return owner_.Release(); }
+        using Part::Part;
         HRESULT GetAllParameters(LPDS3DBUFFER buffer) override;
         HRESULT GetConeAngles(LPDWORD inside, LPDWORD outside) override;
         HRESULT GetConeOrientation(D3DVECTOR* orientation) override;
@@ -106,16 +90,18 @@ private:
         HRESULT Update(DWORD apply, Change change);
         template <typename Read>
         HRESULT Get(Read read);
-        SecondaryBuffer& owner_;
     };
 
     SecondaryBuffer(std::shared_ptr<SoundCore> core, std::shared_ptr<SampleData> samples,
                     DWORD flags);
-    ~SecondaryBuffer();
+    ~SecondaryBuffer() override;
+    // The 3D and notification parts, when the buffer was made with those controls.
+    void* Other(REFIID iid) override;
     bool Has(DWORD cap) const { return (flags_ & cap) != 0; }
     void ApplyVolume();
+    // With the core's lock held: the source's pitch for frequency_.
+    void ApplyFrequency();
 
-    RefCount refs_;
     std::shared_ptr<SoundCore> core_;
     std::shared_ptr<SampleData> samples_;
     const DWORD flags_;
@@ -132,4 +118,4 @@ private:
     bool has_pending3d_ = false;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -5,7 +5,7 @@
 #include "dsound8/secondary_buffer.h"
 #include "base/platform_log.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 SoundCore::SoundCore(std::unique_ptr<OutputDevice> device) : output(std::move(device)) {
     output->SetUpkeep([this] { Upkeep(); });
@@ -61,4 +61,4 @@ bool IsPlayableFormat(const WAVEFORMATEX* f) {
     return ok;
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

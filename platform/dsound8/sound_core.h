@@ -3,14 +3,13 @@
 // listener's settings that OpenAL keeps per source.
 #pragma once
 
-#include <atomic>
 #include <memory>
 #include <vector>
 
 #include "dsound8/dsound.h"
 #include "dsound8/output_device.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class SecondaryBuffer;
 class PrimaryBuffer;
@@ -50,16 +49,6 @@ private:
     std::lock_guard<std::mutex> guard_;
 };
 
-// A COM reference count.
-class RefCount {
-public:
-    ULONG AddRef() { return ++count_; }
-    ULONG Release() { return --count_; }
-
-private:
-    std::atomic<ULONG> count_{1};
-};
-
 // Hundredths of a decibel to a linear gain; the minimum is silence.
 float VolumeToGain(LONG volume);
 // Right-handed OpenAL coordinates from DirectSound's left-handed ones (+z ahead).
@@ -75,4 +64,4 @@ inline bool IsValidSize(DWORD size, DWORD native, DWORD original32) {
 // Test seams (dsound_test_hooks.h).
 bool FxMinimumEnforced();
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

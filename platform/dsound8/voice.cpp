@@ -9,7 +9,7 @@
 
 #include "dsound8/output_device.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 namespace {
 
 // A chunk lasts about 11.6 ms at the buffer's own rate, and the whole queue at
@@ -260,4 +260,4 @@ void Voice::SignalStop() {
         if (n.dwOffset == DSBPN_OFFSETSTOP) SetEvent(n.hEventNotify);
 }
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -15,7 +15,7 @@
 
 #include "dsound8/dsound.h"
 
-namespace nol::dsound {
+namespace nol::dsound8 {
 
 class OutputDevice;
 
@@ -94,4 +94,4 @@ private:
     std::vector<DSBPOSITIONNOTIFY> notify_;
 };
 
-}  // namespace nol::dsound
+}  // namespace nol::dsound8

@@ -7,7 +7,7 @@
 
 #include "win32/windows.h"
 
-namespace glyphs {
+namespace nol::gdi {
 namespace {
 
 bool IsTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
@@ -83,4 +83,4 @@ void DecodeCp932(const char* text, size_t length, std::u32string* out) {
     while (pos < length) out->push_back(NextCp932(text, length, &pos));
 }
 
-}  // namespace glyphs
+}  // namespace nol::gdi

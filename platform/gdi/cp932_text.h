@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-namespace glyphs {
+namespace nol::gdi {
 
 // What a byte sequence that names no character becomes; the fonts draw it as
 // their replacement glyph.
@@ -20,4 +20,4 @@ char32_t NextCp932(const char* text, size_t length, size_t* pos);
 // The whole of text[0, length) appended to out.
 void DecodeCp932(const char* text, size_t length, std::u32string* out);
 
-}  // namespace glyphs
+}  // namespace nol::gdi

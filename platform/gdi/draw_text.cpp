@@ -8,13 +8,13 @@
 namespace {
 
 // GDI draws with its system font until a font is selected.
-glyphs::GlyphSource* DefaultSource() {
-    static std::shared_ptr<glyphs::GlyphSource> source = [] {
+nol::gdi::GlyphSource* DefaultSource() {
+    static std::shared_ptr<nol::gdi::GlyphSource> source = [] {
         LOGFONTA font{};
-        font.lfHeight = glyphs::kDefaultCellHeight;
+        font.lfHeight = nol::gdi::kDefaultCellHeight;
         font.lfWeight = FW_NORMAL;
         font.lfCharSet = SHIFTJIS_CHARSET;
-        return glyphs::GlyphSource::Open(font);
+        return nol::gdi::GlyphSource::Open(font);
     }();
     return source.get();
 }
@@ -40,7 +40,7 @@ struct Painter {
         pixel = mix(r, (pixel >> 16) & 0xFF) << 16 | mix(g, (pixel >> 8) & 0xFF) << 8 | mix(b, pixel & 0xFF);
     }
 
-    void Glyph(const glyphs::Glyph& glyph, int left, int top) {
+    void Glyph(const nol::gdi::Glyph& glyph, int left, int top) {
         const int x0 = std::max<int>(left, clip.left), x1 = std::min<int>(left + glyph.width, clip.right);
         const int y0 = std::max<int>(top, clip.top), y1 = std::min<int>(top + glyph.height, clip.bottom);
         for (int y = y0; y < y1; ++y) {
@@ -60,13 +60,13 @@ struct Painter {
 }  // namespace
 
 int DrawTextA(HDC handle, LPCSTR text, int count, LPRECT rect, UINT format) {
-    HDC__* dc = gdi::DcOf(handle);
+    HDC__* dc = nol::gdi::DcOf(handle);
     if (!dc || !rect) return 0;
-    glyphs::GlyphSource* source = dc->font ? dc->font->source.get() : DefaultSource();
+    nol::gdi::GlyphSource* source = dc->font ? dc->font->source.get() : DefaultSource();
     if (!source) return 0;
 
-    static glyphs::TextLayout layout;
-    glyphs::LayoutText(*source, text, count, rect, format, &layout);
+    static nol::gdi::TextLayout layout;
+    nol::gdi::LayoutText(*source, text, count, rect, format, &layout);
     if (!layout.draw || !dc->bitmap) return layout.height;
 
     HBITMAP__& bitmap = *dc->bitmap;
@@ -81,10 +81,10 @@ int DrawTextA(HDC handle, LPCSTR text, int count, LPRECT rect, UINT format) {
                     source->LogFont().lfQuality == NONANTIALIASED_QUALITY};
     if (dc->bkMode == OPAQUE)
         for (const RECT& box : layout.lineBoxes) painter.Background(box);
-    for (const glyphs::PlacedGlyph& placed : layout.glyphs) {
-        const glyphs::Glyph& glyph = source->Get(placed.code);
+    for (const nol::gdi::PlacedGlyph& placed : layout.glyphs) {
+        const nol::gdi::Glyph& glyph = source->Get(placed.code);
         painter.Glyph(glyph, placed.x + glyph.left, placed.y + glyph.top);
     }
-    for (const glyphs::Underline& line : layout.underlines) painter.Fill(line.x, line.y, line.width, 1);
+    for (const nol::gdi::Underline& line : layout.underlines) painter.Fill(line.x, line.y, line.width, 1);
     return layout.height;
 }

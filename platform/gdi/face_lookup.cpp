@@ -6,7 +6,7 @@
 
 #include "base/codepage.h"
 
-namespace glyphs {
+namespace nol::gdi {
 namespace {
 
 // Fontconfig's configuration, loaded once and kept for the life of the process.
@@ -72,7 +72,7 @@ bool FindExact(const std::string& familyUtf8, FaceFile* out) {
 
 FaceFile Lookup(const std::string& nameCp932) {
     FaceFile face;
-    if (FindExact(Cp932ToUtf8(nameCp932), &face)) return face;
+    if (FindExact(nol::base::Cp932ToUtf8(nameCp932), &face)) return face;
     face.fallback = true;
     if (FindExact(kFallbackFamily, &face)) return face;
     FcPattern* match = Match(kFallbackFamily, true);
@@ -91,4 +91,4 @@ FaceFile FindFaceFile(const char* faceName) {
     return it->second;
 }
 
-}  // namespace glyphs
+}  // namespace nol::gdi

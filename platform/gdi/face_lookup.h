@@ -3,7 +3,7 @@
 
 #include <string>
 
-namespace glyphs {
+namespace nol::gdi {
 
 // The family every request falls back to: a Japanese gothic face whose cells
 // match those of the Windows system gothic.
@@ -21,4 +21,4 @@ struct FaceFile {
 // text. Answers are remembered per name.
 FaceFile FindFaceFile(const char* faceName);
 
-}  // namespace glyphs
+}  // namespace nol::gdi

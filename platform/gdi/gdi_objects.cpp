@@ -7,7 +7,7 @@
 
 #include "base/platform_log.h"
 
-namespace gdi {
+namespace nol::gdi {
 namespace {
 
 enum class Kind { Dc, Font, Bitmap };
@@ -53,17 +53,17 @@ void Unselect(const void* object) {
 
 }  // namespace
 
-}  // namespace gdi
+}  // namespace nol::gdi
 
-using gdi::Kind;
+using nol::gdi::Kind;
 
 HFONT CreateFontIndirectA(const LOGFONTA* font) {
     if (!font) return nullptr;
-    auto source = glyphs::GlyphSource::Open(*font);
+    auto source = nol::gdi::GlyphSource::Open(*font);
     if (!source) return nullptr;
     auto* object = new HFONT__;
     object->source = std::move(source);
-    return gdi::Register(object, Kind::Font);
+    return nol::gdi::Register(object, Kind::Font);
 }
 
 HFONT CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
@@ -87,24 +87,24 @@ HFONT CreateFontA(int height, int width, int escapement, int orientation, int we
     return CreateFontIndirectA(&font);
 }
 
-HDC CreateCompatibleDC(HDC) { return gdi::Register(new HDC__, Kind::Dc); }
+HDC CreateCompatibleDC(HDC) { return nol::gdi::Register(new HDC__, Kind::Dc); }
 
 BOOL DeleteDC(HDC dc) {
-    if (!gdi::DcOf(dc)) return FALSE;
-    gdi::Live().erase(dc);
+    if (!nol::gdi::DcOf(dc)) return FALSE;
+    nol::gdi::Live().erase(dc);
     delete dc;
     return TRUE;
 }
 
 HGDIOBJ SelectObject(HDC handle, HGDIOBJ object) {
-    HDC__* dc = gdi::DcOf(handle);
+    HDC__* dc = nol::gdi::DcOf(handle);
     if (!dc) return nullptr;
-    if (HFONT__* font = gdi::FontOf(object)) {
+    if (HFONT__* font = nol::gdi::FontOf(object)) {
         HFONT previous = dc->font;
         dc->font = font;
         return previous;
     }
-    if (HBITMAP__* bitmap = gdi::BitmapOf(object)) {
+    if (HBITMAP__* bitmap = nol::gdi::BitmapOf(object)) {
         HBITMAP previous = dc->bitmap;
         dc->bitmap = bitmap;
         return previous;
@@ -113,15 +113,15 @@ HGDIOBJ SelectObject(HDC handle, HGDIOBJ object) {
 }
 
 BOOL DeleteObject(HGDIOBJ object) {
-    if (HFONT__* font = gdi::FontOf(object)) {
-        gdi::Unselect(font);
-        gdi::Live().erase(font);
+    if (HFONT__* font = nol::gdi::FontOf(object)) {
+        nol::gdi::Unselect(font);
+        nol::gdi::Live().erase(font);
         delete font;
         return TRUE;
     }
-    if (HBITMAP__* bitmap = gdi::BitmapOf(object)) {
-        gdi::Unselect(bitmap);
-        gdi::Live().erase(bitmap);
+    if (HBITMAP__* bitmap = nol::gdi::BitmapOf(object)) {
+        nol::gdi::Unselect(bitmap);
+        nol::gdi::Live().erase(bitmap);
         delete bitmap;
         return TRUE;
     }
@@ -129,7 +129,7 @@ BOOL DeleteObject(HGDIOBJ object) {
 }
 
 int SetMapMode(HDC handle, int mode) {
-    HDC__* dc = gdi::DcOf(handle);
+    HDC__* dc = nol::gdi::DcOf(handle);
     if (!dc || mode != MM_TEXT) return 0;  // only pixels are mapped
     const int previous = dc->mapMode;
     dc->mapMode = mode;
@@ -137,7 +137,7 @@ int SetMapMode(HDC handle, int mode) {
 }
 
 int SetBkMode(HDC handle, int mode) {
-    HDC__* dc = gdi::DcOf(handle);
+    HDC__* dc = nol::gdi::DcOf(handle);
     if (!dc || (mode != TRANSPARENT && mode != OPAQUE)) return 0;
     const int previous = dc->bkMode;
     dc->bkMode = mode;
@@ -145,7 +145,7 @@ int SetBkMode(HDC handle, int mode) {
 }
 
 COLORREF SetTextColor(HDC handle, COLORREF colour) {
-    HDC__* dc = gdi::DcOf(handle);
+    HDC__* dc = nol::gdi::DcOf(handle);
     if (!dc) return CLR_INVALID;
     const COLORREF previous = dc->textColour;
     dc->textColour = colour & 0x00FFFFFF;
@@ -160,7 +160,7 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
     const int64_t height = h.biHeight < 0 ? -int64_t(h.biHeight) : int64_t(h.biHeight);
     if (h.biSize < sizeof(BITMAPINFOHEADER) || h.biBitCount != 32 || h.biCompression != BI_RGB ||
         usage != DIB_RGB_COLORS || h.biPlanes != 1 || width <= 0 || height <= 0 ||
-        width > gdi::kMaxBitmapSide || height > gdi::kMaxBitmapSide) {
+        width > nol::gdi::kMaxBitmapSide || height > nol::gdi::kMaxBitmapSide) {
         NolLog("CreateDIBSection: refused %ld x %ld, %d bits\n", long(h.biWidth), long(h.biHeight),
                int(h.biBitCount));
         return nullptr;
@@ -176,5 +176,5 @@ HBITMAP CreateDIBSection(HDC, const BITMAPINFO* info, UINT usage, void** bits, H
         return nullptr;
     }
     if (bits) *bits = bitmap->pixels.get();
-    return gdi::Register(bitmap, Kind::Bitmap);
+    return nol::gdi::Register(bitmap, Kind::Bitmap);
 }

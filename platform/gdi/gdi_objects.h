@@ -10,7 +10,7 @@
 #include "gdi/wingdi.h"
 
 struct HFONT__ {
-    std::shared_ptr<glyphs::GlyphSource> source;
+    std::shared_ptr<nol::gdi::GlyphSource> source;
 };
 
 struct HBITMAP__ {
@@ -30,11 +30,11 @@ struct HDC__ {
     COLORREF textColour = RGB(0, 0, 0);
 };
 
-namespace gdi {
+namespace nol::gdi {
 
 // The live object behind a handle, or null for anything else.
 HFONT__* FontOf(HGDIOBJ handle);
 HBITMAP__* BitmapOf(HGDIOBJ handle);
 HDC__* DcOf(HDC handle);
 
-}  // namespace gdi
+}  // namespace nol::gdi

@@ -15,7 +15,7 @@
 #include "gdi/face_lookup.h"
 #include "base/platform_log.h"
 
-namespace glyphs {
+namespace nol::gdi {
 
 namespace {
 
@@ -235,4 +235,4 @@ std::shared_ptr<GlyphSource> GlyphSource::Open(const LOGFONTA& font) {
     return std::make_shared<GlyphSource>(std::move(face), kept, bold, file.fallback);
 }
 
-}  // namespace glyphs
+}  // namespace nol::gdi

@@ -9,7 +9,7 @@
 
 #include "gdi/wingdi.h"
 
-namespace glyphs {
+namespace nol::gdi {
 
 struct Glyph {
     int left = 0;     // from the pen position to the bitmap's first column
@@ -71,4 +71,4 @@ private:
     int averageWidth_ = 0;
 };
 
-}  // namespace glyphs
+}  // namespace nol::gdi

@@ -6,7 +6,7 @@
 #include "gdi/cp932_text.h"
 #include "base/platform_log.h"
 
-namespace glyphs {
+namespace nol::gdi {
 namespace {
 
 // Characters carry their "&" underline mark in a bit no code point uses.
@@ -223,4 +223,4 @@ void LayoutText(TextMetrics& metrics, const char* text, int count, RECT* rect, u
         layouter.StartY(*rect, &out->height);  // nothing shows, but the height is known
 }
 
-}  // namespace glyphs
+}  // namespace nol::gdi

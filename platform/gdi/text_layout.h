@@ -7,7 +7,7 @@
 
 #include "gdi/glyph_source.h"
 
-namespace glyphs {
+namespace nol::gdi {
 
 struct PlacedGlyph {
     char32_t code;
@@ -42,4 +42,4 @@ constexpr size_t kMaxTextBytes = size_t(1) << 20;
 void LayoutText(TextMetrics& metrics, const char* text, int count, RECT* rect, unsigned format,
                 TextLayout* out);
 
-}  // namespace glyphs
+}  // namespace nol::gdi

@@ -22,8 +22,8 @@ NolMessageBoxAnswerer answerer = nullptr;
 
 void Print(LPCSTR text, LPCSTR caption) {
     std::string line = "MessageBox";
-    if (caption && *caption) line += " [" + Cp932ToUtf8(caption) + "]";
-    line += ": " + Cp932ToUtf8(text ? text : "");
+    if (caption && *caption) line += " [" + nol::base::Cp932ToUtf8(caption) + "]";
+    line += ": " + nol::base::Cp932ToUtf8(text ? text : "");
     if (line.empty() || line.back() != '\n') line += '\n';
     std::fputs(line.c_str(), stderr);
     std::fflush(stderr);
@@ -35,7 +35,7 @@ int AutomaticAnswer(const char* setting, UINT type) {
     if (!std::strcmp(setting, "yes")) answer = IDYES;
     if (!std::strcmp(setting, "no")) answer = IDNO;
     if (!std::strcmp(setting, "cancel")) answer = IDCANCEL;
-    return msgbox::Offers(type, answer) ? answer : msgbox::CloseAnswer(type);
+    return nol::win32::msgbox::Offers(type, answer) ? answer : nol::win32::msgbox::CloseAnswer(type);
 }
 
 Uint32 IconFlags(UINT type) {
@@ -57,9 +57,9 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
         return AutomaticAnswer(setting, type);
     }
 
-    if (const int answer = ShowMessageBoxWindow(owner, text, caption, type)) return answer;
+    if (const int answer = nol::win32::ShowMessageBoxWindow(owner, text, caption, type)) return answer;
 
-    const int escape = msgbox::CloseAnswer(type);
+    const int escape = nol::win32::msgbox::CloseAnswer(type);
     SDL_MessageBoxButtonData buttons[2];
     int count = 0;
     switch (type & 0xF) {
@@ -76,8 +76,8 @@ int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
                                     SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT,
                                 IDOK, "OK"};
     }
-    std::string utf8Text = Cp932ToUtf8(text ? text : "");
-    std::string utf8Caption = Cp932ToUtf8(caption ? caption : "");
+    std::string utf8Text = nol::base::Cp932ToUtf8(text ? text : "");
+    std::string utf8Caption = nol::base::Cp932ToUtf8(caption ? caption : "");
     SDL_MessageBoxData data{};
     data.flags = IconFlags(type);
     data.window = owner ? NolSdlWindow(owner) : nullptr;

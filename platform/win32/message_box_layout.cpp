@@ -6,7 +6,7 @@
 
 #include "gdi/text_layout.h"
 
-namespace msgbox {
+namespace nol::win32::msgbox {
 
 namespace {
 
@@ -80,7 +80,7 @@ public:
     }
 
     // A glyph's coverage blended in the colour, cut at clip.
-    void Glyph(const glyphs::Glyph& g, int penX, int cellTop, const RECT& clip, uint32_t colour) {
+    void Glyph(const gdi::Glyph& g, int penX, int cellTop, const RECT& clip, uint32_t colour) {
         const RECT area = Clip(clip, RECT{0, 0, w_, h_});
         const int left = penX + g.left, top = cellTop + g.top;
         for (int y = 0; y < g.height; ++y) {
@@ -115,18 +115,18 @@ private:
     std::vector<uint32_t>& p_;
 };
 
-void DrawText(Canvas& canvas, glyphs::GlyphSource& font, const char* text, RECT rect, unsigned format,
+void DrawText(Canvas& canvas, gdi::GlyphSource& font, const char* text, RECT rect, unsigned format,
               uint32_t colour) {
-    glyphs::TextLayout placed;
-    glyphs::LayoutText(font, text, -1, &rect, format, &placed);
+    gdi::TextLayout placed;
+    gdi::LayoutText(font, text, -1, &rect, format, &placed);
     if (!placed.draw) return;
     const RECT clip = placed.clip ? placed.clipRect : RECT{-100000, -100000, 100000, 100000};
-    for (const glyphs::PlacedGlyph& p : placed.glyphs) canvas.Glyph(font.Get(p.code), p.x, p.y, clip, colour);
-    for (const glyphs::Underline& u : placed.underlines) canvas.Fill(RECT{u.x, u.y, u.x + u.width, u.y + 1}, colour);
+    for (const gdi::PlacedGlyph& p : placed.glyphs) canvas.Glyph(font.Get(p.code), p.x, p.y, clip, colour);
+    for (const gdi::Underline& u : placed.underlines) canvas.Fill(RECT{u.x, u.y, u.x + u.width, u.y + 1}, colour);
 }
 
 // The icon's colour and the mark drawn on it.
-void DrawIcon(Canvas& canvas, glyphs::GlyphSource& font, UINT icon, const RECT& r) {
+void DrawIcon(Canvas& canvas, gdi::GlyphSource& font, UINT icon, const RECT& r) {
     uint32_t colour = 0xFF1E64C8;
     const char* mark = "i";
     switch (icon) {
@@ -163,15 +163,15 @@ bool Offers(UINT type, int answer) {
     return false;
 }
 
-Layout LayOut(glyphs::GlyphSource& font, const char* text, UINT type) {
+Layout LayOut(gdi::GlyphSource& font, const char* text, UINT type) {
     Layout layout;
     layout.icon = IconOf(type);
     layout.buttons = ButtonsOf(type);
     layout.escapeAnswer = CloseAnswer(type);
 
     RECT measured{0, 0, kMaxTextWidth, kMaxTextHeight};
-    glyphs::TextLayout scratch;
-    glyphs::LayoutText(font, text ? text : "", -1, &measured, kTextFormat | DT_CALCRECT, &scratch);
+    gdi::TextLayout scratch;
+    gdi::LayoutText(font, text ? text : "", -1, &measured, kTextFormat | DT_CALCRECT, &scratch);
     const int textWidth = std::max<int>(measured.right, kMinTextWidth);
     const int textHeight = std::clamp<int>(measured.bottom, font.CellHeight(), kMaxTextHeight);
 
@@ -185,7 +185,7 @@ Layout LayOut(glyphs::GlyphSource& font, const char* text, UINT type) {
     int buttonsWidth = 0;
     for (Button& b : layout.buttons) {
         RECT label{0, 0, kMaxTextWidth, kButtonHeight};
-        glyphs::LayoutText(font, b.label, -1, &label, kLabelFormat | DT_CALCRECT, &scratch);
+        gdi::LayoutText(font, b.label, -1, &label, kLabelFormat | DT_CALCRECT, &scratch);
         b.rect.right = std::max<LONG>(kButtonMinWidth, label.right + kButtonPadding);
         buttonsWidth += b.rect.right + (buttonsWidth ? kButtonGap : 0);
     }
@@ -201,7 +201,7 @@ Layout LayOut(glyphs::GlyphSource& font, const char* text, UINT type) {
     return layout;
 }
 
-void Paint(glyphs::GlyphSource& font, const Layout& layout, const char* text, const Interaction& interaction,
+void Paint(gdi::GlyphSource& font, const Layout& layout, const char* text, const Interaction& interaction,
            std::vector<uint32_t>* pixels) {
     Canvas canvas(layout.width, layout.height, pixels);
     if (layout.icon) DrawIcon(canvas, font, layout.icon, layout.iconRect);
@@ -223,4 +223,4 @@ int ButtonAt(const Layout& layout, int x, int y) {
     return -1;
 }
 
-}  // namespace msgbox
+}  // namespace nol::win32::msgbox

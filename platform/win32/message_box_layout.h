@@ -9,7 +9,7 @@
 #include "gdi/glyph_source.h"
 #include "win32/windows.h"
 
-namespace msgbox {
+namespace nol::win32::msgbox {
 
 struct Button {
     int answer;         // IDOK, IDCANCEL, IDYES, IDNO
@@ -42,13 +42,13 @@ bool Offers(UINT type, int answer);
 
 // The box sized to its text: lines break at line feeds and where the text is wider
 // than the widest box allows; text taller than the tallest box is cut.
-Layout LayOut(glyphs::GlyphSource& font, const char* text, UINT type);
+Layout LayOut(gdi::GlyphSource& font, const char* text, UINT type);
 
 // The whole box as 0xAARRGGBB pixels, width × height, row 0 on top.
-void Paint(glyphs::GlyphSource& font, const Layout& layout, const char* text, const Interaction& interaction,
+void Paint(gdi::GlyphSource& font, const Layout& layout, const char* text, const Interaction& interaction,
            std::vector<uint32_t>* pixels);
 
 // The index of the button at a point of the box, -1 for none.
 int ButtonAt(const Layout& layout, int x, int y);
 
-}  // namespace msgbox
+}  // namespace nol::win32::msgbox

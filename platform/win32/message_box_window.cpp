@@ -13,18 +13,19 @@
 #include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
+namespace nol::win32 {
 namespace {
 
 NolMessageBoxShownHook shownHook = nullptr;
 void* shownContext = nullptr;
 
-glyphs::GlyphSource* BoxFont() {
-    static std::shared_ptr<glyphs::GlyphSource> font = [] {
+nol::gdi::GlyphSource* BoxFont() {
+    static std::shared_ptr<nol::gdi::GlyphSource> font = [] {
         LOGFONTA f{};
         f.lfHeight = 16;
         f.lfWeight = 400;
         std::strncpy(f.lfFaceName, "ＭＳ ゴシック", sizeof f.lfFaceName - 1);
-        return glyphs::GlyphSource::Open(f);
+        return nol::gdi::GlyphSource::Open(f);
     }();
     return font.get();
 }
@@ -50,7 +51,7 @@ bool IsRelease(Uint32 type) { return type == SDL_KEYUP || type == SDL_MOUSEBUTTO
 
 class BoxWindow {
 public:
-    BoxWindow(SDL_Window* window, glyphs::GlyphSource& font, const msgbox::Layout& layout, const char* text)
+    BoxWindow(SDL_Window* window, nol::gdi::GlyphSource& font, const msgbox::Layout& layout, const char* text)
         : window_(window), id_(SDL_GetWindowID(window)), font_(font), layout_(layout), text_(text) {}
 
     int Run() {
@@ -134,7 +135,7 @@ private:
 
     SDL_Window* window_;
     Uint32 id_;
-    glyphs::GlyphSource& font_;
+    nol::gdi::GlyphSource& font_;
     const msgbox::Layout& layout_;
     const char* text_;
     msgbox::Interaction ui_;
@@ -144,14 +145,9 @@ private:
 
 }  // namespace
 
-void NolSetMessageBoxShownHook(NolMessageBoxShownHook hook, void* context) {
-    shownHook = hook;
-    shownContext = context;
-}
-
 int ShowMessageBoxWindow(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     if (!NolInitSdlVideo()) return 0;
-    glyphs::GlyphSource* font = BoxFont();
+    nol::gdi::GlyphSource* font = BoxFont();
     if (!font) return 0;
     const char* body = text ? text : "";
     const msgbox::Layout layout = msgbox::LayOut(*font, body, type);
@@ -168,7 +164,7 @@ int ShowMessageBoxWindow(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     Uint32 flags = SDL_WINDOW_SHOWN;
     if (type & MB_SYSTEMMODAL) flags |= SDL_WINDOW_ALWAYS_ON_TOP;
     if (ownerWindow) flags |= SDL_WINDOW_SKIP_TASKBAR;
-    const std::string title = Cp932ToUtf8(caption ? caption : "");
+    const std::string title = nol::base::Cp932ToUtf8(caption ? caption : "");
     SDL_Window* window = SDL_CreateWindow(title.c_str(), x, y, layout.width, layout.height, flags);
     if (!window) {
         NolLog("MessageBox: no window (%s)\n", SDL_GetError());
@@ -179,4 +175,11 @@ int ShowMessageBoxWindow(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
     const int answer = BoxWindow(window, *font, layout, body).Run();
     SDL_DestroyWindow(window);
     return answer;
+}
+
+}  // namespace nol::win32
+
+void NolSetMessageBoxShownHook(NolMessageBoxShownHook hook, void* context) {
+    nol::win32::shownHook = hook;
+    nol::win32::shownContext = context;
 }

@@ -11,9 +11,11 @@
 // with the focus, Escape or the close button for the type's close answer, or the
 // underlined letter of a button. 0 when no box can be shown here (no display, no
 // face to draw the text with).
+namespace nol::win32 {
 int ShowMessageBoxWindow(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+}  // namespace nol::win32
 
 // For tests: called once each box is on the screen, with its SDL window id and its
 // layout, so that events aimed at its buttons can be queued.
-typedef void (*NolMessageBoxShownHook)(Uint32 windowId, const msgbox::Layout& layout, void* context);
+typedef void (*NolMessageBoxShownHook)(Uint32 windowId, const nol::win32::msgbox::Layout& layout, void* context);
 void NolSetMessageBoxShownHook(NolMessageBoxShownHook hook, void* context);

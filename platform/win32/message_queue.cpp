@@ -17,8 +17,8 @@ namespace {
 
 // The program's shutdown runs from a static destructor and still posts, sends and
 // unregisters.
-constinit nol::ProcessStatic<std::deque<MSG>> queue;
-constinit nol::ProcessStatic<std::vector<std::pair<NolSdlEventObserver, void*>>> observers;
+constinit nol::win32::ProcessStatic<std::deque<MSG>> queue;
+constinit nol::win32::ProcessStatic<std::vector<std::pair<NolSdlEventObserver, void*>>> observers;
 
 void Post(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     MSG msg{};
@@ -122,7 +122,7 @@ void Translate(const SDL_Event& event) {
             // One WM_CHAR per byte of the program's code page, as the original sends
             // the two halves of a double-byte character.
             if (HWND hwnd = TargetOf(event.text.windowID))
-                for (unsigned char c : Utf8ToCp932(event.text.text)) Post(hwnd, WM_CHAR, c, 0);
+                for (unsigned char c : nol::base::Utf8ToCp932(event.text.text)) Post(hwnd, WM_CHAR, c, 0);
             break;
         default: break;
     }

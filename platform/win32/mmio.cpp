@@ -109,7 +109,7 @@ HMMIO mmioOpenA(LPSTR fileName, LPMMIOINFO info, DWORD flags) {
     FILE* file = fopen(fileName, "rbe");
     if (!file) {
         // Names from programs written for Windows: "\" separators, any letter case.
-        const std::string found = win32::ResolvePath(fileName);
+        const std::string found = nol::base::ResolvePath(fileName);
         if (!found.empty() && found != fileName) file = fopen(found.c_str(), "rbe");
     }
     if (!file) {

@@ -25,7 +25,7 @@ bool failLocks = false;
 class NamedMutex;
 
 // The guard is released from the program's static shutdown.
-constinit nol::ProcessStatic<std::map<std::string, NamedMutex*>> registry;
+constinit nol::win32::ProcessStatic<std::map<std::string, NamedMutex*>> registry;
 
 std::map<std::string, NamedMutex*>& Registry() { return *registry; }
 

@@ -3,7 +3,7 @@
 
 #include "win32/platform_lifetime.h"
 
-namespace nol {
+namespace nol::win32 {
 
 namespace {
 
@@ -26,10 +26,10 @@ void TearDownProcessStatics() {
     }
 }
 
-}  // namespace nol
+}  // namespace nol::win32
 
-NolPlatformLifetime::NolPlatformLifetime() { ++nol::lifetimes; }
+NolPlatformLifetime::NolPlatformLifetime() { ++nol::win32::lifetimes; }
 
 NolPlatformLifetime::~NolPlatformLifetime() {
-    if (--nol::lifetimes == 0) nol::TearDownProcessStatics();
+    if (--nol::win32::lifetimes == 0) nol::win32::TearDownProcessStatics();
 }

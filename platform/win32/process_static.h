@@ -15,7 +15,7 @@
 #include <memory>
 #include <new>
 
-namespace nol {
+namespace nol::win32 {
 
 class ProcessStaticBase {
 protected:
@@ -63,4 +63,4 @@ private:
     bool live_ = false;
 };
 
-}  // namespace nol
+}  // namespace nol::win32

@@ -13,9 +13,9 @@ int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int textLength, LPWST
                                          : std::string(text, static_cast<size_t>(textLength));
     std::u16string converted;
     if (codePage == CP_ACP || codePage == 932)
-        converted = Utf8ToUtf16(Cp932ToUtf8(bytes));
+        converted = nol::base::Utf8ToUtf16(nol::base::Cp932ToUtf8(bytes));
     else if (codePage == CP_UTF8)
-        converted = Utf8ToUtf16(bytes);
+        converted = nol::base::Utf8ToUtf16(bytes);
     else {
         NolLog("MultiByteToWideChar: code page %u is not supported\n", codePage);
         return 0;

@@ -24,8 +24,8 @@ struct WindowClass {
 };
 
 // Windows are still destroyed from the program's static shutdown.
-constinit nol::ProcessStatic<std::map<std::string, WindowClass>> classes;
-constinit nol::ProcessStatic<std::vector<HWND>> windows;
+constinit nol::win32::ProcessStatic<std::map<std::string, WindowClass>> classes;
+constinit nol::win32::ProcessStatic<std::vector<HWND>> windows;
 
 std::map<std::string, WindowClass>& Classes() { return *classes; }
 
@@ -92,7 +92,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
     Uint32 flags = SDL_WINDOW_HIDDEN | SDL_WINDOW_OPENGL;
     if (style & WS_THICKFRAME) flags |= SDL_WINDOW_RESIZABLE;
     if (!(style & WS_CAPTION)) flags |= SDL_WINDOW_BORDERLESS;
-    std::string utf8Title = Cp932ToUtf8(title ? title : "");
+    std::string utf8Title = nol::base::Cp932ToUtf8(title ? title : "");
     SDL_Window* sdl = SDL_CreateWindow(utf8Title.c_str(), x + frame.left, y + frame.top, cw, ch, flags);
     if (!sdl) {
         NolLog("SDL: %s\n", SDL_GetError());
@@ -151,7 +151,7 @@ BOOL UpdateWindow(HWND hwnd) { return NolIsLiveWindow(hwnd); }
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text) {
     if (!NolIsLiveWindow(hwnd)) return FALSE;
     hwnd->title = text ? text : "";
-    SDL_SetWindowTitle(hwnd->sdl, Cp932ToUtf8(hwnd->title).c_str());
+    SDL_SetWindowTitle(hwnd->sdl, nol::base::Cp932ToUtf8(hwnd->title).c_str());
     return TRUE;
 }
 

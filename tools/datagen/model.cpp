@@ -16,7 +16,7 @@ D3DXVECTOR3 FaceNormal(const D3DXVECTOR3& a, const D3DXVECTOR3& b, const D3DXVEC
 }  // namespace
 
 int Model::AddMaterial(const Material& m) {
-    xfile::XMaterialUse use;
+    nol::d3dx8::xfile::XMaterialUse use;
     use.material.diffuse = m.diffuse;
     use.material.emissive = m.emissive;
     use.material.specular = m.specular;
@@ -64,9 +64,9 @@ void Model::AddBox(int material, const D3DXVECTOR3& lo, const D3DXVECTOR3& hi) {
     AddQuad(material, p[4], p[0], p[1], p[5]);  // bottom (-y)
 }
 
-xfile::XSceneDesc Model::Scene(const std::string& name) const {
-    xfile::XSceneDesc scene;
-    xfile::XFrameDesc frame;
+nol::d3dx8::xfile::XSceneDesc Model::Scene(const std::string& name) const {
+    nol::d3dx8::xfile::XSceneDesc scene;
+    nol::d3dx8::xfile::XFrameDesc frame;
     frame.name = name;
     frame.meshes.push_back(mesh_);
     frame.meshes.back().name = name + "_mesh";
@@ -75,7 +75,7 @@ xfile::XSceneDesc Model::Scene(const std::string& name) const {
 }
 
 bool Model::Write(const std::string& path, const std::string& name) const {
-    return xfile::WriteXFileToPath(path.c_str(), Scene(name));
+    return nol::d3dx8::xfile::WriteXFileToPath(path.c_str(), Scene(name));
 }
 
 }  // namespace datagen

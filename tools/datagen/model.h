@@ -43,12 +43,12 @@ public:
     const std::vector<D3DXVECTOR3>& Positions() const { return mesh_.positions; }
 
     // The .x description: one frame holding one mesh.
-    xfile::XSceneDesc Scene(const std::string& name) const;
+    nol::d3dx8::xfile::XSceneDesc Scene(const std::string& name) const;
     // Writes the model as a text .x file; false when it cannot be written.
     bool Write(const std::string& path, const std::string& name) const;
 
 private:
-    xfile::XMeshDesc mesh_;
+    nol::d3dx8::xfile::XMeshDesc mesh_;
 };
 
 }  // namespace datagen

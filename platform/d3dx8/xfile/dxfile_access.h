@@ -5,9 +5,9 @@
 #include "d3dx8/dxfile.h"
 #include "d3dx8/xfile/x_data.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 // Null when data is not one of this library's data objects.
 const XData* DataObjectOf(IDirectXFileData* data);
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

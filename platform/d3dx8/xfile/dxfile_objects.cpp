@@ -6,6 +6,7 @@
 #include <new>
 #include <string>
 
+#include "com/com_object.h"
 #include "d3dx8/dxfile.h"
 #include "d3dx8/load_reason.h"
 #include "d3dx8/xfile/dxfile_access.h"
@@ -20,22 +21,22 @@ const IID IID_IDirectXFileDataReference = {0x3D82AB45, 0x62DA, 0x11CF,
 
 namespace {
 
-using Tree = std::shared_ptr<const xfile::XFileTree>;
+using Tree = std::shared_ptr<const nol::d3dx8::xfile::XFileTree>;
 const GUID kNullGuid{};
 
-HRESULT ToHresult(xfile::XStatus s) {
+HRESULT ToHresult(nol::d3dx8::xfile::XStatus s) {
     switch (s) {
-    case xfile::XStatus::Ok: return DXFILE_OK;
-    case xfile::XStatus::FileNotFound: return DXFILEERR_FILENOTFOUND;
-    case xfile::XStatus::BadFileType: return DXFILEERR_BADFILETYPE;
-    case xfile::XStatus::BadVersion: return DXFILEERR_BADFILEVERSION;
-    case xfile::XStatus::BadFloatSize: return DXFILEERR_BADFILEFLOATSIZE;
-    case xfile::XStatus::BadCompression: return DXFILEERR_BADFILE;
-    case xfile::XStatus::BadArraySize: return DXFILEERR_BADARRAYSIZE;
-    case xfile::XStatus::ParseError:
-    case xfile::XStatus::TooDeep: return DXFILEERR_PARSEERROR;
-    case xfile::XStatus::BadMesh: return DXFILEERR_BADOBJECT;
-    case xfile::XStatus::TooLarge: return DXFILEERR_BADALLOC;
+    case nol::d3dx8::xfile::XStatus::Ok: return DXFILE_OK;
+    case nol::d3dx8::xfile::XStatus::FileNotFound: return DXFILEERR_FILENOTFOUND;
+    case nol::d3dx8::xfile::XStatus::BadFileType: return DXFILEERR_BADFILETYPE;
+    case nol::d3dx8::xfile::XStatus::BadVersion: return DXFILEERR_BADFILEVERSION;
+    case nol::d3dx8::xfile::XStatus::BadFloatSize: return DXFILEERR_BADFILEFLOATSIZE;
+    case nol::d3dx8::xfile::XStatus::BadCompression: return DXFILEERR_BADFILE;
+    case nol::d3dx8::xfile::XStatus::BadArraySize: return DXFILEERR_BADARRAYSIZE;
+    case nol::d3dx8::xfile::XStatus::ParseError:
+    case nol::d3dx8::xfile::XStatus::TooDeep: return DXFILEERR_PARSEERROR;
+    case nol::d3dx8::xfile::XStatus::BadMesh: return DXFILEERR_BADOBJECT;
+    case nol::d3dx8::xfile::XStatus::TooLarge: return DXFILEERR_BADALLOC;
     }
     return DXFILEERR_INTERNALERROR;
 }
@@ -51,41 +52,13 @@ HRESULT CopyName(const std::string& name, LPSTR buffer, LPDWORD size) {
     return DXFILE_OK;
 }
 
-// Reference counting shared by every object here.
-template <typename Interface>
-class RefCounted : public Interface {
-public:
-    ULONG AddRef() override { return ++refs_; }
-    ULONG Release() override {
-        const ULONG left = --refs_;
-        if (left == 0) delete this;
-        return left;
-    }
-
-protected:
-    HRESULT Answer(void** object) {
-        *object = static_cast<Interface*>(this);
-        AddRef();
-        return S_OK;
-    }
-
-private:
-    ULONG refs_ = 1;
-};
-
 class DataObject;
 
-class Reference final : public RefCounted<IDirectXFileDataReference> {
+class Reference final
+    : public nol::com::Object<IDirectXFileDataReference, IID_IDirectXFileObject, IID_IDirectXFileDataReference> {
 public:
-    Reference(Tree tree, const xfile::XReference* ref) : tree_(std::move(tree)), ref_(ref) {}
+    Reference(Tree tree, const nol::d3dx8::xfile::XReference* ref) : tree_(std::move(tree)), ref_(ref) {}
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFileObject || iid == IID_IDirectXFileDataReference)
-            return Answer(object);
-        return E_NOINTERFACE;
-    }
     HRESULT GetName(LPSTR name, LPDWORD size) override { return CopyName(ref_->name, name, size); }
     HRESULT GetId(LPGUID id) override {
         if (!id) return DXFILEERR_BADVALUE;
@@ -96,21 +69,15 @@ public:
 
 private:
     Tree tree_;
-    const xfile::XReference* ref_;
+    const nol::d3dx8::xfile::XReference* ref_;
 };
 
-class DataObject final : public RefCounted<IDirectXFileData> {
+class DataObject final
+    : public nol::com::Object<IDirectXFileData, IID_IDirectXFileObject, IID_IDirectXFileData> {
 public:
-    DataObject(Tree tree, const xfile::XData* obj) : tree_(std::move(tree)), obj_(obj) {}
-    const xfile::XData* Object() const { return obj_; }
+    DataObject(Tree tree, const nol::d3dx8::xfile::XData* obj) : tree_(std::move(tree)), obj_(obj) {}
+    const nol::d3dx8::xfile::XData* Object() const { return obj_; }
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFileObject || iid == IID_IDirectXFileData)
-            return Answer(object);
-        return E_NOINTERFACE;
-    }
     HRESULT GetName(LPSTR name, LPDWORD size) override { return CopyName(obj_->name, name, size); }
     HRESULT GetId(LPGUID id) override {
         if (!id) return DXFILEERR_BADVALUE;
@@ -141,7 +108,7 @@ public:
         if (!child) return DXFILEERR_BADVALUE;
         *child = nullptr;
         if (next_ >= obj_->children.size()) return DXFILEERR_NOMOREOBJECTS;
-        const xfile::XChild& c = obj_->children[next_++];
+        const nol::d3dx8::xfile::XChild& c = obj_->children[next_++];
         if (c.object) *child = new DataObject(tree_, c.object.get());
         else *child = new Reference(tree_, &c.reference);
         return DXFILE_OK;
@@ -149,7 +116,7 @@ public:
 
 private:
     Tree tree_;
-    const xfile::XData* obj_;
+    const nol::d3dx8::xfile::XData* obj_;
     size_t next_ = 0;
 };
 
@@ -161,16 +128,10 @@ HRESULT Reference::Resolve(LPDIRECTXFILEDATA* data) {
     return DXFILE_OK;
 }
 
-class EnumObject final : public RefCounted<IDirectXFileEnumObject> {
+class EnumObject final : public nol::com::Object<IDirectXFileEnumObject, IID_IDirectXFileEnumObject> {
 public:
     explicit EnumObject(Tree tree) : tree_(std::move(tree)) {}
 
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFileEnumObject) return Answer(object);
-        return E_NOINTERFACE;
-    }
     HRESULT GetNextDataObject(LPDIRECTXFILEDATA* data) override {
         if (!data) return DXFILEERR_BADVALUE;
         *data = nullptr;
@@ -184,73 +145,66 @@ private:
     size_t next_ = 0;
 };
 
-class DirectXFile final : public RefCounted<IDirectXFile> {
+class DirectXFile final : public nol::com::Object<IDirectXFile, IID_IDirectXFile> {
 public:
-    HRESULT QueryInterface(REFIID iid, void** object) override {
-        if (!object) return E_POINTER;
-        *object = nullptr;
-        if (iid == IID_IUnknown || iid == IID_IDirectXFile) return Answer(object);
-        return E_NOINTERFACE;
-    }
-
     HRESULT CreateEnumObject(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) override {
         if (!enumObject) return DXFILEERR_BADVALUE;
         *enumObject = nullptr;
-        d3dx8::ClearLoadReason();
+        nol::d3dx8::ClearLoadReason();
         // Allocation failures stop here: a COM call answers with a code.
         try {
             return Open(source, options, enumObject);
         } catch (const std::bad_alloc&) {
-            d3dx8::SetLoadReason("out of memory while reading the file");
+            nol::d3dx8::SetLoadReason("out of memory while reading the file");
             return DXFILEERR_BADALLOC;
         } catch (...) {
-            d3dx8::SetLoadReason("internal error while reading the file");
+            nol::d3dx8::SetLoadReason("internal error while reading the file");
             return DXFILEERR_INTERNALERROR;
         }
     }
 
     HRESULT RegisterTemplates(LPVOID data, DWORD size) override {
         if (!data) return DXFILEERR_BADVALUE;
-        d3dx8::ClearLoadReason();
+        nol::d3dx8::ClearLoadReason();
         std::string error;
         try {
-            if (xfile::ParseTemplates(data, size, templates_, error)) return DXFILE_OK;
+            if (nol::d3dx8::xfile::ParseTemplates(data, size, templates_, error)) return DXFILE_OK;
         } catch (const std::bad_alloc&) {
             error = "out of memory while reading the templates";
         }
-        d3dx8::SetLoadReason(error);
+        nol::d3dx8::SetLoadReason(error);
         return DXFILEERR_PARSEERROR;
     }
 
 private:
     HRESULT Open(LPVOID source, DXFILELOADOPTIONS options, LPDIRECTXFILEENUMOBJECT* enumObject) {
-        auto tree = std::make_shared<xfile::XFileTree>();
-        xfile::XParseResult result;
+        auto tree = std::make_shared<nol::d3dx8::xfile::XFileTree>();
+        nol::d3dx8::xfile::XParseResult result;
         switch (options) {
         case DXFILELOAD_FROMFILE:
             if (!source) return DXFILEERR_BADVALUE;
-            result = xfile::ParseXFileFromPath(static_cast<const char*>(source), *tree, &templates_);
+            result = nol::d3dx8::xfile::ParseXFileFromPath(static_cast<const char*>(source), *tree, &templates_);
             break;
         case DXFILELOAD_FROMMEMORY: {
             const auto* memory = static_cast<const DXFILELOADMEMORY*>(source);
             if (!memory || !memory->lpMemory) return DXFILEERR_BADVALUE;
-            result = xfile::ParseXFile(memory->lpMemory, memory->dSize, *tree, &templates_);
+            result = nol::d3dx8::xfile::ParseXFile(memory->lpMemory, memory->dSize, *tree, &templates_);
             break;
         }
         case DXFILELOAD_FROMRESOURCE:
-            d3dx8::SetLoadReason("the program has no resources");
+            nol::d3dx8::SetLoadReason("the program has no resources");
             return DXFILEERR_RESOURCENOTFOUND;
         default: return DXFILEERR_BADVALUE;
         }
         if (!result.Ok()) {
-            d3dx8::SetLoadReason(result.error);
+            nol::d3dx8::SetLoadReason(result.error);
             return ToHresult(result.status);
         }
         *enumObject = new EnumObject(std::move(tree));
         return DXFILE_OK;
     }
 
-    xfile::XTemplateRegistry templates_;
+    nol::d3dx8::xfile::XTemplateRegistry templates_;
 };
 
 }  // namespace
@@ -261,11 +215,11 @@ HRESULT DirectXFileCreate(LPDIRECTXFILE* file) {
     return DXFILE_OK;
 }
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 const XData* DataObjectOf(IDirectXFileData* data) {
     auto* impl = dynamic_cast<DataObject*>(data);
     return impl ? impl->Object() : nullptr;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

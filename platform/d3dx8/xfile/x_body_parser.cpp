@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 XBodyParser::XBodyParser(const uint8_t* body, size_t size, const XHeader& header, XTemplateScope& scope)
     : body_(body),
@@ -333,4 +333,4 @@ bool XBodyParser::SkipBody() {
     }
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -12,7 +12,7 @@
 #include "d3dx8/xfile/x_status.h"
 #include "d3dx8/xfile/x_template.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 class XBodyParser {
 public:
@@ -65,4 +65,4 @@ private:
     bool listFloat_ = false;
 };
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

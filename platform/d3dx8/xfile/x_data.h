@@ -12,7 +12,7 @@
 #include "d3dx8/xfile/x_header.h"
 #include "d3dx8/xfile/x_template.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 // The deepest nesting of data objects a file may have.
 constexpr int kMaxObjectDepth = 64;
@@ -62,4 +62,4 @@ struct XFileTree {
     std::vector<std::unique_ptr<XData>> objects;  // top-level objects in file order
 };
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

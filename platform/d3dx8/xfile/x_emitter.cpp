@@ -6,7 +6,7 @@
 #include "d3dx8/xfile/x_guid.h"
 #include "d3dx8/xfile/x_lexer.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -233,4 +233,4 @@ void XEmitter::Members(const XTemplate& t, const XNode& node, size_t& number, si
     }
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

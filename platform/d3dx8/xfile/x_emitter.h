@@ -9,7 +9,7 @@
 
 #include "d3dx8/xfile/x_template.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 struct XNode {
     std::shared_ptr<const XTemplate> tmpl;  // null for a reference
@@ -50,4 +50,4 @@ private:
     std::vector<double> floats_;
 };
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -51,4 +51,4 @@ std::string FormatGuid(const GUID& g) {
     return buf;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -6,7 +6,7 @@
 
 #include "com/objbase.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 // Parses "3D82AB44-62DA-11CF-AB39-0020AF71E433" (surrounding blanks allowed,
 // no angle brackets). Returns false on anything else.
@@ -15,4 +15,4 @@ bool ParseGuid(std::string_view text, GUID& out);
 // "3D82AB44-62DA-11CF-AB39-0020AF71E433", upper case.
 std::string FormatGuid(const GUID& guid);
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

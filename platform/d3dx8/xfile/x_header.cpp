@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -71,4 +71,4 @@ std::string FormatXHeader(const XHeader& h) {
     return std::string(buf, kXHeaderSize);
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -7,7 +7,7 @@
 
 #include "d3dx8/xfile/x_status.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 enum class XEncoding : uint8_t { Text, Binary };
 
@@ -28,4 +28,4 @@ XStatus ParseXHeader(const uint8_t* data, size_t size, XHeader& out, std::string
 // The 16 header bytes for a header.
 std::string FormatXHeader(const XHeader& header);
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -5,7 +5,7 @@
 
 #include "d3dx8/xfile/x_guid.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -282,4 +282,4 @@ void XLexer::NextBinary(XToken& t) {
     }
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -13,7 +13,7 @@
 #include "com/objbase.h"
 #include "d3dx8/xfile/x_template.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 enum class XTok : uint8_t {
     End,
@@ -130,4 +130,4 @@ private:
     size_t errorOffset_ = 0;
 };
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

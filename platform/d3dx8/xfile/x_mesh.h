@@ -12,7 +12,7 @@
 #include "d3dx8/xfile/x_data.h"
 #include "d3dx8/xfile/x_status.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 // Laid out as D3DMATERIAL8, plus the texture the material names.
 struct XMaterial {
@@ -59,4 +59,4 @@ bool ExtractXMeshObject(const XData& mesh, XMeshData& out, std::string& error);
 XParseResult LoadXMeshFromMemory(const void* data, size_t size, XMeshData& out);
 XParseResult LoadXMeshFromFile(const char* path, XMeshData& out);
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

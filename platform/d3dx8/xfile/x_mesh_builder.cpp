@@ -4,7 +4,7 @@
 #include <cstring>
 #include <unordered_map>
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -148,4 +148,4 @@ XMeshData XMeshBuilder::Finish() {
     return std::move(mesh_);
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

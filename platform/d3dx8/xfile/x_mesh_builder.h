@@ -8,7 +8,7 @@
 #include "d3dx8/xfile/x_mesh.h"
 #include "d3dx8/xfile/x_mesh_object.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 class XMeshBuilder {
 public:
@@ -42,4 +42,4 @@ private:
     std::vector<Part> parts_;
 };
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -8,7 +8,7 @@
 #include "d3dx8/xfile/x_mesh_builder.h"
 #include "d3dx8/xfile/x_parser.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -150,4 +150,4 @@ XParseResult LoadXMeshFromFile(const char* path, XMeshData& out) {
     return result;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -5,7 +5,7 @@
 
 #include "d3dx8/rmxfguid.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -297,4 +297,4 @@ bool ReadMeshObject(const XData& mesh, XMeshObject& m, std::string& error) {
            ReadMaterials(parts.materialList, what, m, error);
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

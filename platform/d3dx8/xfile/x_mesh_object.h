@@ -9,7 +9,7 @@
 
 #include "d3dx8/xfile/x_mesh.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 // True when obj is of the standard template with GUID type and lays its data
 // out as that template does.
@@ -52,4 +52,4 @@ XMeshSize MeasureMeshObject(const XData& mesh);
 // Reads a Mesh object of the standard layout; false with a reason otherwise.
 bool ReadMeshObject(const XData& mesh, XMeshObject& out, std::string& error);
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -7,7 +7,7 @@
 
 #include "d3dx8/xfile/x_header.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -148,4 +148,4 @@ std::vector<uint8_t> MszipCompress(const uint8_t* data, size_t size) {
     return out;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 // The largest decompressed size accepted, to keep a small hostile file from
 // claiming unbounded memory.
@@ -25,4 +25,4 @@ bool MszipDecompress(const uint8_t* data, size_t size, std::vector<uint8_t>& out
 // Compresses a file body (what follows the header) into the layout above.
 std::vector<uint8_t> MszipCompress(const uint8_t* data, size_t size);
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -6,7 +6,7 @@
 #include "d3dx8/whole_file.h"
 #include "d3dx8/xfile/x_mszip.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -84,7 +84,7 @@ XParseResult ParseXFileFromPath(const char* path, XFileTree& out, const XTemplat
     out = XFileTree{};
     std::vector<uint8_t> bytes;
     XParseResult result;
-    if (!d3dx8::ReadWholeFile(path, kMaxXFileSize, &bytes, &result.error)) {
+    if (!nol::d3dx8::ReadWholeFile(path, kMaxXFileSize, &bytes, &result.error)) {
         result.status = XStatus::FileNotFound;
         return result;
     }
@@ -103,4 +103,4 @@ bool ParseTemplates(const void* data, size_t size, XTemplateRegistry& into, std:
     return true;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -11,7 +11,7 @@
 #include "d3dx8/xfile/x_status.h"
 #include "d3dx8/xfile/x_template.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 // The largest file the path helper reads.
 constexpr size_t kMaxXFileSize = 256u << 20;
@@ -26,4 +26,4 @@ XParseResult ParseXFileFromPath(const char* path, XFileTree& out, const XTemplat
 // into unchanged.
 bool ParseTemplates(const void* data, size_t size, XTemplateRegistry& into, std::string& error);
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

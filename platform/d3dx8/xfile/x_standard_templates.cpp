@@ -228,7 +228,7 @@ template RightHanded {
 
 const DWORD D3DRM_XTEMPLATE_BYTES = sizeof(D3DRM_XTEMPLATES) - 1;
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 const XTemplateRegistry& StandardTemplates() {
     static const XTemplateRegistry registry = [] {
@@ -242,4 +242,4 @@ const XTemplateRegistry& StandardTemplates() {
     return registry;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -4,7 +4,7 @@
 
 #include <string>
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 enum class XStatus {
     Ok,
@@ -26,4 +26,4 @@ struct XParseResult {
     bool Ok() const { return status == XStatus::Ok; }
 };
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -173,4 +173,4 @@ std::shared_ptr<const XTemplate> XTemplateScope::Find(std::string_view name) con
     return base_ ? base_->Find(name) : nullptr;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

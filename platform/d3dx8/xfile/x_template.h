@@ -14,7 +14,7 @@
 
 #include "com/objbase.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 enum class XPrimitive : uint8_t {
     None,  // the member is a template
@@ -116,4 +116,4 @@ private:
 // the animation templates, ...), built once from their declaration text.
 const XTemplateRegistry& StandardTemplates();
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -9,7 +9,7 @@
 
 #include "d3dx8/xfile/x_body_parser.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -253,4 +253,4 @@ bool XBodyParser::NextString(std::string_view& value) {
     }
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

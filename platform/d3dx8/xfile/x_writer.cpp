@@ -8,7 +8,7 @@
 #include "d3dx8/xfile/x_header.h"
 #include "d3dx8/xfile/x_mszip.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 namespace {
 
@@ -176,4 +176,4 @@ bool WriteXFileToPath(const char* path, const XSceneDesc& scene, const XWriteOpt
     return std::fclose(f) == 0 && ok;
 }
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile

@@ -11,7 +11,7 @@
 #include "d3d8/d3d8types.h"
 #include "d3dx8/d3dx8math.h"
 
-namespace xfile {
+namespace nol::d3dx8::xfile {
 
 struct XMaterialDesc {
     std::string name;  // needed when meshes refer to it
@@ -71,4 +71,4 @@ struct XWriteOptions {
 std::vector<uint8_t> WriteXFile(const XSceneDesc& scene, const XWriteOptions& options = {});
 bool WriteXFileToPath(const char* path, const XSceneDesc& scene, const XWriteOptions& options = {});
 
-}  // namespace xfile
+}  // namespace nol::d3dx8::xfile
