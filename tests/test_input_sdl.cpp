@@ -140,7 +140,7 @@ TEST_F(InputSdlTest, AfterAMessageBoxNoKeyIsStuckAndNoneTypedIntoItArrives) {
     ASSERT_EQ(GetKey(DIK_Z), KEY_PUSHED);
     ASSERT_EQ(GetMouseButton(0), KEY_PUSHED);
 
-    auto script = [](Uint32 box, const msgbox::Layout&, void*) {
+    auto script = [](Uint32 box, const nol::win32::msgbox::Layout&, void*) {
         Key(SDL_SCANCODE_Z, false);
         Button(SDL_BUTTON_LEFT, false);
         Key(SDL_SCANCODE_X, true);  // pressed in the box and held on

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "com/com_test_hooks.h"
+#include "com/class_registry.h"
 #include "midi_files.h"
 #include "sound/music.h"
 #include "support/test_support.h"

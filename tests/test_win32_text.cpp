@@ -1,7 +1,7 @@
 // Wide text from the program's code page, and objects made by class id.
 #include <gtest/gtest.h>
 
-#include "com/com_test_hooks.h"
+#include "com/class_registry.h"
 #include "dmusic/dmusici.h"
 #include "support/test_support.h"
 

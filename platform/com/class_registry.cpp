@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "com/com_test_hooks.h"
 #include "base/platform_log.h"
 
 namespace nol::com {

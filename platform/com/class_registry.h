@@ -21,4 +21,10 @@ struct ComClassRegistration {
     ComClassRegistration(REFCLSID clsid, ComClassFactory factory);
 };
 
+// Test seam: put a factory of one's own in place of a class's (a fake performance, a
+// loader that cannot be made). Null restores the class's own factory.
+void ComOverrideClass(REFCLSID clsid, ComClassFactory factory);
+// A factory that always fails with E_FAIL, for start-up failure tests.
+HRESULT ComFailingFactory(REFIID iid, void** object);
+
 }  // namespace nol::com

@@ -5,7 +5,6 @@
 #include <cstring>
 
 #include "d3d8/adapter.h"
-#include "d3d8/direct3d8.h"
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
@@ -25,7 +24,7 @@ D3DMATRIX Identity() {
 
 }  // namespace
 
-Device::Device(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
+Device::Device(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                DWORD behaviorFlags)
     : d3d_(d3d), adapter_(adapter), type_(type), focusWindow_(focusWindow),
       behaviorFlags_(behaviorFlags) {
@@ -38,7 +37,7 @@ Device::Device(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
 
 Device::~Device() = default;
 
-HRESULT Device::Create(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
+HRESULT Device::Create(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                        DWORD flags, D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out) {
     const DWORD processing = flags & (D3DCREATE_SOFTWARE_VERTEXPROCESSING |
                                       D3DCREATE_HARDWARE_VERTEXPROCESSING |

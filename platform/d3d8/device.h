@@ -21,7 +21,6 @@
 
 namespace nol::d3d8 {
 
-class Direct3D8;
 class ShaderCache;
 struct Program;
 
@@ -30,7 +29,7 @@ enum class Condition { Operational, Lost, NotReset };
 
 class Device : public nol::com::Object<IDirect3DDevice8, IID_IDirect3DDevice8> {
 public:
-    static HRESULT Create(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
+    static HRESULT Create(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                           DWORD behaviorFlags, D3DPRESENT_PARAMETERS* params,
                           IDirect3DDevice8** device);
 
@@ -139,7 +138,7 @@ public:
     bool LastPresented(std::vector<uint32_t>* pixels, UINT* width, UINT* height) const;
 
 private:
-    Device(Direct3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags);
+    Device(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags);
     ~Device() override;
     void LastRelease() override;
 
@@ -189,7 +188,7 @@ private:
     bool ReadColorRect(Surface* surface, const RECT& rect, uint32_t* argb);
     void WriteColorRect(Surface* surface, const RECT& rect, const uint32_t* argb);
 
-    Direct3D8* d3d_;
+    IDirect3D8* d3d_;
     UINT adapter_;
     D3DDEVTYPE type_;
     HWND focusWindow_;

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "d3dx8/image_file.h"
+#include "d3dx8/image.h"
 
 namespace nol::d3dx8 {
 

@@ -327,18 +327,6 @@ bool ToArgb(SDL_Surface* s, Image* out) {
 
 }  // namespace
 
-uint32_t WidenChannel(uint32_t value, unsigned bits) {
-    if (bits == 0) return 0xFF;
-    if (bits >= 8) return (value >> (bits - 8)) & 0xFF;
-    uint32_t out = 0;
-    unsigned filled = 0;
-    while (filled < 8) {
-        out = out << bits | value;
-        filled += bits;
-    }
-    return (out >> (filled - 8)) & 0xFF;
-}
-
 bool DecodeImage(const uint8_t* data, size_t size, Image* out, std::string* why) {
     *out = Image{};
     if (!data || size == 0) return Refuse(why, "file is empty");

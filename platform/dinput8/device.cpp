@@ -5,13 +5,13 @@
 
 namespace nol::dinput8 {
 
-DirectInputDevice::DirectInputDevice(DirectInput8* parent, const DIDATAFORMAT& format)
+DirectInputDevice::DirectInputDevice(const DeviceParent& parent, const DIDATAFORMAT& format)
     : parent_(parent), format_(format) {
     // A device keeps its DirectInput object, whose event state it reads.
-    parent_->AddRef();
+    parent_.object->AddRef();
 }
 
-DirectInputDevice::~DirectInputDevice() { parent_->Release(); }
+DirectInputDevice::~DirectInputDevice() { parent_.object->Release(); }
 
 void DirectInputDevice::AddObject(const GUID& type, DWORD offset, DWORD dwType, const char* name) {
     DeviceObject object{&type, offset, dwType, {}};

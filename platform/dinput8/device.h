@@ -5,9 +5,18 @@
 
 #include <vector>
 
-#include "dinput8/direct_input.h"
+#include "com/com_object.h"
+#include "dinput8/dinput.h"
+#include "dinput8/input_events.h"
 
 namespace nol::dinput8 {
+
+// What a device keeps of the DirectInput object that made it: a reference, so that
+// the object outlives the device, and the input state the object keeps.
+struct DeviceParent {
+    IUnknown* object;
+    const InputEventState* events;
+};
 
 // One control of a device, as EnumObjects reports it.
 struct DeviceObject {
@@ -34,7 +43,7 @@ public:
 
 protected:
     // format is the one data format this kind of device accepts.
-    DirectInputDevice(DirectInput8* parent, const DIDATAFORMAT& format);
+    DirectInputDevice(const DeviceParent& parent, const DIDATAFORMAT& format);
     ~DirectInputDevice() override;
 
     // False once the device has gone away (an unplugged controller).
@@ -49,14 +58,14 @@ protected:
     // The range of the absolute axis with the given instance number.
     virtual void SetAxisRange(int axis, LONG min, LONG max);
 
-    const InputEventState& Events() const { return parent_->Events(); }
+    const InputEventState& Events() const { return *parent_.events; }
     void AddObject(const GUID& type, DWORD offset, DWORD dwType, const char* name);
 
 private:
     HRESULT CheckReadable();
     const DeviceObject* FindObject(const DIPROPHEADER& header) const;
 
-    DirectInput8* parent_;
+    DeviceParent parent_;
     const DIDATAFORMAT& format_;
     std::vector<DeviceObject> objects_;
     bool formatSet_ = false;

@@ -6,10 +6,10 @@
 namespace nol::dinput8 {
 
 // Null when memory runs out.
-DirectInputDevice* CreateKeyboardDevice(DirectInput8* parent);
-DirectInputDevice* CreateMouseDevice(DirectInput8* parent);
+DirectInputDevice* CreateKeyboardDevice(const DeviceParent& parent);
+DirectInputDevice* CreateMouseDevice(const DeviceParent& parent);
 // The game controller named by a guidInstance from EnumDevices:
 // DIERR_DEVICENOTREG when no attached controller has that GUID.
-HRESULT CreateJoystickDevice(DirectInput8* parent, const GUID& instance, DirectInputDevice** out);
+HRESULT CreateJoystickDevice(const DeviceParent& parent, const GUID& instance, DirectInputDevice** out);
 
 }  // namespace nol::dinput8

@@ -71,12 +71,13 @@ HRESULT DirectInput8::CreateDevice(REFGUID instance, LPDIRECTINPUTDEVICE8A* devi
     *device = nullptr;
     if (outer) return DIERR_NOAGGREGATION;
     DirectInputDevice* made = nullptr;
+    const DeviceParent parent{static_cast<IDirectInput8A*>(this), &events_};
     if (instance == GUID_SysKeyboard) {
-        made = CreateKeyboardDevice(this);
+        made = CreateKeyboardDevice(parent);
     } else if (instance == GUID_SysMouse) {
-        made = CreateMouseDevice(this);
+        made = CreateMouseDevice(parent);
     } else {
-        HRESULT hr = CreateJoystickDevice(this, instance, &made);
+        HRESULT hr = CreateJoystickDevice(parent, instance, &made);
         if (FAILED(hr)) return hr;
     }
     if (!made) return DIERR_OUTOFMEMORY;

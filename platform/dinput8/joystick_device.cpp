@@ -66,7 +66,7 @@ int Limit(int count, int max) { return count < 0 ? 0 : count > max ? max : count
 
 class JoystickDevice final : public DirectInputDevice {
 public:
-    JoystickDevice(DirectInput8* parent, SDL_Joystick* joystick)
+    JoystickDevice(const DeviceParent& parent, SDL_Joystick* joystick)
         : DirectInputDevice(parent, c_dfDIJoystick2),
           joystick_(joystick),
           axes_(Limit(SDL_JoystickNumAxes(joystick), kMaxAxes)),
@@ -119,7 +119,7 @@ private:
 
 }  // namespace
 
-HRESULT CreateJoystickDevice(DirectInput8* parent, const GUID& instance, DirectInputDevice** out) {
+HRESULT CreateJoystickDevice(const DeviceParent& parent, const GUID& instance, DirectInputDevice** out) {
     *out = nullptr;
     if (!StartSdlJoysticks()) return DIERR_DEVICENOTREG;
     int index = JoystickIndexFromGuid(instance);

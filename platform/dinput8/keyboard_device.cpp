@@ -11,7 +11,7 @@ namespace {
 
 class KeyboardDevice final : public DirectInputDevice {
 public:
-    explicit KeyboardDevice(DirectInput8* parent) : DirectInputDevice(parent, c_dfDIKeyboard) {
+    explicit KeyboardDevice(const DeviceParent& parent) : DirectInputDevice(parent, c_dfDIKeyboard) {
         for (int dik = 1; dik < 256; ++dik) {
             SDL_Scancode scancode = SdlScancodeFromDik(dik);
             if (scancode == SDL_SCANCODE_UNKNOWN) continue;
@@ -25,7 +25,7 @@ private:
 
 }  // namespace
 
-DirectInputDevice* CreateKeyboardDevice(DirectInput8* parent) {
+DirectInputDevice* CreateKeyboardDevice(const DeviceParent& parent) {
     return new (std::nothrow) KeyboardDevice(parent);
 }
 

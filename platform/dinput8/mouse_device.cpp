@@ -18,7 +18,7 @@ LONG ClampToLong(int64_t value) {
 
 class MouseDevice final : public DirectInputDevice {
 public:
-    explicit MouseDevice(DirectInput8* parent) : DirectInputDevice(parent, c_dfDIMouse) {
+    explicit MouseDevice(const DeviceParent& parent) : DirectInputDevice(parent, c_dfDIMouse) {
         AddObject(GUID_XAxis, offsetof(DIMOUSESTATE, lX), DIDFT_RELAXIS | DIDFT_MAKEINSTANCE(0), "X Axis");
         AddObject(GUID_YAxis, offsetof(DIMOUSESTATE, lY), DIDFT_RELAXIS | DIDFT_MAKEINSTANCE(1), "Y Axis");
         AddObject(GUID_ZAxis, offsetof(DIMOUSESTATE, lZ), DIDFT_RELAXIS | DIDFT_MAKEINSTANCE(2), "Wheel");
@@ -57,6 +57,6 @@ private:
 
 }  // namespace
 
-DirectInputDevice* CreateMouseDevice(DirectInput8* parent) { return new (std::nothrow) MouseDevice(parent); }
+DirectInputDevice* CreateMouseDevice(const DeviceParent& parent) { return new (std::nothrow) MouseDevice(parent); }
 
 }  // namespace nol::dinput8

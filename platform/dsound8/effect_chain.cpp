@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "dsound8/output_device.h"
-#include "dsound8/sound_core.h"
+#include "dsound8/struct_size.h"
 
 namespace nol::dsound8 {
 namespace {

@@ -13,7 +13,8 @@
 namespace nol::dsound8 {
 
 class SecondaryBuffer final
-    : public com::Object<IDirectSoundBuffer8, IID_IDirectSoundBuffer, IID_IDirectSoundBuffer8> {
+    : public com::Object<IDirectSoundBuffer8, IID_IDirectSoundBuffer, IID_IDirectSoundBuffer8>,
+      public CoreBuffer {
 public:
     // Checks the description; on success *out holds a new buffer (one reference).
     static HRESULT Create(std::shared_ptr<SoundCore> core, const DSBUFFERDESC& desc,
@@ -49,11 +50,11 @@ public:
                             LPVOID* object) override;
 
     // With the core's lock held (the service and the listener).
-    void Upkeep() { voice_->Upkeep(); }
-    void CommitDeferred();
-    void Apply3D();
-    void MarkLost() { samples_->lost = true; }
-    void StopLocked() { voice_->Stop(); }
+    void Upkeep() override { voice_->Upkeep(); }
+    void CommitDeferred() override;
+    void Apply3D() override;
+    void MarkLost() override { samples_->lost = true; }
+    void StopLocked() override { voice_->Stop(); }
 
 private:
     class Notify final : public com::Part<IDirectSoundNotify, SecondaryBuffer> {

@@ -2,7 +2,6 @@
 
 #include <cmath>
 
-#include "dsound8/secondary_buffer.h"
 #include "base/platform_log.h"
 
 namespace nol::dsound8 {
@@ -21,19 +20,19 @@ void SoundCore::Shutdown() {
     output->StopService();
     CoreLock guard(*this);
     closed = true;
-    for (SecondaryBuffer* buffer : buffers) buffer->StopLocked();
+    for (CoreBuffer* buffer : buffers) buffer->StopLocked();
 }
 
 void SoundCore::Upkeep() {
-    for (SecondaryBuffer* buffer : buffers) buffer->Upkeep();
+    for (CoreBuffer* buffer : buffers) buffer->Upkeep();
 }
 
 void SoundCore::CommitBuffers() {
-    for (SecondaryBuffer* buffer : buffers) buffer->CommitDeferred();
+    for (CoreBuffer* buffer : buffers) buffer->CommitDeferred();
 }
 
 void SoundCore::ApplyRolloff() {
-    for (SecondaryBuffer* buffer : buffers) buffer->Apply3D();
+    for (CoreBuffer* buffer : buffers) buffer->Apply3D();
 }
 
 float VolumeToGain(LONG volume) {

@@ -8,16 +8,31 @@
 
 #include "dsound8/dsound.h"
 #include "dsound8/output_device.h"
+#include "dsound8/struct_size.h"
 
 namespace nol::dsound8 {
 
-class SecondaryBuffer;
 class PrimaryBuffer;
+
+// What the core asks of every live secondary buffer, always with its lock held.
+class CoreBuffer {
+public:
+    virtual void StopLocked() = 0;
+    virtual void Upkeep() = 0;
+    // Applies the 3D settings deferred until the listener commits them.
+    virtual void CommitDeferred() = 0;
+    virtual void Apply3D() = 0;
+    // The primary buffer was lost: the buffer must be restored before it plays.
+    virtual void MarkLost() = 0;
+
+protected:
+    ~CoreBuffer() = default;
+};
 
 struct SoundCore {
     std::unique_ptr<OutputDevice> output;
     // Guarded by output->lock().
-    std::vector<SecondaryBuffer*> buffers;
+    std::vector<CoreBuffer*> buffers;
     float rolloffFactor = DS3D_DEFAULTROLLOFFFACTOR;
     DWORD cooperativeLevel = 0;
     bool primaryLost = false;
@@ -56,10 +71,6 @@ void ToOpenAL(const D3DVECTOR& v, float out[3]);
 // A PCM format this layer can play: 1 or 2 channels of 8 or 16 bits, a block
 // alignment that matches, a rate DirectSound accepts. Logs why when it is not.
 bool IsPlayableFormat(const WAVEFORMATEX* format);
-// Accepted dwSize of structures whose size differs on the original 32-bit platform.
-inline bool IsValidSize(DWORD size, DWORD native, DWORD original32) {
-    return size == native || size == original32;
-}
 
 // Test seams (dsound_test_hooks.h).
 bool FxMinimumEnforced();
