@@ -19,7 +19,17 @@ struct ClearCall {
     DWORD stencil;
 };
 
+// One state call, in the order the device received it: a render state (stage -1),
+// a texture stage state, or a Clear (stage -2, with its flags as the value).
+struct StateCall {
+    int stage;
+    DWORD state;
+    DWORD value;
+    bool operator==(const StateCall&) const = default;
+};
+
 struct FakeDevice : NullDevice {
+    std::vector<StateCall> stateCalls;
     std::map<DWORD, DWORD> renderStates;
     std::vector<std::pair<DWORD, DWORD>> renderStateOrder;
     std::map<std::pair<DWORD, DWORD>, DWORD> stageStates;
@@ -65,6 +75,7 @@ struct FakeDevice : NullDevice {
     }
     HRESULT Clear(DWORD, const D3DRECT*, DWORD flags, D3DCOLOR colour, float z, DWORD stencil) override {
         clears.push_back({flags, colour, z, stencil});
+        stateCalls.push_back({-2, 0, flags});
         return D3D_OK;
     }
     HRESULT SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* m) override {
@@ -86,6 +97,7 @@ struct FakeDevice : NullDevice {
     HRESULT SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override {
         renderStates[state] = value;
         renderStateOrder.emplace_back(state, value);
+        stateCalls.push_back({-1, (DWORD)state, value});
         return D3D_OK;
     }
     HRESULT SetClipStatus(const D3DCLIPSTATUS8* c) override {
@@ -94,6 +106,7 @@ struct FakeDevice : NullDevice {
     }
     HRESULT SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type, DWORD value) override {
         stageStates[{stage, type}] = value;
+        stateCalls.push_back({(int)stage, (DWORD)type, value});
         return D3D_OK;
     }
 };

@@ -10,11 +10,21 @@
 #include <algorithm>
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "com/com_test_hooks.h"
+#include "com/objbase.h"
+#include "d3d8/d3d8_test_hooks.h"
+#include "d3d8_fakes.h"
+#include "dinput8/dinput_test_hooks.h"
+#include "dmusic/dmusici.h"
+#include "render/graphics_state.h"
 #include "shell/application.h"
+#include "shell/frame_timer.h"
+#include "sound/sound_device.h"
 #include "shell/window.h"
 #include "support/test_support.h"
 #include "win32/test_hooks.h"
@@ -91,6 +101,11 @@ TEST(Application, OnlyAHeldMutexStopsStartUp) {
     ReleaseInstanceMutex();
     kill(-pid, SIGKILL);
     waitpid(pid, nullptr, 0);
+    // The lock goes with the last holder, flock's child sleep, which is not ours
+    // to wait for: wait until the file can be locked again.
+    for (int i = 0; i < 200 && RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode != 0;
+         ++i)
+        usleep(10000);
     testing::internal::CaptureStderr();
     EXPECT_EQ(CheckMultipleStart(), 1);  // free again once the holder has gone
     testing::internal::GetCapturedStderr();
@@ -125,6 +140,128 @@ TEST(Application, WinMainRunsTheHandedOverHooksAroundTheLoop) {
     EXPECT_EQ(application.frame, &Frame);
     // Shut down while this test's display still exists.
     FreeApplication();
+}
+
+// ---- start-up order and what a failure skips ----------------------------------------
+
+// Each subsystem's creation, as the shell reached it, with what already existed.
+std::vector<std::string> started;
+FakeDirect3D* direct3d = nullptr;  // null: Direct3D cannot be made
+bool inputFails = false;
+
+IDirect3D8* CreateDirect3D(UINT) {
+    started.push_back(std::string("d3d") + (mainWindow && IsWindow(mainWindow) ? "+window" : ""));
+    return direct3d;
+}
+
+HRESULT CreateDirectInput(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN outer);
+HRESULT CreateDirectInput(HINSTANCE instance, DWORD version, REFIID iid, LPVOID* out, LPUNKNOWN outer) {
+    started.push_back(std::string("input") + (GraphicsState.device ? "+device" : ""));
+    if (inputFails) {
+        *out = nullptr;
+        return DIERR_GENERIC;
+    }
+    NolSetDirectInputCreateHook(nullptr);  // the real object
+    HRESULT hr = DirectInput8Create(instance, version, iid, out, outer);
+    NolSetDirectInputCreateHook(CreateDirectInput);
+    return hr;
+}
+
+HRESULT RefuseLoader(REFIID, void** object) {
+    started.push_back(std::string("music") + (SoundState.directSound ? "+sound" : ""));
+    *object = nullptr;
+    return E_FAIL;
+}
+
+int boxesShown = 0;
+int CountBox(HWND, LPCSTR, LPCSTR, UINT) {
+    ++boxesShown;
+    return IDOK;
+}
+
+class StartUp : public ::testing::Test {
+protected:
+    TempDir dir;
+    PrivateDisplay display;
+    std::unique_ptr<FakeDirect3D> fake = std::make_unique<FakeDirect3D>();
+
+    void SetUp() override {
+        ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
+        setenv("DISPLAY", display.name.c_str(), 1);
+        setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
+        static char arg0[] = "nolrace", arg1[] = "-win";
+        static char* argv[] = {arg0, arg1, nullptr};
+        SetCommandLineArgs(2, argv);
+        SetGameHooks(GameHooks{Start, Frame, End});
+        NolSetMessageBoxAnswerer(CountBox);
+        NolD3D8SetCreateHook(CreateDirect3D);
+        NolSetDirectInputCreateHook(CreateDirectInput);
+        ComOverrideClass(CLSID_DirectMusicLoader, RefuseLoader);
+        NolUseFakeClock(true, 5000);  // a started frame timer would read 5000
+        direct3d = fake.get();
+    }
+    void TearDown() override {
+        FreeApplication();  // safe however far start-up came
+        NolD3D8SetCreateHook(nullptr);
+        NolSetDirectInputCreateHook(nullptr);
+        ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
+        NolSetMessageBoxAnswerer(nullptr);
+        NolUseFakeClock(false);
+    }
+
+    int Init() {
+        testing::internal::CaptureStderr();
+        int result = InitApplication(GetModuleHandleA(nullptr));
+        testing::internal::GetCapturedStderr();
+        return result;
+    }
+    bool MutexFree() const {
+        return RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode == 0;
+    }
+};
+
+TEST_F(StartUp, EachSubsystemFindsTheOneBeforeItAndTheLastFailureStopsTheTimer) {
+    EXPECT_EQ(Init(), 0);
+    EXPECT_EQ(started, (std::vector<std::string>{"d3d+window", "input+device", "music+sound"}));
+    EXPECT_EQ(application.frame, nullptr);
+    EXPECT_EQ(frameTimer.frameStart, 0u);
+}
+
+TEST_F(StartUp, NoDirect3DMeansNoInputSoundOrMusic) {
+    direct3d = nullptr;
+    EXPECT_EQ(Init(), 0);
+    EXPECT_EQ(started, (std::vector<std::string>{"d3d+window"}));
+    EXPECT_EQ(SoundState.directSound, nullptr);
+    EXPECT_EQ(boxesShown, 1);  // Direct3D's own message, nothing added
+    EXPECT_EQ(application.frame, nullptr);
+}
+
+TEST_F(StartUp, NoInputMeansNoSoundOrMusic) {
+    inputFails = true;
+    EXPECT_EQ(Init(), 0);
+    EXPECT_EQ(started, (std::vector<std::string>{"d3d+window", "input+device"}));
+    EXPECT_EQ(SoundState.directSound, nullptr);
+    EXPECT_EQ(application.frame, nullptr);
+}
+
+TEST_F(StartUp, ShutdownEndsWithTheWindowComAndTheInstanceGuard) {
+    Init();
+    const HWND window = mainWindow;
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(IsWindow(window));
+    ASSERT_FALSE(MutexFree());  // held by this copy while it runs
+    testing::internal::CaptureStderr();
+    FreeApplication();
+    testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_EQ(mainWindow, nullptr);
+    EXPECT_EQ(GraphicsState.device, nullptr);
+    EXPECT_TRUE(fake->released);
+    // COM is back to uninitialised: the next CoInitialize is the first again.
+    EXPECT_EQ(CoInitialize(nullptr), S_OK);
+    CoUninitialize();
+    EXPECT_EQ(application.mutex, nullptr);
+    EXPECT_TRUE(MutexFree());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 
 #include "d3d8_fakes.h"
 #include "display_required.h"
@@ -233,6 +234,47 @@ TEST_F(Camera, LightDirectionIsNormalisedAndDrivesTheShadow) {
     D3DXVECTOR3 p(1, 2, 3), flat;
     D3DXVec3TransformCoord(&flat, &p, &shadow);
     EXPECT_VEC_NEAR(flat, 3, 0, 1, 1e-4f);
+}
+
+// A billboard's model x and y axes end up as the screen's right and up, whatever
+// way the camera looks, and it stands where it was put.
+TEST_F(Camera, BillboardsFaceTheCameraOfTheFrameStart) {
+    SetCameraLookAt(D3DXVECTOR3(7, 4, -3), D3DXVECTOR3(-2, 0, 5), D3DXVECTOR3(0, 1, 0));
+    RollCamera(0.3f);
+    ASSERT_EQ(BeginFrame(0xFF000000), 1);
+    SetBillboardWorld(1, 2, 3);
+    const D3DXMATRIX world = device->transforms[D3DTS_WORLD];
+    EXPECT_VEC_NEAR(D3DXVECTOR3(world._41, world._42, world._43), 1, 2, 3, kEps);
+
+    const D3DXMATRIX inView = world * GraphicsState.viewMatrix;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) EXPECT_NEAR(inView.m[r][c], r == c ? 1.0f : 0.0f, kEps) << r << "," << c;
+    // Its face, the model's -z side, points back at the eye.
+    D3DXVECTOR3 facing(world._31, world._32, world._33);
+    EXPECT_NEAR(Dot(facing, GetCameraDirection()), 1.0f, kEps);
+}
+
+TEST_F(Camera, TheLightSwitchesWithoutChangingAndTheShadowColourIsItsOwn) {
+    SetDirectionalLight(D3DXVECTOR3(0, -1, 0), D3DCOLORVALUE{0.5f, 0.5f, 0.5f, 0});
+    const D3DLIGHT8 before = device->light0;
+    EnableLight(FALSE);
+    EXPECT_FALSE(device->light0Enabled);
+    EnableLight(TRUE);
+    EXPECT_TRUE(device->light0Enabled);
+    EXPECT_EQ(std::memcmp(&device->light0, &before, sizeof before), 0);
+
+    // Black at half alpha until changed; only the diffuse colour changes.
+    EXPECT_EQ(shadowMaterial.Diffuse.a, 0.5f);
+    EXPECT_EQ(shadowMaterial.Diffuse.r, 0.0f);
+    SetShadowColor(0.25f, 0.5f, 0.75f, 0.125f);
+    EXPECT_EQ(shadowMaterial.Diffuse.r, 0.25f);
+    EXPECT_EQ(shadowMaterial.Diffuse.g, 0.5f);
+    EXPECT_EQ(shadowMaterial.Diffuse.b, 0.75f);
+    EXPECT_EQ(shadowMaterial.Diffuse.a, 0.125f);
+    EXPECT_EQ(shadowMaterial.Ambient.a, 0.0f);
+    EXPECT_EQ(shadowMaterial.Emissive.r, 0.0f);
+    EXPECT_EQ(light.Diffuse.r, 0.5f);  // the light keeps its colour
+    EXPECT_TRUE(device->light0Enabled);
 }
 
 // Runs SDL on an X display of its own, so that moving the pointer cannot disturb

@@ -64,6 +64,29 @@ TEST_F(FrameTimerTest, AStallOfFourFramesDropsTheBacklog) {
     EXPECT_EQ(Frame(0), 2u);  // 131 was 2 ms short of the fourth slot's start (133)
 }
 
+// Four whole frame lengths behind is already too far: the schedule restarts from
+// the present instead of keeping its grid. 4 x 33 = 132 for a short slot, 4 x 34 =
+// 136 for the long third one.
+TEST_F(FrameTimerTest, ExactlyFourFramesLateDropsTheBacklog) {
+    Start(0);
+    EXPECT_EQ(Frame(132), 0u);
+    EXPECT_EQ(frameTimer.frameStart, 132u - 33u);
+    EXPECT_EQ(Frame(0), 0u);   // its slot began 33 ms ago: due at once
+    EXPECT_EQ(Frame(0), 34u);  // and then paced from the new start
+    EXPECT_EQ(timeGetTime(), 132u + 34u);
+
+    Start(0);
+    Frame(0);
+    Frame(0);  // the next slot is the long one, starting at 66
+    EXPECT_EQ(Frame(136), 0u);
+    EXPECT_EQ(frameTimer.frameStart, 66u + 136u - 34u);
+    Start(0);
+    Frame(0);
+    Frame(0);
+    EXPECT_EQ(Frame(135), 0u);  // one short of four long slots: the grid holds
+    EXPECT_EQ(frameTimer.frameStart, 66u + 34u);
+}
+
 TEST_F(FrameTimerTest, ResynchronisesAfterALongInactivePause) {
     Start(0);
     Frame(0);

@@ -6,6 +6,7 @@
 
 #include "base/platform_log.h"
 #include "shell/log.h"
+#include "shell/window.h"
 #include "support/test_support.h"
 #include "win32/test_hooks.h"
 #include "win32/windows.h"
@@ -110,6 +111,36 @@ TEST(MessageBoxes, YesNoIsSystemModalAndOnlyYesCounts) {
     EXPECT_EQ(MessageYesNo("?"), 0);
     setenv("NOL_AUTO_MESSAGEBOX", "yes", 1);
     EXPECT_EQ(MessageYesNo("?"), 1);
+}
+
+struct Box {
+    HWND owner;
+    std::string text, caption;
+    UINT type;
+};
+std::vector<Box> shown;
+int Record(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+    shown.push_back({owner, text, caption, type});
+    return IDOK;
+}
+
+// Before the main window exists the box has no owner; after, the window owns it.
+TEST(MessageBoxes, OkHasOneButtonNoTitleAndTheMainWindowAsOwner) {
+    NolSetMessageBoxAnswerer(Record);
+    MessageOk("まだ窓がありません");
+    HWND window = reinterpret_cast<HWND>(0x5151);
+    mainWindow = window;
+    MessageOk("窓があります");
+    mainWindow = nullptr;
+    NolSetMessageBoxAnswerer(nullptr);
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0].owner, nullptr);
+    EXPECT_EQ(shown[1].owner, window);
+    for (const Box& b : shown) {
+        EXPECT_EQ(b.caption, "");
+        EXPECT_EQ(b.type, (UINT)MB_OK);  // plain OK: not system-modal, no icon
+    }
+    EXPECT_EQ(shown[1].text, "窓があります");
 }
 
 }  // namespace

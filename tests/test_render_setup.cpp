@@ -2,6 +2,7 @@
 // device kinds and the log it writes.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -323,6 +324,134 @@ TEST_F(RenderSetup, ANullDirect3DObjectIsReportedInABox) {
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], std::string("エラー|Direct3Dの初期化に失敗しました.|") + std::to_string(MB_SYSTEMMODAL));
     FreeDirect3D();  // safe after a failed start
+}
+
+// ---- the state the device starts in, without a window ----------------------------
+
+class StartState : public ::testing::Test {
+protected:
+    FakeDevice device;
+
+    void SetUp() override {
+        GraphicsState = GraphicsStateRecord{};
+        GraphicsState.device = &device;
+        GraphicsState.screenWidth = 640;
+        GraphicsState.screenHeight = 480;
+    }
+    void TearDown() override { GraphicsState.device = nullptr; }
+};
+
+constexpr int kRender = -1, kClear = -2;
+
+TEST_F(StartState, RenderStatesArriveInTheirOrderAndTheClearComesLast) {
+    InitRenderStates();
+    const std::vector<StateCall> expected{
+        {kRender, D3DRS_LIGHTING, TRUE},
+        {kRender, D3DRS_AMBIENT, 0xFF808080},
+        {kRender, D3DRS_SPECULARENABLE, FALSE},
+        {kRender, D3DRS_SHADEMODE, D3DSHADE_GOURAUD},
+        {kRender, D3DRS_CULLMODE, D3DCULL_CCW},
+        {kRender, D3DRS_ZENABLE, TRUE},
+        {kRender, D3DRS_ZWRITEENABLE, TRUE},
+        // Fog off touches nothing but the switch: vertex fog first, then table fog.
+        {kRender, D3DRS_FOGENABLE, FALSE},
+        {kRender, D3DRS_FOGENABLE, FALSE},
+        {kRender, D3DRS_ALPHABLENDENABLE, TRUE},
+        {kRender, D3DRS_SRCBLEND, D3DBLEND_SRCALPHA},
+        {kRender, D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA},
+        {0, D3DTSS_COLOROP, D3DTOP_MODULATE},
+        {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
+        {0, D3DTSS_COLORARG2, D3DTA_DIFFUSE},
+        {0, D3DTSS_ALPHAOP, D3DTOP_MODULATE},
+        {0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE},
+        {0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE},
+        {0, D3DTSS_MAGFILTER, D3DTEXF_POINT},
+        {0, D3DTSS_MINFILTER, D3DTEXF_POINT},
+        {0, D3DTSS_MIPFILTER, D3DTEXF_POINT},
+        {kClear, 0, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER},
+    };
+    ASSERT_EQ(device.stateCalls.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        const StateCall& got = device.stateCalls[i];
+        EXPECT_TRUE(got == expected[i]) << "call " << i << ": stage " << got.stage << " state " << got.state
+                                        << " value " << got.value;
+    }
+    ASSERT_EQ(device.clears.size(), 1u);
+    EXPECT_EQ(device.clears[0].colour, 0u);
+    EXPECT_EQ(device.clears[0].z, 1.0f);
+    EXPECT_EQ(device.clears[0].stencil, 0u);
+}
+
+// Where each fixed orientation sends the unit axes.
+struct AxisImages {
+    D3DXVECTOR3 x, y, z;
+};
+
+AxisImages Images(const D3DXMATRIX& m) {
+    AxisImages a;
+    const D3DXVECTOR3 x(1, 0, 0), y(0, 1, 0), z(0, 0, 1);
+    D3DXVec3TransformCoord(&a.x, &x, &m);
+    D3DXVec3TransformCoord(&a.y, &y, &m);
+    D3DXVec3TransformCoord(&a.z, &z, &m);
+    return a;
+}
+
+void ExpectImages(const D3DXMATRIX& m, const D3DXVECTOR3& x, const D3DXVECTOR3& y, const D3DXVECTOR3& z,
+                  const char* what) {
+    AxisImages a = Images(m);
+    EXPECT_EQ(a.x, x) << what;
+    EXPECT_EQ(a.y, y) << what;
+    EXPECT_EQ(a.z, z) << what;
+    // None of them moves the origin.
+    D3DXVECTOR3 origin(0, 0, 0), moved;
+    D3DXVec3TransformCoord(&moved, &origin, &m);
+    EXPECT_EQ(moved, origin) << what;
+}
+
+TEST_F(StartState, OrientationsTexWindowAndClipStatusAreSetWhateverWasThereBefore) {
+    for (D3DXMATRIX& m : GraphicsState.orientationMatrices) m = D3DXMATRIX(2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2, 2);
+    GraphicsState.rectTexWindow = RectTexWindow{0.25f, 0.5f, 0.75f, 0.125f};
+    device.clipStatus = D3DCLIPSTATUS8{1, 2};
+    InitTransforms();
+
+    const D3DXMATRIX* o = GraphicsState.orientationMatrices;
+    const D3DXVECTOR3 X(1, 0, 0), Y(0, 1, 0), Z(0, 0, 1);
+    ExpectImages(o[0], X, Y, Z, "0 leaves everything as it is");
+    ExpectImages(o[1], -X, Y, -Z, "1 turns half round about y");
+    ExpectImages(o[2], Z, Y, -X, "2 turns a quarter about y, +x to +z");
+    ExpectImages(o[3], -Z, Y, X, "3 turns the other quarter, +x to -z");
+    ExpectImages(o[4], X, Z, Y, "4 swaps y and z");
+    ExpectImages(o[5], X, -Z, -Y, "5 swaps y with -z");
+    // 2 and 3 undo each other; 1, 4 and 5 undo themselves.
+    ExpectImages(o[2] * o[3], X, Y, Z, "2 then 3");
+    ExpectImages(o[1] * o[1], X, Y, Z, "1 twice");
+    ExpectImages(o[4] * o[4], X, Y, Z, "4 twice");
+    ExpectImages(o[5] * o[5], X, Y, Z, "5 twice");
+
+    // The whole texture, top to bottom, for the screen rectangles.
+    const RectTexWindow& t = GraphicsState.rectTexWindow;
+    EXPECT_EQ(t.uLeft, 0.0f);
+    EXPECT_EQ(t.uRight, 1.0f);
+    EXPECT_EQ(t.vTop, 0.0f);
+    EXPECT_EQ(t.vBottom, 1.0f);
+
+    // Every clip plane reported both as met by some vertex and by all of them.
+    EXPECT_EQ(device.clipStatus.ClipUnion, (DWORD)D3DCS_ALL);
+    EXPECT_EQ(device.clipStatus.ClipIntersection, (DWORD)D3DCS_ALL);
+}
+
+TEST_F(StartState, DefaultMaterialIsWhiteHalfAmbientAndNothingElse) {
+    D3DMATERIAL8 junk;
+    std::memset(&junk, 0x3F, sizeof junk);  // about 0.75 in every float
+    device.material = junk;
+    SetDefaultMaterial();
+    const D3DMATERIAL8& m = device.material;
+    const D3DCOLORVALUE white{1, 1, 1, 1}, half{0.5f, 0.5f, 0.5f, 1}, none{0, 0, 0, 0};
+    EXPECT_EQ(std::memcmp(&m.Diffuse, &white, sizeof white), 0);
+    EXPECT_EQ(std::memcmp(&m.Ambient, &half, sizeof half), 0);
+    EXPECT_EQ(std::memcmp(&m.Specular, &none, sizeof none), 0);
+    EXPECT_EQ(std::memcmp(&m.Emissive, &none, sizeof none), 0);
+    EXPECT_EQ(m.Power, 0.0f);
 }
 
 TEST(FormatName, KnowsTheListedFormatsOnly) {
