@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "d3d8/d3d8contents.h"
 #include "d3dx8/d3dx8mesh_load.h"
 #include "render/direct3d.h"
 #include "render/load_failure.h"
@@ -72,6 +73,7 @@ int Mesh::Load(const char* path, D3DCOLOR colourKey, UINT mipLevels) {
     // An unoptimised mesh still draws: the load succeeds either way.
     if (!Optimise(adjacency)) LogMessage("optimization failed.\n");
     drawRuns = MeshRuns::Build(mesh);
+    derivedFrom_ = CurrentGeometry();
     return 1;
 }
 
@@ -155,6 +157,7 @@ int Mesh::LoadFromResource(const char* resourceName, D3DCOLOR colourKey, UINT mi
             else
                 LogMessage("optimization failed.\n");
             drawRuns = MeshRuns::Build(mesh);
+            derivedFrom_ = CurrentGeometry();
         }
     }
     enumerator->Release();
@@ -225,15 +228,41 @@ void Mesh::Release() {
     }
     materialCount = 0;
     pickTree.reset();
-    pickTreeMesh = nullptr;
     drawRuns.reset();
+    derivedFrom_ = Geometry{};
     if (mesh) mesh->Release();
     mesh = nullptr;
 }
 
 // ---- drawing -------------------------------------------------------------------
 
-std::unique_ptr<ViewVolume> Mesh::VolumeFor(const D3DXMATRIX& world) const {
+Mesh::Geometry Mesh::CurrentGeometry() const {
+    Geometry now;
+    now.mesh = mesh;
+    if (!mesh) return now;
+    IDirect3DVertexBuffer8* vertices = nullptr;
+    IDirect3DIndexBuffer8* indices = nullptr;
+    if (SUCCEEDED(mesh->GetVertexBuffer(&vertices)) && vertices) {
+        now.vertices = NolBufferContentsVersion(vertices);
+        vertices->Release();
+    }
+    if (SUCCEEDED(mesh->GetIndexBuffer(&indices)) && indices) {
+        now.indices = NolBufferContentsVersion(indices);
+        indices->Release();
+    }
+    return now;
+}
+
+void Mesh::RefreshDerived() {
+    const Geometry now = CurrentGeometry();
+    if (now == derivedFrom_) return;
+    derivedFrom_ = now;
+    pickTree.reset();
+    drawRuns = MeshRuns::Build(mesh);
+}
+
+std::unique_ptr<ViewVolume> Mesh::VolumeFor(const D3DXMATRIX& world) {
+    RefreshDerived();
     if (!drawRuns) return nullptr;
     D3DXMATRIX view, projection;
     if (FAILED(Device()->GetTransform(D3DTS_VIEW, &view)) ||

@@ -2,6 +2,7 @@
 // material and texture per subset, and its bounding volumes.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -42,20 +43,32 @@ public:
     D3DXVECTOR3 boxMax{0, 0, 0};
     D3DXVECTOR3 sphereCentre{0, 0, 0};
     float sphereRadius = 0.0f;
-    // CNode::Pick's index of the triangles, built by the first ray from the mesh
-    // it names and dropped with the model. Code that rewrites the mesh's vertices
-    // resets it.
+    // CNode::Pick's index of the triangles, built by the first ray and dropped with
+    // the model.
     std::unique_ptr<PickTree> pickTree;
-    const ID3DXMesh* pickTreeMesh = nullptr;
     // A large model's faces in runs with their boxes: draws skip the runs outside
-    // the view. Built by the load; code that rewrites the vertices resets it.
+    // the view. Built by the load.
     std::unique_ptr<MeshRuns> drawRuns;
+    // Brings the pick tree and the draw runs up to date with the mesh's vertex and
+    // index buffers: a program may rewrite a loaded model's geometry through Lock
+    // (or put another mesh in its place), and its picks and draws follow.
+    void RefreshDerived();
 
 private:
+    // Which geometry the pick tree and the draw runs were worked out from.
+    struct Geometry {
+        const ID3DXMesh* mesh = nullptr;
+        uint64_t vertices = 0;  // the buffers' contents versions
+        uint64_t indices = 0;
+        bool operator==(const Geometry&) const = default;
+    };
+    Geometry CurrentGeometry() const;
+    Geometry derivedFrom_;
+
     void ComputeBounds();
     // The view volume a draw with this world matrix culls against; null when the
     // model is drawn whole.
-    std::unique_ptr<ViewVolume> VolumeFor(const D3DXMATRIX& world) const;
+    std::unique_ptr<ViewVolume> VolumeFor(const D3DXMATRIX& world);
     // Draws one subset, culled when there is a volume.
     void DrawPart(DWORD subset, const ViewVolume* volume);
     void TakeMaterials(LPD3DXBUFFER buffer, DWORD count, BOOL fromResource, D3DCOLOR colourKey, UINT mipLevels);

@@ -74,10 +74,8 @@ std::vector<D3DXVECTOR3> FaceCorners(ID3DXMesh* mesh) {
 }
 
 const PickTree& TreeOf(Mesh& model) {
-    if (!model.pickTree || model.pickTreeMesh != model.mesh) {
-        model.pickTree = std::make_unique<PickTree>(FaceCorners(model.mesh));
-        model.pickTreeMesh = model.mesh;
-    }
+    model.RefreshDerived();
+    if (!model.pickTree) model.pickTree = std::make_unique<PickTree>(FaceCorners(model.mesh));
     return *model.pickTree;
 }
 

@@ -3,6 +3,8 @@
 // game's course models, while drawing only a part of their faces.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,6 +51,42 @@ protected:
         return faces;
     }
 };
+
+// Moved through its vertex buffer to where its old runs lay outside the view, a
+// model is drawn where it now is, as drawing every face draws it.
+TEST_F(MeshRunsDraw, ARewrittenModelIsDrawnWhereItNowIs) {
+    NOL_SKIP_WITHOUT_DISPLAY();
+    SetDirectionalLight(D3DXVECTOR3(1, -1, -1), D3DCOLORVALUE{0.8f, 0.8f, 0.8f, 1.0f});
+    Mesh mesh;
+    ASSERT_EQ(mesh.Load((std::string(NOL_DATA_DIR) + "/course2nd.x").c_str(), 0, 1), 1);
+    ASSERT_NE(mesh.drawRuns, nullptr);
+    const D3DXVECTOR3 size = mesh.boxMax - mesh.boxMin;
+    const float shift = 3 * std::max(size.x, size.z);
+    BYTE* bytes = nullptr;
+    ASSERT_EQ(mesh.mesh->LockVertexBuffer(0, &bytes), D3D_OK);
+    const UINT stride = D3DXGetFVFVertexSize(mesh.mesh->GetFVF());
+    for (DWORD v = 0; v < mesh.mesh->GetNumVertices(); ++v)
+        reinterpret_cast<D3DXVECTOR3*>(bytes + size_t(v) * stride)->x += shift;
+    mesh.mesh->UnlockVertexBuffer();
+
+    D3DXMATRIX world;
+    D3DXMatrixIdentity(&world);
+    const D3DXVECTOR3 middle = (mesh.boxMin + mesh.boxMax) * 0.5f + D3DXVECTOR3(shift, 0, 0);
+    const D3DXVECTOR3 eye = middle + D3DXVECTOR3(0, std::max(size.x, size.z), -0.01f);
+    const std::vector<uint32_t> culled = DrawFrom(mesh, world, eye, middle);
+    std::unique_ptr<MeshRuns> runs = std::move(mesh.drawRuns);
+    const std::vector<uint32_t> whole = DrawFrom(mesh, world, eye, middle);
+    mesh.drawRuns = std::move(runs);
+    ASSERT_EQ(culled.size(), 640u * 480u);
+    ASSERT_EQ(whole.size(), culled.size());
+    int differ = 0, model = 0;
+    for (size_t i = 0; i < whole.size(); ++i) {
+        differ += whole[i] != culled[i];
+        model += whole[i] != kSky;
+    }
+    EXPECT_GT(model, 640 * 480 / 10);  // the model is in the picture
+    EXPECT_EQ(differ, 0);
+}
 
 TEST_F(MeshRunsDraw, SkippingRunsOutsideTheViewChangesNoPixel) {
     NOL_SKIP_WITHOUT_DISPLAY();

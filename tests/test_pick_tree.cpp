@@ -145,6 +145,37 @@ TEST_F(PickTreeOnDevice, ANewModelInTheSameMeshIsPickedAfresh) {
     EXPECT_EQ(node.Pick(down), 0);
 }
 
+// A program that rewrites a loaded model's vertices picks the model as it now
+// stands; a read-only look changes nothing.
+TEST_F(PickTreeOnDevice, ARewrittenModelIsPickedAsItNowStands) {
+    NOL_SKIP_WITHOUT_DISPLAY();
+    Mesh mesh;
+    ASSERT_EQ(mesh.CreateBox(2, 2, 2, 1, 1, 1, 1), 1);
+    CNode node;
+    node.Setup(&mesh, 0, 0, 0, 1);
+    D3DXVECTOR3 hit;
+    Ray down{D3DXVECTOR3(0, 10, 0), D3DXVECTOR3(0, -1, 0), &hit, nullptr};
+    ASSERT_EQ(node.Pick(down), 1);
+    EXPECT_FLOAT_EQ(hit.y, 1.0f);
+
+    auto lift = [&](float by, DWORD flags) {
+        BYTE* bytes = nullptr;
+        ASSERT_EQ(mesh.mesh->LockVertexBuffer(flags, &bytes), D3D_OK);
+        const UINT stride = D3DXGetFVFVertexSize(mesh.mesh->GetFVF());
+        for (DWORD v = 0; v < mesh.mesh->GetNumVertices(); ++v)
+            reinterpret_cast<D3DXVECTOR3*>(bytes + size_t(v) * stride)->y += by;
+        mesh.mesh->UnlockVertexBuffer();
+    };
+    lift(5.0f, 0);
+    ASSERT_EQ(node.Pick(down), 1);
+    EXPECT_FLOAT_EQ(hit.y, 6.0f);
+    lift(20.0f, 0);  // now above the ray's start
+    EXPECT_EQ(node.Pick(down), 0);
+    lift(-25.0f, 0);
+    ASSERT_EQ(node.Pick(down), 1);
+    EXPECT_FLOAT_EQ(hit.y, 1.0f);
+}
+
 }  // namespace
 
 TEST(PickTree, OnlyTheFacesUnderARayAreCandidatesAndBrokenFacesNever) {

@@ -5,6 +5,7 @@
 #include "d3d8/fvf.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
+#include "d3d8/d3d8contents.h"
 
 namespace nol::d3d8 {
 
@@ -160,3 +161,10 @@ uint32_t IndexBuffer::MaxIndex() {
 }
 
 }  // namespace nol::d3d8
+
+uint64_t NolBufferContentsVersion(IDirect3DResource8* buffer) {
+    using namespace nol::d3d8;
+    if (auto* vertices = dynamic_cast<VertexBuffer*>(buffer)) return vertices->Generation();
+    if (auto* indices = dynamic_cast<IndexBuffer*>(buffer)) return indices->Generation();
+    return 0;
+}

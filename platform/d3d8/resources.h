@@ -251,6 +251,7 @@ public:
     HRESULT Unlock() override { return data_.Unlock(); }
     void DropGl(bool deleteObjects) override;
     UINT Size() const { return data_.Size(); }
+    uint64_t Generation() const { return data_.Generation(); }
 
 protected:
     Buffer(Device* device, D3DPOOL pool, DWORD usage) : Resource<Interface, Iid>(device, pool), usage_(usage) {}
