@@ -15,7 +15,7 @@
 #include <thread>
 #include <vector>
 
-#include "com/com_test_hooks.h"
+#include "com/class_registry.h"
 #include "com/objbase.h"
 #include "d3d8/d3d8_test_hooks.h"
 #include "d3d8_fakes.h"
@@ -101,8 +101,8 @@ TEST(Application, OnlyAHeldMutexStopsStartUp) {
     ReleaseInstanceMutex();
     kill(-pid, SIGKILL);
     waitpid(pid, nullptr, 0);
-    // The lock goes with the last holder, flock's child sleep, which is not ours
-    // to wait for: wait until the file can be locked again.
+    // However the killed group ends, the lock is free only once the kernel has
+    // closed its last descriptor: wait until the file can be locked again.
     for (int i = 0; i < 200 && RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode != 0;
          ++i)
         usleep(10000);
@@ -196,7 +196,7 @@ protected:
         NolSetMessageBoxAnswerer(CountBox);
         NolD3D8SetCreateHook(CreateDirect3D);
         NolSetDirectInputCreateHook(CreateDirectInput);
-        ComOverrideClass(CLSID_DirectMusicLoader, RefuseLoader);
+        nol::com::ComOverrideClass(CLSID_DirectMusicLoader, RefuseLoader);
         NolUseFakeClock(true, 5000);  // a started frame timer would read 5000
         direct3d = fake.get();
     }
@@ -204,7 +204,7 @@ protected:
         FreeApplication();  // safe however far start-up came
         NolD3D8SetCreateHook(nullptr);
         NolSetDirectInputCreateHook(nullptr);
-        ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
+        nol::com::ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
         NolSetMessageBoxAnswerer(nullptr);
         NolUseFakeClock(false);
     }

@@ -1,6 +1,8 @@
 // Present of the Direct3D stand-in: the back buffer as the window shows it,
 // stretched in a window and letterboxed in full screen.
 #include "tests/d3d8_fixture.h"
+#include "win32/screen_mode.h"
+#include "win32/sdl_bridge.h"
 
 using namespace d3dtest;
 
@@ -93,6 +95,58 @@ TEST_F(D3DPresent, FullScreenLetterboxesFourToThree) {
         EXPECT_EQ(at(x0 - 1, h / 2) & 0xFFFFFF, 0u);
         EXPECT_EQ(at(x0 + pw, h / 2) & 0xFFFFFF, 0u);
     }
+}
+
+// Full screen keeps the desktop's mode, but the program's screen is its picture:
+// the cursor is read and placed in the picture's pixels, wherever the letterbox
+// puts them on a desktop larger than the picture and of another shape.
+TEST_F(D3DPresent, InFullScreenTheCursorMovesOverThePicture) {
+    if (desktop.Width * 3 == desktop.Height * 4) GTEST_SKIP() << "a 4:3 desktop has no bars";
+    D3DPRESENT_PARAMETERS p = WindowedParams();
+    p.Windowed = FALSE;
+    ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device), D3D_OK);
+    Pump();
+    const RECT box = nol::win32::Letterbox(640, 480, (LONG)desktop.Width, (LONG)desktop.Height);
+    const int pw = box.right - box.left, ph = box.bottom - box.top;
+    ASSERT_GT(pw, 640);  // scaled up: a picture pixel is more than a desktop pixel
+
+    POINT at{};
+    ASSERT_TRUE(SetCursorPos(320, 240));
+    int x = 0, y = 0;
+    SDL_GetGlobalMouseState(&x, &y);
+    EXPECT_NEAR(x, box.left + pw / 2, 2);
+    EXPECT_NEAR(y, box.top + ph / 2, 2);
+    ASSERT_TRUE(GetCursorPos(&at));
+    EXPECT_EQ(at.x, 320);
+    EXPECT_EQ(at.y, 240);
+
+    struct Case {
+        int x, y;     // on the desktop
+        LONG px, py;  // in the picture
+    };
+    const Case cases[] = {
+        {box.left, box.top, 0, 0},
+        {box.right - 1, box.bottom - 1, 639, 479},
+        {box.left + pw / 4, box.top + ph * 3 / 4, 160, 360},
+        {0, 0, 0, 0},  // in a bar: held to the picture's edge
+        {(int)desktop.Width - 1, (int)desktop.Height - 1, 639, 479},
+    };
+    for (const Case& c : cases) {
+        SDL_WarpMouseGlobal(c.x, c.y);
+        SDL_Delay(20);
+        ASSERT_TRUE(GetCursorPos(&at));
+        EXPECT_NEAR(at.x, c.px, 1) << c.x << "," << c.y;
+        EXPECT_NEAR(at.y, c.py, 1) << c.x << "," << c.y;
+    }
+
+    // Back to a window: the desktop's coordinates again.
+    device->Release();
+    device = nullptr;
+    SDL_WarpMouseGlobal(3, 5);
+    SDL_Delay(20);
+    ASSERT_TRUE(GetCursorPos(&at));
+    EXPECT_EQ(at.x, 3);
+    EXPECT_EQ(at.y, 5);
 }
 
 TEST_F(D3DPresent, CopySwapEffectPresentsRectangles) {

@@ -10,6 +10,7 @@
 #include "d3d8/shader_cache.h"
 #include "win32/display_connection.h"
 #include "base/platform_log.h"
+#include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
 
 namespace nol::d3d8 {
@@ -188,6 +189,7 @@ void Device::ApplyWindowMode() {
             }
             SDL_SetWindowFullscreen(sdlWindow_, SDL_WINDOW_FULLSCREEN_DESKTOP);
         }
+        win32::SetFullScreenPicture(window_, (LONG)params_.BackBufferWidth, (LONG)params_.BackBufferHeight);
         interval = params_.FullScreen_PresentationInterval == D3DPRESENT_INTERVAL_IMMEDIATE ? 0 : 1;
     } else if (fullScreen) {
         LeaveFullScreen();
@@ -196,6 +198,7 @@ void Device::ApplyWindowMode() {
 }
 
 void Device::LeaveFullScreen() {
+    win32::SetFullScreenPicture(nullptr, 0, 0);
     SDL_SetWindowFullscreen(sdlWindow_, 0);
     if (windowedRect_.w > 0 && windowedRect_.h > 0) {
         SDL_SetWindowSize(sdlWindow_, windowedRect_.w, windowedRect_.h);

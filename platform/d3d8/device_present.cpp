@@ -3,6 +3,7 @@
 
 #include "d3d8/device.h"
 #include "d3d8/gl_api.h"
+#include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
 
 namespace nol::d3d8 {
@@ -12,18 +13,6 @@ namespace {
 bool InsideBackBuffer(const RECT& r, LONG width, LONG height) {
     return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
            r.bottom <= height;
-}
-
-// Full screen keeps the back buffer's shape: bars left and right or above and
-// below.
-RECT Letterboxed(const RECT& src, LONG dw, LONG dh) {
-    const LONG srcW = src.right - src.left, srcH = src.bottom - src.top;
-    LONG w = dw, h = dw * srcH / srcW;
-    if (h > dh) {
-        h = dh;
-        w = dh * srcW / srcH;
-    }
-    return RECT{(dw - w) / 2, (dh - h) / 2, (dw - w) / 2 + w, (dh - h) / 2 + h};
 }
 
 void ClearWindowToBlack() {
@@ -68,7 +57,8 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     }
     RECT dst{0, 0, dw, dh};
     if (destRect) dst = *destRect;
-    else if (!params_.Windowed) dst = Letterboxed(src, dw, dh);
+    else if (!params_.Windowed)  // the picture keeps its shape: bars beside or above and below it
+        dst = win32::Letterbox(src.right - src.left, src.bottom - src.top, dw, dh);
 
     BlitBackBuffer(src, dst, dw, dh);
     if (capturePresents_) CaptureWindow(dw, dh);
