@@ -199,6 +199,8 @@ protected:
         nol::com::ComOverrideClass(CLSID_DirectMusicLoader, RefuseLoader);
         NolUseFakeClock(true, 5000);  // a started frame timer would read 5000
         direct3d = fake.get();
+        started.clear();
+        inputFails = false;
     }
     void TearDown() override {
         FreeApplication();  // safe however far start-up came
@@ -223,6 +225,20 @@ protected:
 TEST_F(StartUp, EachSubsystemFindsTheOneBeforeItAndTheLastFailureStopsTheTimer) {
     EXPECT_EQ(Init(), 0);
     EXPECT_EQ(started, (std::vector<std::string>{"d3d+window", "input+device", "music+sound"}));
+    EXPECT_EQ(application.frame, nullptr);
+    EXPECT_EQ(frameTimer.frameStart, 0u);
+}
+
+TEST_F(StartUp, NoWindowMeansNothingAfterIt) {
+    // Nowhere to open a window: the video system starts afresh on a display that
+    // does not exist.
+    if (SDL_WasInit(SDL_INIT_VIDEO)) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    setenv("DISPLAY", ":65534", 1);
+    unsetenv("WAYLAND_DISPLAY");
+    EXPECT_EQ(Init(), 0);
+    EXPECT_EQ(mainWindow, nullptr);
+    EXPECT_EQ(started, std::vector<std::string>{});  // not even Direct3D was asked
+    EXPECT_EQ(SoundState.directSound, nullptr);
     EXPECT_EQ(application.frame, nullptr);
     EXPECT_EQ(frameTimer.frameStart, 0u);
 }

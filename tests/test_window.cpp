@@ -47,6 +47,35 @@ TEST_F(WindowTest, ClientAreaIs640By480AndTheWindowStartsHiddenAndActive) {
     EXPECT_EQ(GetWindowLongA(mainWindow, GWL_STYLE) & WS_OVERLAPPEDWINDOW, WS_OVERLAPPEDWINDOW);
 }
 
+// The class as it was registered: no extra bytes, no style, the program's own
+// window procedure and instance, the system arrow and the stock black brush.
+TEST_F(WindowTest, TheWindowClassIsRegisteredWithItsFields) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    ASSERT_NE(GetClassInfoExA(instance, "NOL_CLASS", &wc), 0);
+    EXPECT_STREQ(wc.lpszClassName, "NOL_CLASS");
+    EXPECT_EQ(wc.style, 0u);
+    EXPECT_EQ(wc.lpfnWndProc, &WndProc);
+    EXPECT_EQ(wc.cbClsExtra, 0);
+    EXPECT_EQ(wc.cbWndExtra, 0);
+    EXPECT_EQ(wc.hInstance, instance);
+    EXPECT_EQ(wc.hIcon, LoadIconA(instance, MAKEINTRESOURCEA(101)));
+    EXPECT_EQ(wc.hIconSm, nullptr);
+    EXPECT_NE(wc.hCursor, nullptr);
+    EXPECT_EQ(wc.hCursor, LoadCursorA(nullptr, IDC_ARROW));
+    EXPECT_NE(wc.hbrBackground, nullptr);
+    EXPECT_EQ(wc.hbrBackground, (HBRUSH)GetStockObject(BLACK_BRUSH));
+    EXPECT_NE(wc.hbrBackground, (HBRUSH)GetStockObject(WHITE_BRUSH));
+    EXPECT_EQ(wc.lpszMenuName, nullptr);
+    // The window made from it: the class, no extended style, an empty title, no menu.
+    EXPECT_EQ(GetWindowLongA(mainWindow, GWL_EXSTYLE), 0);
+    EXPECT_EQ(GetMenu(mainWindow), nullptr);
+    char title[8] = "x";
+    EXPECT_EQ(GetWindowTextA(mainWindow, title, sizeof title), 0);
+    EXPECT_STREQ(title, "");
+    EXPECT_EQ(GetClassInfoExA(instance, "NO_SUCH_CLASS", &wc), 0);
+}
+
 // Before the first frame is drawn, the window shows its class's black background,
 // not whatever was on the screen beneath it. Read from the screen itself.
 TEST_F(WindowTest, TheWindowIsBlackBeforeAnythingIsDrawn) {

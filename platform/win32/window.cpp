@@ -17,10 +17,11 @@
 
 namespace {
 
+// A registered class: what it was registered with, its name kept here.
 struct WindowClass {
-    WNDPROC proc = nullptr;
-    UINT style = 0;
-    HBRUSH background = nullptr;
+    WNDCLASSEXA fields{};
+    std::string name;
+    ATOM atom = 0;
 };
 
 // Windows are still destroyed from the program's static shutdown.
@@ -70,7 +71,10 @@ ATOM RegisterClassExA(const WNDCLASSEXA* wc) {
     if (!wc || !wc->lpszClassName || !wc->lpfnWndProc) return 0;
     std::string name = wc->lpszClassName;
     if (Classes().count(name)) return 0;  // already registered
-    Classes()[name] = WindowClass{wc->lpfnWndProc, wc->style, wc->hbrBackground};
+    WindowClass& cls = Classes()[name];
+    cls.fields = *wc;
+    cls.name = name;
+    cls.atom = nextAtom;
     // SDL reads the X11 and Wayland class names when its video starts.
     if (!SDL_WasInit(SDL_INIT_VIDEO)) {
         setenv("SDL_VIDEO_X11_WMCLASS", name.c_str(), 1);
@@ -99,12 +103,12 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style,
         return nullptr;
     }
 
-    NolSetWindowBackground(sdl, cls->second.background);
+    NolSetWindowBackground(sdl, cls->second.fields.hbrBackground);
 
     auto* hwnd = new HWND__;
     hwnd->sdl = sdl;
     hwnd->sdlId = SDL_GetWindowID(sdl);
-    hwnd->proc = cls->second.proc;
+    hwnd->proc = cls->second.fields.lpfnWndProc;
     hwnd->style = style;
     hwnd->exStyle = exStyle;
     hwnd->className = className;
@@ -236,7 +240,23 @@ HWND GetActiveWindow() { return NolIsLiveWindow(activeWindow) ? activeWindow : n
 // The program carries no icon resources; the system's defaults stand in.
 HICON LoadIconA(HINSTANCE, LPCSTR) { return nullptr; }
 
-HCURSOR LoadCursorA(HINSTANCE, LPCSTR) { return nullptr; }
+// The system's own cursors exist (as handles the window system's default cursor
+// stands behind); a program's cursor resources do not.
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
+    static char systemArrow;
+    if (instance || name != IDC_ARROW) return nullptr;
+    return reinterpret_cast<HCURSOR>(&systemArrow);
+}
+
+BOOL GetClassInfoExA(HINSTANCE, LPCSTR className, LPWNDCLASSEXA wc) {
+    if (!className || !wc) return FALSE;
+    auto found = Classes().find(className);
+    if (found == Classes().end()) return FALSE;
+    *wc = found->second.fields;
+    wc->cbSize = sizeof(WNDCLASSEXA);
+    wc->lpszClassName = found->second.name.c_str();
+    return found->second.atom;
+}
 
 
 // Called from the window procedure for everything it does not handle itself.

@@ -116,6 +116,7 @@ struct WNDCLASSEXA {
     LPCSTR lpszClassName;
     HICON hIconSm;
 };
+typedef WNDCLASSEXA* LPWNDCLASSEXA;
 
 #define WS_OVERLAPPED 0x00000000L
 #define WS_POPUP 0x80000000L
@@ -173,6 +174,8 @@ HWND GetDesktopWindow();
 HWND GetActiveWindow();
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+// The fields a class was registered with; its atom, or 0 when there is no such class.
+BOOL GetClassInfoExA(HINSTANCE instance, LPCSTR className, LPWNDCLASSEXA wc);
 HGDIOBJ GetStockObject(int object);
 LRESULT DefWindowProcA(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
