@@ -5,11 +5,11 @@
 
 #include <string>
 
+#include "base/file_path.h"
 #include "d3dx8/whole_file.h"
 #include "image_files.h"
 #include "support/test_support.h"
 #include "win32/file_lookup.h"
-#include "base/file_path.h"
 #include "win32/mmsystem.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <cstring>
 #include <string>
 
-#include "support/test_support.h"
 #include "base/codepage.h"
+#include "support/test_support.h"
 #include "win32/windows.h"
 
 namespace {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/platform_log.h"
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
-#include "base/platform_log.h"
 #include "win32/sdl_bridge.h"
 
 namespace nol::d3d8 {

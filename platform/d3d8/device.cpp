@@ -4,12 +4,12 @@
 #include <cstdio>
 #include <cstring>
 
+#include "base/platform_log.h"
 #include "d3d8/adapter.h"
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
 #include "win32/display_connection.h"
-#include "base/platform_log.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
 

@@ -2,12 +2,12 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "base/platform_log.h"
 #include "d3d8/adapter.h"
 #include "d3d8/device.h"
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
-#include "base/platform_log.h"
 
 namespace nol::d3d8 {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <vector>
 
+#include "base/platform_log.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_generator.h"
-#include "base/platform_log.h"
 
 namespace nol::d3d8 {
 

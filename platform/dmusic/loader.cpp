@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "base/codepage.h"
 #include "com/com_object.h"
 #include "dmusic/dmusic_classes.h"
 #include "dmusic/segment.h"
-#include "base/codepage.h"
 
 namespace nol::dmusic {
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "dsound8/openal_output.h"
 #include "base/platform_log.h"
+#include "dsound8/openal_output.h"
 
 namespace nol::dmusic {
 

@@ -3,10 +3,10 @@
 #include <time.h>
 
 
+#include "base/platform_log.h"
 #include "dmusic/dmusic_classes.h"
 #include "dmusic/fluid_synth.h"
 #include "dmusic/segment.h"
-#include "base/platform_log.h"
 
 namespace nol::dmusic {
 

@@ -4,10 +4,10 @@
 
 #include <atomic>
 
+#include "base/platform_log.h"
 #include "dsound8/dsound_test_hooks.h"
 #include "dsound8/primary_buffer.h"
 #include "dsound8/secondary_buffer.h"
-#include "base/platform_log.h"
 
 namespace nol::dsound8 {
 namespace {

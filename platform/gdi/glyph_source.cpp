@@ -12,8 +12,8 @@
 #include <tuple>
 #include <unordered_map>
 
-#include "gdi/face_lookup.h"
 #include "base/platform_log.h"
+#include "gdi/face_lookup.h"
 
 namespace nol::gdi {
 

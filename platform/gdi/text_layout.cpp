@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "gdi/cp932_text.h"
 #include "base/platform_log.h"
+#include "gdi/cp932_text.h"
 
 namespace nol::gdi {
 namespace {

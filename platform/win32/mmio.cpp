@@ -12,8 +12,8 @@
 #include <string>
 
 #include "base/file_path.h"
-#include "win32/mmsystem.h"
 #include "base/platform_log.h"
+#include "win32/mmsystem.h"
 
 // Either a file or a memory block, read in place (the caller keeps it alive until
 // mmioClose, as with the original).

@@ -2,8 +2,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "win32/display_connection.h"
 #include "base/platform_log.h"
+#include "win32/display_connection.h"
 #include "win32/sdl_bridge.h"
 #include "win32/software_gl.h"
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "base/codepage.h"
-#include "win32/display_connection.h"
 #include "base/platform_log.h"
+#include "win32/display_connection.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_background.h"
