@@ -34,6 +34,24 @@ protected:
         return pixels;
     }
 
+    // How many pixels of the culled picture differ from drawing every face; *model
+    // counts the pixels the model covers in the whole picture.
+    int CulledAgainstWhole(Mesh& mesh, const D3DXMATRIX& world, const D3DXVECTOR3& eye, const D3DXVECTOR3& at,
+                           int* model) {
+        const std::vector<uint32_t> culled = DrawFrom(mesh, world, eye, at);
+        std::unique_ptr<MeshRuns> runs = std::move(mesh.drawRuns);
+        const std::vector<uint32_t> whole = DrawFrom(mesh, world, eye, at);
+        mesh.drawRuns = std::move(runs);
+        EXPECT_EQ(culled.size(), 640u * 480u);
+        if (culled.size() != 640u * 480u || whole.size() != culled.size()) return -1;
+        int differ = 0;
+        for (size_t i = 0; i < whole.size(); ++i) {
+            differ += whole[i] != culled[i];
+            *model += whole[i] != kSky;
+        }
+        return differ;
+    }
+
     // The faces the runs let through from this view, over every subset.
     int FacesDrawnFrom(Mesh& mesh, const D3DXMATRIX& world, const D3DXVECTOR3& eye, const D3DXVECTOR3& at) {
         const D3DXVECTOR3 up(0, 1, 0);
@@ -73,19 +91,9 @@ TEST_F(MeshRunsDraw, ARewrittenModelIsDrawnWhereItNowIs) {
     D3DXMatrixIdentity(&world);
     const D3DXVECTOR3 middle = (mesh.boxMin + mesh.boxMax) * 0.5f + D3DXVECTOR3(shift, 0, 0);
     const D3DXVECTOR3 eye = middle + D3DXVECTOR3(0, std::max(size.x, size.z), -0.01f);
-    const std::vector<uint32_t> culled = DrawFrom(mesh, world, eye, middle);
-    std::unique_ptr<MeshRuns> runs = std::move(mesh.drawRuns);
-    const std::vector<uint32_t> whole = DrawFrom(mesh, world, eye, middle);
-    mesh.drawRuns = std::move(runs);
-    ASSERT_EQ(culled.size(), 640u * 480u);
-    ASSERT_EQ(whole.size(), culled.size());
-    int differ = 0, model = 0;
-    for (size_t i = 0; i < whole.size(); ++i) {
-        differ += whole[i] != culled[i];
-        model += whole[i] != kSky;
-    }
+    int model = 0;
+    EXPECT_EQ(CulledAgainstWhole(mesh, world, eye, middle, &model), 0);
     EXPECT_GT(model, 640 * 480 / 10);  // the model is in the picture
-    EXPECT_EQ(differ, 0);
 }
 
 TEST_F(MeshRunsDraw, SkippingRunsOutsideTheViewChangesNoPixel) {
@@ -138,17 +146,9 @@ TEST_F(MeshRunsDraw, SkippingRunsOutsideTheViewChangesNoPixel) {
         };
         int changed = 0;
         for (const auto& [eye, at] : views) {
-            const std::vector<uint32_t> culled = DrawFrom(mesh, world, eye, at);
-            std::unique_ptr<MeshRuns> runs = std::move(mesh.drawRuns);
-            const std::vector<uint32_t> whole = DrawFrom(mesh, world, eye, at);
-            mesh.drawRuns = std::move(runs);
-            ASSERT_EQ(culled.size(), 640u * 480u);
-            ASSERT_EQ(whole.size(), culled.size());
-            int differ = 0;
-            for (size_t i = 0; i < whole.size(); ++i) differ += whole[i] != culled[i];
-            EXPECT_EQ(differ, 0) << "eye " << eye.x << " " << eye.y << " " << eye.z;
             // The model is in the picture in every view but the last.
-            for (uint32_t p : whole) changed += p != kSky;
+            EXPECT_EQ(CulledAgainstWhole(mesh, world, eye, at, &changed), 0)
+                << "eye " << eye.x << " " << eye.y << " " << eye.z;
         }
         EXPECT_GT(changed, 640 * 480 / 2) << "pixels of the model over the views";
 
