@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "com/class_registry.h"
+#include "dsound8/dsound_test_hooks.h"
 #include "com/objbase.h"
 #include "d3d8/d3d8_test_hooks.h"
 #include "d3d8_fakes.h"
@@ -200,6 +201,7 @@ protected:
         NolUseFakeClock(true, 5000);  // a started frame timer would read 5000
         direct3d = fake.get();
         started.clear();
+        boxesShown = 0;
         inputFails = false;
     }
     void TearDown() override {
@@ -209,6 +211,7 @@ protected:
         nol::com::ComOverrideClass(CLSID_DirectMusicLoader, nullptr);
         NolSetMessageBoxAnswerer(nullptr);
         NolUseFakeClock(false);
+        NolDirectSoundFailCreation(false);
     }
 
     int Init() {
@@ -243,6 +246,16 @@ TEST_F(StartUp, NoWindowMeansNothingAfterIt) {
     EXPECT_EQ(frameTimer.frameStart, 0u);
 }
 
+TEST_F(StartUp, NoSoundMeansNoMusic) {
+    NolDirectSoundFailCreation(true);
+    EXPECT_EQ(Init(), 0);
+    EXPECT_EQ(started, (std::vector<std::string>{"d3d+window", "input+device"}));
+    EXPECT_EQ(SoundState.directSound, nullptr);
+    EXPECT_EQ(boxesShown, 1);  // the sound device's own message, nothing added
+    EXPECT_EQ(application.frame, nullptr);
+    EXPECT_EQ(frameTimer.frameStart, 0u);
+}
+
 TEST_F(StartUp, NoDirect3DMeansNoInputSoundOrMusic) {
     direct3d = nullptr;
     EXPECT_EQ(Init(), 0);
@@ -260,12 +273,38 @@ TEST_F(StartUp, NoInputMeansNoSoundOrMusic) {
     EXPECT_EQ(application.frame, nullptr);
 }
 
+// What still held when the main window was destroyed.
+struct AtWindowDestroyed {
+    bool seen = false;
+    bool comInitialised = false;
+    bool mutexHeld = false;
+    bool deviceGone = false;
+};
+AtWindowDestroyed atDestroy;
+WNDPROC shellProc = nullptr;
+std::string lockFile;
+
+LRESULT CALLBACK WatchDestroy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_DESTROY) {
+        atDestroy.seen = true;
+        atDestroy.comInitialised = CoInitialize(nullptr) == S_FALSE;  // not the first
+        CoUninitialize();
+        atDestroy.mutexHeld = RunProcess("/usr/bin/flock", {"-n", lockFile, "true"}).exitCode != 0;
+        atDestroy.deviceGone = GraphicsState.device == nullptr;
+    }
+    return CallWindowProcA(shellProc, hwnd, msg, wParam, lParam);
+}
+
 TEST_F(StartUp, ShutdownEndsWithTheWindowComAndTheInstanceGuard) {
     Init();
     const HWND window = mainWindow;
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(IsWindow(window));
     ASSERT_FALSE(MutexFree());  // held by this copy while it runs
+    // The window goes after the devices, while COM and the guard are still there.
+    lockFile = dir.File("nol mutex.lock");
+    shellProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)&WatchDestroy));
+    ASSERT_NE(shellProc, nullptr);
     testing::internal::CaptureStderr();
     FreeApplication();
     testing::internal::GetCapturedStderr();
@@ -278,6 +317,10 @@ TEST_F(StartUp, ShutdownEndsWithTheWindowComAndTheInstanceGuard) {
     CoUninitialize();
     EXPECT_EQ(application.mutex, nullptr);
     EXPECT_TRUE(MutexFree());
+    EXPECT_TRUE(atDestroy.seen);
+    EXPECT_TRUE(atDestroy.deviceGone);
+    EXPECT_TRUE(atDestroy.comInitialised);
+    EXPECT_TRUE(atDestroy.mutexHeld);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@ namespace nol::dsound8 {
 namespace {
 
 std::atomic<bool> manualOutput{false};
+std::atomic<bool> failCreation{false};
 std::atomic<bool> enforceFxMinimum{false};
 // The last manual object made, for renders that do not name one.
 std::mutex lastManualLock;
@@ -125,6 +126,7 @@ HRESULT DirectSoundCreate8(LPCGUID device, LPDIRECTSOUND8* sound, LPUNKNOWN oute
     if (outer) return DSERR_NOAGGREGATION;
     if (device && *device != GUID_NULL && *device != DSDEVID_DefaultPlayback)
         return DSERR_NODRIVER;
+    if (nol::dsound8::failCreation) return DSERR_NODRIVER;
     bool manual = nol::dsound8::manualOutput;
     auto output = nol::dsound8::OutputDevice::Open(manual);
     if (!output) return DSERR_NODRIVER;
@@ -163,6 +165,8 @@ void NolOpenALRemoveFeeder(IDirectSound* sound, int id) {
 // ---- test seams ----------------------------------------------------------------------------
 
 void NolDirectSoundUseManualOutput(bool manual) { nol::dsound8::manualOutput = manual; }
+
+void NolDirectSoundFailCreation(bool fail) { nol::dsound8::failCreation = fail; }
 
 bool NolDirectSoundRender(IDirectSound* sound, int16_t* out, uint32_t frames) {
     std::shared_ptr<nol::dsound8::SoundCore> core;

@@ -10,6 +10,10 @@
 // restores the real device (or the timer-driven silent one).
 void NolDirectSoundUseManualOutput(bool manual);
 
+// While on, DirectSoundCreate8 fails with DSERR_NODRIVER, as where not even the
+// silent output can be opened.
+void NolDirectSoundFailCreation(bool fail);
+
 // Mixes `frames` frames of 44100 Hz 16-bit stereo (interleaved left, right) from a
 // manual object into `out`, running its feeders and position notifications on the
 // way, as the real device would in that time. With sound null, the most recently

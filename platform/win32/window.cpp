@@ -174,6 +174,17 @@ LONG GetWindowLongA(HWND hwnd, int index) {
     return 0;
 }
 
+LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value) {
+    if (!NolIsLiveWindow(hwnd) || index != GWLP_WNDPROC || !value) return 0;
+    WNDPROC old = hwnd->proc;
+    hwnd->proc = reinterpret_cast<WNDPROC>(value);
+    return reinterpret_cast<LONG_PTR>(old);
+}
+
+LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return proc ? proc(hwnd, msg, wParam, lParam) : 0;
+}
+
 HMENU GetMenu(HWND) { return nullptr; }
 
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL, DWORD) {

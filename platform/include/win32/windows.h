@@ -23,6 +23,7 @@ typedef size_t SIZE_T;
 typedef uintptr_t WPARAM;
 typedef intptr_t LPARAM;
 typedef intptr_t LRESULT;
+typedef intptr_t LONG_PTR;
 typedef void* LPVOID;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
@@ -131,6 +132,7 @@ typedef WNDCLASSEXA* LPWNDCLASSEXA;
 
 #define GWL_STYLE (-16)
 #define GWL_EXSTYLE (-20)
+#define GWLP_WNDPROC (-4)
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
@@ -163,6 +165,10 @@ BOOL UpdateWindow(HWND hwnd);
 BOOL SetWindowTextA(HWND hwnd, LPCSTR text);
 int GetWindowTextA(HWND hwnd, LPSTR text, int maxCount);
 LONG GetWindowLongA(HWND hwnd, int index);
+// GWLP_WNDPROC only: puts a new window procedure in place (subclassing) and returns
+// the old one, which the new one passes on to with CallWindowProcA.
+LONG_PTR SetWindowLongPtrA(HWND hwnd, int index, LONG_PTR value);
+LRESULT CallWindowProcA(WNDPROC proc, HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 HMENU GetMenu(HWND hwnd);
 BOOL AdjustWindowRectEx(LPRECT rect, DWORD style, BOOL menu, DWORD exStyle);
 BOOL SetWindowPos(HWND hwnd, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
