@@ -280,6 +280,7 @@ struct AtWindowDestroyed {
     bool mutexHeld = false;
     bool deviceGone = false;
 };
+bool mutexHeldAtComEnd = false;
 AtWindowDestroyed atDestroy;
 WNDPROC shellProc = nullptr;
 std::string lockFile;
@@ -305,9 +306,14 @@ TEST_F(StartUp, ShutdownEndsWithTheWindowComAndTheInstanceGuard) {
     lockFile = dir.File("nol mutex.lock");
     shellProc = reinterpret_cast<WNDPROC>(SetWindowLongPtrA(window, GWLP_WNDPROC, (LONG_PTR)&WatchDestroy));
     ASSERT_NE(shellProc, nullptr);
+    // COM goes before the guard is let go.
+    nol::com::ComSetUninitializeHook(
+        [] { mutexHeldAtComEnd = RunProcess("/usr/bin/flock", {"-n", lockFile, "true"}).exitCode != 0; });
     testing::internal::CaptureStderr();
     FreeApplication();
     testing::internal::GetCapturedStderr();
+    nol::com::ComSetUninitializeHook(nullptr);
+    EXPECT_TRUE(mutexHeldAtComEnd);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_EQ(mainWindow, nullptr);
     EXPECT_EQ(GraphicsState.device, nullptr);

@@ -1,5 +1,6 @@
 // Present of the Direct3D stand-in: the back buffer as the window shows it,
 // stretched in a window and letterboxed in full screen.
+#include "support/test_support.h"
 #include "tests/d3d8_fixture.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
@@ -97,11 +98,29 @@ TEST_F(D3DPresent, FullScreenLetterboxesFourToThree) {
     }
 }
 
+// The pointer belongs to the whole display, which other tests running beside this
+// one move too: a display of its own, 16:9, so that the picture has bars beside it.
+class D3DPresentOwnDisplay : public D3DPresent {
+protected:
+    void SetUp() override {
+        ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
+        ASSERT_FALSE(SDL_WasInit(SDL_INIT_VIDEO)) << "run this test in a process of its own";
+        setenv("DISPLAY", display.name.c_str(), 1);
+        D3DPresent::SetUp();
+    }
+    void TearDown() override {
+        D3DPresent::TearDown();
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);  // before its display goes
+    }
+    PrivateDisplay display{"1600x900x24"};
+};
+
 // Full screen keeps the desktop's mode, but the program's screen is its picture:
 // the cursor is read and placed in the picture's pixels, wherever the letterbox
 // puts them on a desktop larger than the picture and of another shape.
-TEST_F(D3DPresent, InFullScreenTheCursorMovesOverThePicture) {
-    if (desktop.Width * 3 == desktop.Height * 4) GTEST_SKIP() << "a 4:3 desktop has no bars";
+TEST_F(D3DPresentOwnDisplay, InFullScreenTheCursorMovesOverThePicture) {
+    ASSERT_EQ(desktop.Width, 1600u);
+    ASSERT_EQ(desktop.Height, 900u);
     D3DPRESENT_PARAMETERS p = WindowedParams();
     p.Windowed = FALSE;
     ASSERT_EQ(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &p, &device), D3D_OK);

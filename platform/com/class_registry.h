@@ -24,6 +24,8 @@ struct ComClassRegistration {
 // Test seam: put a factory of one's own in place of a class's (a fake performance, a
 // loader that cannot be made). Null restores the class's own factory.
 void ComOverrideClass(REFCLSID clsid, ComClassFactory factory);
+// Called when the last CoUninitialize has taken COM down; null removes it.
+void ComSetUninitializeHook(void (*hook)());
 // A factory that always fails with E_FAIL, for start-up failure tests.
 HRESULT ComFailingFactory(REFIID iid, void** object);
 

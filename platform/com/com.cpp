@@ -3,8 +3,11 @@
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xC0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 const GUID GUID_NULL = {0, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0}};
 
+#include "com/class_registry.h"
+
 namespace {
 int initCount = 0;
+void (*uninitializeHook)() = nullptr;
 }
 
 // Nothing here needs per-thread set-up; the count only keeps the calls paired, so
@@ -13,4 +16,7 @@ HRESULT CoInitialize(LPVOID) { return initCount++ == 0 ? S_OK : S_FALSE; }
 
 void CoUninitialize() {
     if (initCount > 0) --initCount;
+    if (initCount == 0 && uninitializeHook) uninitializeHook();
 }
+
+void nol::com::ComSetUninitializeHook(void (*hook)()) { uninitializeHook = hook; }

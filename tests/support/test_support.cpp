@@ -127,7 +127,7 @@ int StartProcess(const std::string& program, const std::vector<std::string>& arg
     return Spawn(program, args, env, workDir, -1, -1);
 }
 
-PrivateDisplay::PrivateDisplay() {
+PrivateDisplay::PrivateDisplay(const char* screen) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return;
     const pid_t parent = getpid();
@@ -141,7 +141,7 @@ PrivateDisplay::PrivateDisplay() {
         dup2(devnull, 1);
         dup2(devnull, 2);
         dup2(fds[1], 3);  // Xvfb writes the display number it picked here
-        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1024x768x24", "-nolisten", "tcp", "-noreset",
+        execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", screen, "-nolisten", "tcp", "-noreset",
                (char*)nullptr);
         _exit(127);
     }

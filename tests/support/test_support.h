@@ -41,7 +41,8 @@ void CopyFile(const std::string& from, const std::string& to);
 struct PrivateDisplay {
     std::string name;  // ":n", empty when Xvfb could not be started
     int pid = -1;
-    PrivateDisplay();
+    // screen: Xvfb's "WIDTHxHEIGHTxDEPTH".
+    explicit PrivateDisplay(const char* screen = "1024x768x24");
     ~PrivateDisplay();
     std::string Env() const { return "DISPLAY=" + name; }
 };
