@@ -4,14 +4,17 @@
 
 void SetViewMatrix(const D3DXMATRIX& view) { GraphicsState.viewMatrix = view; }
 
-void RotateView(const D3DXMATRIX& rotation) {
+namespace {
+
+// The change is kept in its work slot, then multiplied onto the view.
+void ChangeView(int slot, const D3DXMATRIX& change) {
     GraphicsStateRecord& g = GraphicsState;
-    g.cameraWork[0] = rotation;
-    D3DXMatrixMultiply(&g.viewMatrix, &g.viewMatrix, &g.cameraWork[0]);
+    g.cameraWork[slot] = change;
+    D3DXMatrixMultiply(&g.viewMatrix, &g.viewMatrix, &g.cameraWork[slot]);
 }
 
-void TranslateView(const D3DXMATRIX& translation) {
-    GraphicsStateRecord& g = GraphicsState;
-    g.cameraWork[1] = translation;
-    D3DXMatrixMultiply(&g.viewMatrix, &g.viewMatrix, &g.cameraWork[1]);
-}
+}  // namespace
+
+void RotateView(const D3DXMATRIX& rotation) { ChangeView(0, rotation); }
+
+void TranslateView(const D3DXMATRIX& translation) { ChangeView(1, translation); }

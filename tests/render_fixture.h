@@ -7,10 +7,21 @@
 #include <string>
 #include <vector>
 
+#include "d3dx8/d3dx8mesh.h"
 #include "render/direct3d.h"
 #include "shell/application.h"
 #include "shell/window.h"
 #include "tests/readback_fixture.h"
+
+// Moves every vertex of the mesh by `by`, through a write lock of its vertex buffer,
+// as a program that edits a loaded model does.
+inline void ShiftVertices(ID3DXMesh* mesh, const D3DXVECTOR3& by) {
+    BYTE* bytes = nullptr;
+    ASSERT_EQ(mesh->LockVertexBuffer(0, &bytes), D3D_OK);
+    const UINT stride = D3DXGetFVFVertexSize(mesh->GetFVF());
+    for (DWORD v = 0; v < mesh->GetNumVertices(); ++v) *reinterpret_cast<D3DXVECTOR3*>(bytes + size_t(v) * stride) += by;
+    mesh->UnlockVertexBuffer();
+}
 
 class FrameworkDevice : public ReadbackTest {
 protected:

@@ -69,6 +69,24 @@ private:
     std::thread thread_;
 };
 
+// Whether another process could take the lock file now (util-linux flock).
+bool LockFree(const std::string& path) { return RunProcess("/usr/bin/flock", {"-n", path, "true"}).exitCode == 0; }
+
+// Waits up to two seconds for the lock file to become free (or held).
+void WaitForLock(const std::string& path, bool free) {
+    for (int i = 0; i < 200 && LockFree(path) != free; ++i) usleep(10000);
+}
+
+// A display and a lock directory of the test's own, and the program's switches:
+// no other test's window can take the focus and no running copy blocks start-up.
+void RunPrivately(const PrivateDisplay& display, const TempDir& dir) {
+    setenv("DISPLAY", display.name.c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
+    static char arg0[] = "nolrace", arg1[] = "-win";
+    static char* argv[] = {arg0, arg1, nullptr};
+    SetCommandLineArgs(2, argv);
+}
+
 // Only a mutex held by another copy means a copy is running. A lock that cannot be
 // taken at all, or a mutex that cannot be made, lets the program start and says why.
 TEST(Application, OnlyAHeldMutexStopsStartUp) {
@@ -93,9 +111,7 @@ TEST(Application, OnlyAHeldMutexStopsStartUp) {
         execl("/usr/bin/flock", "flock", "-o", dir.File("nol mutex.lock").c_str(), "sleep", "30", (char*)nullptr);
         _exit(127);
     }
-    for (int i = 0; i < 200 && RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode == 0;
-         ++i)
-        usleep(10000);
+    WaitForLock(dir.File("nol mutex.lock"), false);
     testing::internal::CaptureStderr();
     EXPECT_EQ(CheckMultipleStart(), 0);
     testing::internal::GetCapturedStderr();
@@ -104,9 +120,7 @@ TEST(Application, OnlyAHeldMutexStopsStartUp) {
     waitpid(pid, nullptr, 0);
     // However the killed group ends, the lock is free only once the kernel has
     // closed its last descriptor: wait until the file can be locked again.
-    for (int i = 0; i < 200 && RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode != 0;
-         ++i)
-        usleep(10000);
+    WaitForLock(dir.File("nol mutex.lock"), true);
     testing::internal::CaptureStderr();
     EXPECT_EQ(CheckMultipleStart(), 1);  // free again once the holder has gone
     testing::internal::GetCapturedStderr();
@@ -114,16 +128,10 @@ TEST(Application, OnlyAHeldMutexStopsStartUp) {
 }
 
 TEST(Application, WinMainRunsTheHandedOverHooksAroundTheLoop) {
-    // A display and a lock directory of its own: no other test's window can take
-    // the focus (which would stop the loop) and no running copy blocks start-up.
     TempDir dir;
     PrivateDisplay display;
     ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
-    setenv("DISPLAY", display.name.c_str(), 1);
-    setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
-    static char arg0[] = "nolrace", arg1[] = "-win";
-    static char* argv[] = {arg0, arg1, nullptr};
-    SetCommandLineArgs(2, argv);
+    RunPrivately(display, dir);  // a window that loses the focus would stop the loop
 
     SetGameHooks(GameHooks{Start, Frame, End});
     EXPECT_EQ(application.frame, nullptr);
@@ -188,11 +196,7 @@ protected:
 
     void SetUp() override {
         ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
-        setenv("DISPLAY", display.name.c_str(), 1);
-        setenv("XDG_RUNTIME_DIR", dir.path.c_str(), 1);
-        static char arg0[] = "nolrace", arg1[] = "-win";
-        static char* argv[] = {arg0, arg1, nullptr};
-        SetCommandLineArgs(2, argv);
+        RunPrivately(display, dir);
         SetGameHooks(GameHooks{Start, Frame, End});
         NolSetMessageBoxAnswerer(CountBox);
         NolD3D8SetCreateHook(CreateDirect3D);
@@ -220,9 +224,7 @@ protected:
         testing::internal::GetCapturedStderr();
         return result;
     }
-    bool MutexFree() const {
-        return RunProcess("/usr/bin/flock", {"-n", dir.File("nol mutex.lock"), "true"}).exitCode == 0;
-    }
+    bool MutexFree() const { return LockFree(dir.File("nol mutex.lock")); }
 };
 
 TEST_F(StartUp, EachSubsystemFindsTheOneBeforeItAndTheLastFailureStopsTheTimer) {
@@ -290,7 +292,7 @@ LRESULT CALLBACK WatchDestroy(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         atDestroy.seen = true;
         atDestroy.comInitialised = CoInitialize(nullptr) == S_FALSE;  // not the first
         CoUninitialize();
-        atDestroy.mutexHeld = RunProcess("/usr/bin/flock", {"-n", lockFile, "true"}).exitCode != 0;
+        atDestroy.mutexHeld = !LockFree(lockFile);
         atDestroy.deviceGone = GraphicsState.device == nullptr;
     }
     return CallWindowProcA(shellProc, hwnd, msg, wParam, lParam);
@@ -308,7 +310,7 @@ TEST_F(StartUp, ShutdownEndsWithTheWindowComAndTheInstanceGuard) {
     ASSERT_NE(shellProc, nullptr);
     // COM goes before the guard is let go.
     nol::com::ComSetUninitializeHook(
-        [] { mutexHeldAtComEnd = RunProcess("/usr/bin/flock", {"-n", lockFile, "true"}).exitCode != 0; });
+        [] { mutexHeldAtComEnd = !LockFree(lockFile); });
     testing::internal::CaptureStderr();
     FreeApplication();
     testing::internal::GetCapturedStderr();

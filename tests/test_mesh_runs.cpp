@@ -80,12 +80,7 @@ TEST_F(MeshRunsDraw, ARewrittenModelIsDrawnWhereItNowIs) {
     ASSERT_NE(mesh.drawRuns, nullptr);
     const D3DXVECTOR3 size = mesh.boxMax - mesh.boxMin;
     const float shift = 3 * std::max(size.x, size.z);
-    BYTE* bytes = nullptr;
-    ASSERT_EQ(mesh.mesh->LockVertexBuffer(0, &bytes), D3D_OK);
-    const UINT stride = D3DXGetFVFVertexSize(mesh.mesh->GetFVF());
-    for (DWORD v = 0; v < mesh.mesh->GetNumVertices(); ++v)
-        reinterpret_cast<D3DXVECTOR3*>(bytes + size_t(v) * stride)->x += shift;
-    mesh.mesh->UnlockVertexBuffer();
+    ShiftVertices(mesh.mesh, D3DXVECTOR3(shift, 0, 0));
 
     D3DXMATRIX world;
     D3DXMatrixIdentity(&world);

@@ -158,14 +158,7 @@ TEST_F(PickTreeOnDevice, ARewrittenModelIsPickedAsItNowStands) {
     NOL_SKIP_WITHOUT_DISPLAY();
     PickABox();
 
-    auto lift = [&](float by) {
-        BYTE* bytes = nullptr;
-        ASSERT_EQ(mesh.mesh->LockVertexBuffer(0, &bytes), D3D_OK);
-        const UINT stride = D3DXGetFVFVertexSize(mesh.mesh->GetFVF());
-        for (DWORD v = 0; v < mesh.mesh->GetNumVertices(); ++v)
-            reinterpret_cast<D3DXVECTOR3*>(bytes + size_t(v) * stride)->y += by;
-        mesh.mesh->UnlockVertexBuffer();
-    };
+    auto lift = [&](float by) { ShiftVertices(mesh.mesh, D3DXVECTOR3(0, by, 0)); };
     lift(5.0f);
     ASSERT_EQ(node.Pick(down), 1);
     EXPECT_FLOAT_EQ(hit.y, 6.0f);
