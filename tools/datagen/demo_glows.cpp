@@ -17,11 +17,12 @@ struct Glow {
     float r, g, b;  // 0 to 1
 };
 
-// A square image from a function of the distance from its centre (1 at the
-// middle of each edge) and the angle round it.
+// A square image from a function of the distance from its centre (1 a pixel
+// inside the middle of each edge, so that the edges can be wholly dark) and the
+// angle round it.
 std::vector<uint32_t> Radial(int size, const std::function<Glow(float, float)>& at) {
     std::vector<uint32_t> argb(size_t(size) * size);
-    const float centre = (size - 1) / 2.0f, half = size / 2.0f;
+    const float centre = (size - 1) / 2.0f, half = size / 2.0f - 1.0f;
     auto byte = [](float v) { return uint32_t(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
