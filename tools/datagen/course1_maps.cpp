@@ -4,13 +4,12 @@
 // to the centre line that decides the heights.
 #include "datagen/course1_maps.h"
 
-#include <SDL.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
+#include "datagen/bitmap.h"
 #include "datagen/course1_track.h"
 #include "datagen/generators.h"
 
@@ -101,20 +100,6 @@ uint8_t GreenLevel(int i, int j) {
         return uint8_t(std::clamp(level, 128.0, 250.0));
     }
     return kWallLevel;
-}
-
-bool SaveBmp24(const std::string& path, int width, int height, const std::vector<uint8_t>& rgb) {
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 24, SDL_PIXELFORMAT_RGB24);
-    if (!surface) {
-        std::fprintf(stderr, "nol_datagen: no %dx%d surface: %s\n", width, height, SDL_GetError());
-        return false;
-    }
-    for (int y = 0; y < height; ++y)
-        std::copy_n(&rgb[size_t(y) * width * 3], size_t(width) * 3, static_cast<uint8_t*>(surface->pixels) + size_t(y) * surface->pitch);
-    const bool ok = SDL_SaveBMP(surface, path.c_str()) == 0;
-    if (!ok) std::fprintf(stderr, "nol_datagen: %s: %s\n", path.c_str(), SDL_GetError());
-    SDL_FreeSurface(surface);
-    return ok;
 }
 
 // The green level interpolated between grid points as the ground's height is.

@@ -1,4 +1,4 @@
-// Generates the game's data files into one folder: nol_datagen <folder>.
+// Generates the game's and the demo's data files into one folder: nol_datagen <folder>.
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -29,6 +29,15 @@ const Generator kGenerators[] = {
     {"course2nd.x", datagen::WriteCourse3Road},
     {"green2nd.x", datagen::WriteCourse3Grass},
     {"course2ndside.x", datagen::WriteCourse3Side},
+    {"demo_windmill_tower.x", datagen::WriteWindmillTower},
+    {"demo_windmill_door.x", datagen::WriteWindmillDoor},
+    {"demo_windmill_cap.x", datagen::WriteWindmillCap},
+    {"demo_windmill_sails.x", datagen::WriteWindmillSails},
+    {"demo_windmill_flag.x", datagen::WriteWindmillFlag},
+    {"demo_windmill.txt", datagen::WriteWindmillAnimation},
+    {"demo_particle.bmp", datagen::WriteParticleSprite},
+    {"demo_sun.bmp", datagen::WriteSunTexture},
+    {"demo_water.bmp", datagen::WriteWaterTexture},
 };
 
 }  // namespace

@@ -72,6 +72,14 @@ Hexahedron Frustum(float y0, float halfWidth0, float zBack0, float zFront0, floa
     return h;
 }
 
+Hexahedron Block(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfU, const D3DXVECTOR3& halfV,
+                 const D3DXVECTOR3& halfW) {
+    Hexahedron h;
+    for (int k = 0; k < 8; ++k)
+        h.corner[k] = centre + ((k & 1) ? halfU : -halfU) + ((k & 2) ? halfV : -halfV) + ((k & 4) ? halfW : -halfW);
+    return h;
+}
+
 void AddHexahedron(Model& model, int material, const Hexahedron& h) {
     const D3DXVECTOR3 centre = h.Centre();
     for (int axis = 0; axis < 3; ++axis) {
@@ -124,6 +132,23 @@ void AddCylinder(Model& model, int sideMaterial, int capMaterial, const D3DXVECT
         }
         AddFacingTriangle(model, capMaterial, p0, q[0], q[1], -axis);
         AddFacingTriangle(model, capMaterial, p1, q[3], q[2], axis);
+    }
+}
+
+D3DXVECTOR3 PrismCorner(int i, int sides, float radius, float y) {
+    const float a = kTwoPi * (0.5f + float(i)) / float(sides);
+    return D3DXVECTOR3(radius * std::sin(a), y, -radius * std::cos(a));
+}
+
+void AddPrism(Model& model, int sideMaterial, int capMaterial, float y0, float r0, float y1, float r1, int sides) {
+    const D3DXVECTOR3 bottom(0, y0, 0), top(0, y1, 0);
+    for (int i = 0; i < sides; ++i) {
+        const D3DXVECTOR3 a0 = PrismCorner(i, sides, r0, y0), b0 = PrismCorner(i + 1, sides, r0, y0);
+        const D3DXVECTOR3 a1 = PrismCorner(i, sides, r1, y1), b1 = PrismCorner(i + 1, sides, r1, y1);
+        const D3DXVECTOR3 middle = (a0 + b0 + a1 + b1) / 4.0f;
+        AddFacingQuad(model, sideMaterial, a0, b0, b1, a1, D3DXVECTOR3(middle.x, 0, middle.z));
+        AddFacingTriangle(model, capMaterial, bottom, a0, b0, {0, -1, 0});
+        AddFacingTriangle(model, capMaterial, top, a1, b1, {0, 1, 0});
     }
 }
 

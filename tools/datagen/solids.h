@@ -47,6 +47,9 @@ struct Hexahedron {
 Hexahedron Frustum(float y0, float halfWidth0, float zBack0, float zFront0, float y1, float halfWidth1,
                    float zBack1, float zFront1);
 void AddHexahedron(Model& model, int material, const Hexahedron& h);
+// A box turned any way: centre plus or minus each of three half-edge vectors.
+Hexahedron Block(const D3DXVECTOR3& centre, const D3DXVECTOR3& halfU, const D3DXVECTOR3& halfV,
+                 const D3DXVECTOR3& halfW);
 
 // A panel lying on one side of a hexahedron, inset from that side's edges by the
 // given fractions (u along the first edge, v along the second) and lifted off it
@@ -58,6 +61,13 @@ void AddSidePanel(Model& model, int material, const Hexahedron& h, int axis, boo
 // capMaterial.
 void AddCylinder(Model& model, int sideMaterial, int capMaterial, const D3DXVECTOR3& p0, const D3DXVECTOR3& p1,
                  float radius, int segments);
+
+// An upright frustum with `sides` flat faces round the y axis, from radius r0
+// (to its corners) at y0 to r1 at y1, one face centred on -z; both ends closed
+// with capMaterial. PrismCorner gives corner i at height y, going round from
+// the right-hand corner of that front face (seen from the front).
+void AddPrism(Model& model, int sideMaterial, int capMaterial, float y0, float r0, float y1, float r1, int sides);
+D3DXVECTOR3 PrismCorner(int i, int sides, float radius, float y);
 
 // A flat disc facing along normal.
 void AddDisc(Model& model, int material, const D3DXVECTOR3& centre, const D3DXVECTOR3& normal, float radius,
