@@ -122,35 +122,22 @@ TEST_F(Particles, AlphaAbove255KeepsOnlyItsLowByte) {
 }
 
 TEST_F(Particles, PositionIsTheClosedFormAtTheNewAgeWithoutAHalf) {
-    // One particle at rest under (0, -1, 0), one moving along x at 2 per second.
+    // Under (0, -1, 0): one particle at rest, one moving along x at 2 per second.
     system.SetAcceleration(D3DXVECTOR3(0, -1, 0));
-    system.Create(1, 0, 0, 0, Fixed(10.0f, 255, 0, 0.25f, 0, 0));
-    CParticleSystem moving;
-    moving.SetAcceleration(D3DXVECTOR3(0, -1, 0));
-    moving.SetRangeX(1, 1);
-    moving.SetRangeY(0, 0);
-    moving.SetRangeZ(0, 0);
-    moving.Create(1, 0, 0, 0, Fixed(10.0f, 255, 0, 0.25f, 0, 2));
-
+    system.Create(2, 0, 0, 0, Fixed(10.0f, 255, 0, 0.25f, 0, 0));
+    system.particles[1].velocity = D3DXVECTOR3(2, 0, 0);
     for (int frame = 1; frame <= 45; ++frame) {
         system.Draw();
-        moving.Draw();
         const float t = system.particles[0].age;
-        EXPECT_NEAR(t, frame / 30.0f, 1e-5f);
-        const D3DXVECTOR3 p = system.particles[0].position;
-        EXPECT_EQ(p.x, 0.0f);
-        EXPECT_FLOAT_EQ(p.y, -t * t);
-        EXPECT_EQ(p.z, 0.0f);
-        const D3DXVECTOR3 q = moving.particles[0].position;
-        EXPECT_FLOAT_EQ(q.x, 2 * t);
-        EXPECT_FLOAT_EQ(q.y, -t * t);
+        ASSERT_NEAR(t, frame / 30.0f, 1e-5f);
+        EXPECT_EQ(system.particles[0].position, D3DXVECTOR3(0, -t * t, 0)) << frame;
+        EXPECT_EQ(system.particles[1].position, D3DXVECTOR3(2 * t, -t * t, 0)) << frame;
     }
-    // Drawn from the state before the step: the last square is centred on the
-    // position after 44 frames.
+    // Drawn from the state before the step: the last squares are centred on the
+    // positions after 44 frames.
     const float t44 = 44 / 30.0f;
-    const ParticleVertex& v0 = LastVertex(0);
-    EXPECT_NEAR(v0.x, 2 * t44 - 0.25f, 1e-4f);
-    EXPECT_NEAR(v0.y, -t44 * t44 - 0.25f, 1e-4f);
+    EXPECT_NEAR(LastVertex(6).x, 2 * t44 - 0.25f, 1e-4f);
+    EXPECT_NEAR(LastVertex(6).y, -t44 * t44 - 0.25f, 1e-4f);
 }
 
 TEST_F(Particles, SixVerticesForEachLivingParticleOnly) {
