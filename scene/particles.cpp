@@ -51,8 +51,8 @@ void Birth(Particle& p, const ParticleParams& q, const CParticleSystem& system) 
 // Not a number counts as dead, so that Emit can replace it.
 bool Alive(const Particle& p) { return p.age < p.lifetime; }
 
-// The low byte of alpha truncated to an integer. Floats from 2^31 up are
-// multiples of 256 (low byte 0), and so is nothing at all (NaN).
+// The low byte of alpha truncated to an integer. Floats beyond the range of an
+// int are multiples of 256, so their low byte is 0; not a number gives 0 too.
 DWORD AlphaByte(float alpha) {
     if (!(alpha < 2147483648.0f) || alpha <= -2147483648.0f) return 0;
     return DWORD(int(alpha)) & 0xFF;
