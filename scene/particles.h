@@ -29,6 +29,13 @@ struct Particle {
     D3DXVECTOR3 velocity;
 };
 
+// D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1.
+struct ParticleVertex {
+    float x, y, z;
+    D3DCOLOR colour;
+    float u, v;
+};
+
 class CParticleSystem {
 public:
     CParticleSystem() = default;
@@ -46,8 +53,11 @@ public:
     void SetAcceleration(const D3DXVECTOR3& a);
     void Destroy();
 
+    // The most particles whose vertices (6 x 24 bytes each) one vertex buffer can hold.
+    static constexpr int kMaxCount = int(0xFFFFFFFFu / (6 * sizeof(ParticleVertex)));
+
     Particle* particles = nullptr;
-    BYTE* vertices = nullptr;  // 6 x count vertices of 24 bytes (xyz, colour, uv)
+    ParticleVertex* vertices = nullptr;  // 6 x count, rebuilt by each Draw
     int count = 0;
     D3DXVECTOR3 emitter{0, 0, 0};
     D3DXVECTOR3 acceleration{0, 0, 0};

@@ -42,4 +42,8 @@ public:
     float speed = 0.05f;
     float damping = 1.0f;
     D3DCOLOR colour = 0xFFFFFFFF;
+
+private:
+    void Step();
+    void BuildVertices();
 };
