@@ -3,6 +3,7 @@
 
 #include <locale.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -60,7 +61,7 @@ TextScanner::Result TextScanner::ReadInteger(int64_t* value) {
     if (p_ == end_ || !IsDigit(*p_)) return Result::Mismatch;
     uint64_t magnitude = 0;
     for (; p_ != end_ && IsDigit(*p_); ++p_)
-        magnitude = magnitude < kIntegerCeiling ? magnitude * 10 + uint64_t(*p_ - '0') : kIntegerCeiling;
+        magnitude = std::min(magnitude * 10 + uint64_t(*p_ - '0'), kIntegerCeiling);  // no wrap: <= 2^62 * 10 + 9
     *value = negative ? -int64_t(magnitude) : int64_t(magnitude);
     return Result::Ok;
 }
