@@ -51,15 +51,21 @@ int CAnimation::Load(const char* path) {
         case WholeFileResult::ReadError: LogMessage("can't read %s.\n", shown); return 0;
     }
     const AnimationText text = ReadAnimationText(bytes);
-    for (const AnimationProblem& problem : text.problems)
-        LogMessage("%s: %s.\n", shown, DescribeAnimationProblem(problem).c_str());
+    // The problems are logged in the order of the file, among the parts' loads.
+    size_t logged = 0;
+    auto logWhile = [&](auto before) {
+        for (; logged < text.problems.size() && before(text.problems[logged]); ++logged)
+            LogMessage("%s: %s.\n", shown, DescribeAnimationProblem(text.problems[logged]).c_str());
+    };
 
     partCount = text.partCount;
     if (partCount > 0) parts = new Mesh[size_t(partCount)];
     for (int i = 0; i < partCount; ++i) {
+        logWhile([i](const AnimationProblem& p) { return p.part >= 0 && p.part <= i && p.key < 0; });
         const std::string& name = text.partNames[size_t(i)];
         if (!name.empty()) parts[i].Load(name.c_str(), 0, 1);
     }
+    logWhile([](const AnimationProblem&) { return true; });
     keyCount = text.keyCount;
     if (!text.keys.empty()) {
         keys = new AnimationKey[text.keys.size()];
@@ -85,11 +91,11 @@ D3DXMATRIX CAnimation::GetPose(int a, int b, float t) const {
     return pose;
 }
 
-void CAnimation::ChooseKeys(int loop) const {
+bool CAnimation::ChooseKeys(int loop) const {
     // Written so that a NaN time names no key either.
-    if (!(time >= 0.0f && time < float(keyCount))) return;
+    if (!(time >= 0.0f && time < float(keyCount))) return false;
     const int k0 = int(time);
-    if (k0 >= keyCount) return;
+    if (k0 >= keyCount) return false;
     int k1;
     float t;
     if (speed > 0.0f) {
@@ -102,6 +108,7 @@ void CAnimation::ChooseKeys(int loop) const {
         t = 1.0f - (time - float(k0));
     }
     scratch = {k0, k1, t};
+    return true;
 }
 
 int CAnimation::Advance(int loop) {
@@ -116,9 +123,11 @@ int CAnimation::Advance(int loop) {
 }
 
 int CAnimation::Play(int loop) {
-    if (speed != 0.0f) ChooseKeys(loop);
+    // With speed 0 the pair may come from a longer animation.
+    const bool named = speed != 0.0f ? ChooseKeys(loop)
+                                     : scratch.key >= 0 && scratch.key < keyCount && scratch.next >= 0 &&
+                                           scratch.next < keyCount;
     CNode node;
-    const bool named = scratch.key >= 0 && scratch.key < keyCount && scratch.next >= 0 && scratch.next < keyCount;
     for (int i = 0; named && i < partCount; ++i) {
         const D3DXMATRIX pose =
             GetPose(scratch.key * partCount + i, scratch.next * partCount + i, scratch.blend) * placement.local;

@@ -49,9 +49,9 @@ public:
     float speed = 0.05f;            // key frames per Play; negative plays backwards
 
 private:
-    // The shared key pair and blend for the current time; left as they were when
-    // the time names no key.
-    void ChooseKeys(int loop) const;
+    // Sets the shared key pair and blend for the current time; false, leaving
+    // them as they were, when the time names no key.
+    bool ChooseKeys(int loop) const;
     // Moves the time on by speed and wraps it; 1 when a play-once animation ran past an end.
     int Advance(int loop);
 };

@@ -149,36 +149,51 @@ TEST(AnimationFile, NumbersNeedNoWhiteSpaceWhereASignOrPointEndsThem) {
     ExpectKey(t.keys[1], -7, 8, 9, 0, 1, 0, 0);
 }
 
-// Records from the first bad one on hold the part's pose at the key before.
+// A record of four decimals a number, key k's part i at (k * 2 + i) * (1, 2, 3).
+std::string Record(int index) {
+    char line[80];
+    std::snprintf(line, sizeof line, "%.4f,%.4f,%.4f 0.0000,0.0000,0.0000,1.0000\n", index * 1.0, index * 2.0,
+                  index * 3.0);
+    return line;
+}
+
+// Records from the first bad one on hold the part's pose at the key before, and
+// good records after it are not used.
 TEST(AnimationFile, ADamagedRecordHoldsEveryPartsLastPoseFromThereOn) {
+    const std::string key0 = Record(0) + Record(1), rest = Record(3) + Record(4) + Record(5);
     struct Case {
         const char* name;
-        const char* records;
+        std::string records;
         AnimationFault fault;
     };
     const Case cases[] = {
-        {"comma after white space", "1,2,3 0,0,0,1  4,5,6 0,0,0,1\n7,8 ,9 0,0,0,1\n", AnimationFault::BadRecord},
-        {"not a number", "1,2,3 0,0,0,1  4,5,6 0,0,0,1\n7,8,x 0,0,0,1\n", AnimationFault::BadRecord},
-        {"a blank for a comma", "1,2,3 0,0,0,1  4,5,6 0,0,0,1\n7,8,9 0,0 0,1\n", AnimationFault::BadRecord},
-        {"truncated", "1,2,3 0,0,0,1  4,5,6 0,0,0,1\n7,8,9 0,0,", AnimationFault::TruncatedRecord},
-        {"truncated after a record", "1,2,3 0,0,0,1  4,5,6 0,0,0,1\n", AnimationFault::TruncatedRecord},
+        {"comma after white space", key0 + "7.0,8.0 ,9.0 0,0,0,1\n" + rest, AnimationFault::BadRecord},
+        {"not a number", key0 + "7.0,8.0,x 0,0,0,1\n" + rest, AnimationFault::BadRecord},
+        {"a blank for a comma", key0 + "7.0,8.0,9.0 0,0 0,1\n" + rest, AnimationFault::BadRecord},
+        {"truncated", key0 + "7.0,8.0,", AnimationFault::TruncatedRecord},
+        {"truncated after a record", key0, AnimationFault::TruncatedRecord},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        const AnimationText t = ReadAnimationText(std::string("2 a.x b.x 3\n") + c.records);
+        const AnimationText t = ReadAnimationText("2 a.x b.x 3\n" + c.records);
         ASSERT_EQ(t.keyCount, 3);
         ASSERT_EQ(t.keys.size(), 6u);
         ASSERT_EQ(t.problems.size(), 1u);
         EXPECT_EQ(t.problems[0].fault, c.fault);
         EXPECT_EQ(t.problems[0].key, 1);
         EXPECT_EQ(t.problems[0].part, 0);
-        ExpectKey(t.keys[0], 1, 2, 3, 0, 0, 0, 1);
-        ExpectKey(t.keys[1], 4, 5, 6, 0, 0, 0, 1);
+        ExpectKey(t.keys[1], 1, 2, 3, 0, 0, 0, 1);
         for (int r = 2; r < 6; ++r) EXPECT_TRUE(SameKey(t.keys[r], t.keys[r % 2])) << "record " << r;
     }
 
+    // When less than kMinRecordBytes a claimed record is left, the count itself
+    // is taken to be wrong: no keys at all.
+    const AnimationText cut = ReadAnimationText("2 a.x b.x 3\n1,2,3 0,0,0,1\n");
+    EXPECT_EQ(cut.keyCount, 0);
+    EXPECT_EQ(cut.problems.at(0).fault, AnimationFault::TooManyKeys);
+
     // Broken at the very first record: the identity pose.
-    const AnimationText first = ReadAnimationText("2 a.x b.x 2 1,2,3 0,0,0;1 4,5,6 0,0,0,1 0,0,0 0,0,0,1 1,1,1 1,0,0,0");
+    const AnimationText first = ReadAnimationText("2 a.x b.x 2 1,2,3 0,0,0;1 " + Record(1) + Record(2) + Record(3));
     ASSERT_EQ(first.keys.size(), 4u);
     for (const AnimationKey& k : first.keys) ExpectKey(k, 0, 0, 0, 0, 0, 0, 1);
     EXPECT_NE(DescribeAnimationProblem(first.problems.at(0)).find("key 0, part 0"), std::string::npos);
