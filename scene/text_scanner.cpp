@@ -34,10 +34,9 @@ bool ConvertWithCLibrary(const char* first, const char* last, float* value) {
 // same way, but takes no '+' and leaves values out of float's range to the caller.
 bool ConvertDecimal(const char* first, const char* last, float* value) {
     const char* digits = *first == '+' ? first + 1 : first;
-    const auto [stop, error] = std::from_chars(digits, last, *value);
+    const std::errc error = std::from_chars(digits, last, *value).ec;
     if (error == std::errc()) return true;
     if (error == std::errc::result_out_of_range) return ConvertWithCLibrary(first, last, value);
-    (void)stop;
     return false;
 }
 
