@@ -14,6 +14,8 @@
 //   claims: every name takes at least one character and a separator, every record
 //   at least kMinRecordBytes. So nothing is allocated beyond what the bytes
 //   justify, however large the number; the product M x N is taken in 64 bits.
+//   (A file cut off so early that fewer bytes than that are left for the records
+//   it claims therefore loses all its keys; one cut off later holds, as below.)
 // - A name longer than kMaxNameLength characters is refused: that part's name
 //   stays empty (its part gets no mesh), and reading goes on after the name.
 // - When the text ends before all N names, the parts without one get no mesh and
