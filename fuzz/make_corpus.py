@@ -341,6 +341,36 @@ def midis():
     put("midi", "wrapped.rmi", riff(b"RMID", (b"data", smf(0, 96, [track(notes[:4])]))))
 
 
+# ---- keyframe animations ------------------------------------------------------------
+def animation(names, records):
+    """A part count, names, a key count and one record a line, key-major."""
+    keys = len(records) // max(len(names), 1) if names else 0
+    return ("%d\n" % len(names) + "".join(n + "\n" for n in names) + "%d\n" % keys +
+            "".join(r + "\n" for r in records)).encode()
+
+
+def animations():
+    walk = ["0,0,0 0,0,0,1", "1.5,0,-2 0,0.382683,0,0.923880",
+            "0.5,1,0 0,0,0,1", "2,0.25,-2 0,0.707107,0,0.707107",
+            "1e0,2E0,3 0,1,0,0", "-2.5,0,-2 0,0.923880,0,-0.382683"]
+    put("animation", "walk.txt", animation(["body.x", "arm.x"], walk))
+    put("animation", "crlf_tabs.txt", b"2\r\nbody.x\tarm.x\r\n1\r\n\t1,2,3\t0,0,0,1\r\n 4, 5, 6 0,0,0,1\r\n")
+    # Every spelling of a number that fscanf takes, and records glued by signs.
+    put("animation", "spellings.txt", animation(["p.x"], [
+        "+1.5,-0,1e3 .5,5.,0x1p3,0X.8P-1", "inf,-INFINITY,nan 1e999,-1e-50,1e,0x.",
+        "1e+,0x1p,NaN(1) 00012,1.5e-3,-.25,1"]))
+    put("animation", "glued.txt", b"2a.x b.x 2 1,2,3-1,0,0,1-0,0,0 0,0,0,1+1,1,1+0,0,0,1 .5,.5,.5.5,.5,.5,.5")
+    put("animation", "truncated.txt", animation(["a.x", "b.x"], walk)[:-30])
+    put("animation", "comma_after_space.txt", b"1 a.x 2\n1 ,2,3 0,0,0,1\n4,5,6 0,0,0,1\n")
+    put("animation", "not_numbers.txt", b"2 a.x b.x 1\n1,2,3 0,0,0,1\nx,y,z 0,0,0,1\n")
+    put("animation", "huge_counts.txt", b"2147483647 a b 2147483647 0,0,0 0,0,0,1")
+    put("animation", "huge_keys.txt", b"1 a.x 99999999999999999999 0,0,0 0,0,0,1")
+    put("animation", "negative_counts.txt", b"1 a.x -3 0,0,0 0,0,0,1\n")
+    put("animation", "long_name.txt", animation(["n" * 300 + ".x", "short.x"], walk[:2]))
+    put("animation", "no_parts.txt", b"0\n5\n")
+    put("animation", "no_keys.txt", b"2 a.x b.x 0\n")
+
+
 if __name__ == "__main__":
     if os.path.isdir(OUT):
         shutil.rmtree(OUT)
@@ -348,3 +378,4 @@ if __name__ == "__main__":
     images()
     wavs()
     midis()
+    animations()
