@@ -10,15 +10,19 @@ namespace {
 
 // Cosines of the angle between the view and the light: the flare shows above the
 // first, gains alpha from the second, and the flash may show above the third.
+// All in float: looking straight at the light, 1 - 0.9f gives the full 140 .. 220
+// and a flash of 100, where 1 - 0.9 in double falls just short of them.
 constexpr float kFlareFrom = 0.76f;
 constexpr float kBrightFrom = 0.9f;
 constexpr float kFlashFrom = 0.85f;
 
-// The square's colour: alpha 192 + alpha (0 .. 63), RGB (FF, E0, 80).
-D3DCOLOR SquareColour(int alpha) { return (static_cast<D3DCOLOR>(alpha) << 24) - 0x3F001F80u; }
+// The square's colour: alpha 192 + extra (extra 0 .. 63), RGB (FF, E0, 80).
+D3DCOLOR SquareColour(int extra) { return (static_cast<D3DCOLOR>(extra) << 24) - 0x3F001F80u; }
 
-// Alpha of the flare elements, 0 until the view is within about 26 degrees of the
-// light, then up to 140 .. 220 (random) looking straight at it.
+// The elements' alpha in the top byte: 0 until the view is within about 26
+// degrees of the light, then rising to 140 .. 220 (random) straight at it. The
+// first random number only decides the sign, as m alone would, but it is drawn
+// all the same: the generator's sequence depends on it.
 D3DCOLOR FlareAlpha(float m) {
     float a = 0;
     if ((1400 + Rand32767() * 800 / 32767) * (m - kBrightFrom) >= 0)
