@@ -46,26 +46,38 @@ HRESULT BufferData::Unlock() {
 
 unsigned BufferData::Prepare(Device* device, unsigned target, bool dynamic) {
     if (!device->Alive()) return 0;
-    if (!gl_) {
-        gl::GenBuffers(1, &gl_);
+    if (!gl_.name) {
+        gl_ = device->TakeGlBuffer(data_.size());
         dirty_ = true;
     }
-    gl::BindBuffer(target, gl_);
+    gl::BindBuffer(target, gl_.name);
     if (dirty_) {
+        // Whole contents every time: storage of the same size is refilled in place
+        // by the driver, any other is made anew (and a busy one orphaned).
         gl::BufferData(target, static_cast<GLsizeiptr>(data_.size()), data_.data(),
                        dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
+        gl_.capacity = data_.size();
         dirty_ = false;
     }
-    return gl_;
+    return gl_.name;
 }
 
 void BufferData::Forget(Device* device, bool deleteObjects) {
-    if (deleteObjects && gl_) {
-        gl::DeleteBuffers(1, &gl_);
+    if (deleteObjects && gl_.name) {
+        gl::DeleteBuffers(1, &gl_.name);
         device->ForgetGlBindings();
     }
-    gl_ = 0;
+    gl_ = {};
     dirty_ = true;
+}
+
+void BufferData::Recycle(Device* device) {
+    const bool current = device->MakeCurrent();
+    if (current && gl_.name && device->KeepGlBuffer(gl_)) {
+        gl_ = {};
+        return;
+    }
+    Forget(device, current);
 }
 
 uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize) {
@@ -78,7 +90,7 @@ uint32_t MaxIndexOf(const uint8_t* indices, UINT count, UINT indexSize) {
 
 template <typename Interface, const IID& Iid>
 Buffer<Interface, Iid>::~Buffer() {
-    data_.Forget(this->device_, this->device_->MakeCurrent());
+    data_.Recycle(this->device_);
 }
 
 template <typename Interface, const IID& Iid>

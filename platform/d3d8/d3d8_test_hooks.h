@@ -39,3 +39,14 @@ void NolD3D8SetCreateHook(NolDirect3DCreateHook hook);
 
 // How many fixed-function programs the device has generated so far.
 size_t NolD3D8ProgramCount(IDirect3DDevice8* device);
+
+// The device's GL buffers for vertex and index buffers: how many it has made, how
+// many new buffers took one that a released buffer left, and how many (and how
+// many bytes of storage) it keeps for reuse now. False for other devices.
+struct NolD3D8BufferCounts {
+    uint64_t made;
+    uint64_t reused;
+    size_t kept;
+    size_t keptBytes;
+};
+bool NolD3D8GetBufferCounts(IDirect3DDevice8* device, NolD3D8BufferCounts* counts);

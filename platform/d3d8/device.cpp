@@ -260,6 +260,7 @@ void Device::Shutdown() {
     std::vector<DeviceChild*> children(children_.begin(), children_.end());
     for (DeviceChild* child : children) child->DropGl(current);
     if (shaders_) shaders_->Clear(current);
+    EmptyBufferPool(current);
     if (current) {
         gl::DeleteFramebuffers(1, &drawFbo_);
         gl::DeleteFramebuffers(1, &readFbo_);
@@ -294,6 +295,32 @@ void Device::ForgetGlBindings() {
     for (auto& t : boundTextures_) t = 0;
     attribBuffer_ = 0;
     targetDirty_ = true;
+}
+
+GlBuffer Device::TakeGlBuffer(size_t bytes) {
+    if (!Alive()) return {};
+    GlBuffer b = bufferPool_.Take(bytes);
+    if (b.name) {
+        ++glBuffersReused_;
+        return b;
+    }
+    gl::GenBuffers(1, &b.name);
+    ++glBuffersMade_;
+    return b;
+}
+
+bool Device::KeepGlBuffer(GlBuffer buffer) { return Alive() && bufferPool_.Give(buffer); }
+
+void Device::EmptyBufferPool(bool deleteObjects) {
+    std::vector<unsigned> names = bufferPool_.TakeAll();
+    if (deleteObjects && !names.empty()) {
+        gl::DeleteBuffers(static_cast<GLsizei>(names.size()), names.data());
+        ForgetGlBindings();
+    }
+}
+
+Device::BufferCounts Device::GlBufferCounts() const {
+    return {glBuffersMade_, glBuffersReused_, bufferPool_.Count(), bufferPool_.Bytes()};
 }
 
 UINT Device::MaxTextureSize() const { return ProbeGl().maxTextureSize; }
@@ -438,6 +465,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* params) {
     // GL copies are made again at the next use, as video memory would be refilled.
     for (DeviceChild* child : children_)
         if (child->Pool() != D3DPOOL_DEFAULT) child->DropGl(true);
+    EmptyBufferPool(true);
     ForgetGlBindings();
     FullViewport();
     keyDirty_ = fixedStateDirty_ = true;

@@ -126,6 +126,11 @@ public:
     UINT MaxTextureSize() const;
     // GL objects were deleted: names the device remembers as bound may be reused.
     void ForgetGlBindings();
+    // A GL buffer for bytes of contents, kept from a released buffer when there is
+    // one, otherwise a new one without storage; 0 without context.
+    GlBuffer TakeGlBuffer(size_t bytes);
+    // A released buffer's GL buffer, kept for another; false when it is not kept.
+    bool KeepGlBuffer(GlBuffer buffer);
 
     // ---- for the test hooks
     void SetCondition(Condition condition) { condition_ = condition; }
@@ -133,6 +138,11 @@ public:
     bool ReadSurface(Surface* surface, std::vector<uint32_t>* pixels, UINT* width,
                      UINT* height);
     size_t ProgramCount() const;
+    struct BufferCounts {
+        uint64_t made, reused;
+        size_t kept, keptBytes;
+    };
+    BufferCounts GlBufferCounts() const;
     // Keeps a copy of every picture Present puts into the window.
     void CapturePresents(bool on) { capturePresents_ = on; }
     bool LastPresented(std::vector<uint32_t>* pixels, UINT* width, UINT* height) const;
@@ -155,6 +165,8 @@ private:
     void BindIndices(IndexBuffer* buffer, UINT baseVertex);
     void BindTargets(Surface* renderTarget, Surface* depthStencil);
     void FullViewport();
+    // Deletes (a current context) or forgets the kept GL buffers.
+    void EmptyBufferPool(bool deleteObjects);
 
     // device_present.cpp
     void BlitBackBuffer(const RECT& src, const RECT& dst, int drawableWidth, int drawableHeight);
@@ -241,6 +253,9 @@ private:
     unsigned drawFbo_ = 0;
     unsigned readFbo_ = 0;
     unsigned vao_ = 0;
+    GlBufferPool bufferPool_;
+    uint64_t glBuffersMade_ = 0;
+    uint64_t glBuffersReused_ = 0;
     unsigned streamVertices_ = 0;
     unsigned streamIndices_ = 0;
     unsigned samplers_[8] = {};

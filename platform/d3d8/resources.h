@@ -11,6 +11,7 @@
 #include "com/com_object.h"
 #include "d3d8/d3d8.h"
 #include "d3d8/formats.h"
+#include "d3d8/gl_buffer_pool.h"
 
 namespace nol::d3d8 {
 
@@ -227,13 +228,15 @@ public:
     // The GL buffer with the current contents, bound to target; 0 without context.
     unsigned Prepare(Device* device, unsigned target, bool dynamic);
     void Forget(Device* device, bool deleteObjects);
+    // The buffer goes: its GL buffer is left to the device for another one.
+    void Recycle(Device* device);
     const uint8_t* Data() const { return data_.data(); }
     UINT Size() const { return static_cast<UINT>(data_.size()); }
     uint64_t Generation() const { return generation_; }
 
 private:
     std::vector<uint8_t> data_;
-    unsigned gl_ = 0;
+    GlBuffer gl_;
     bool dirty_ = true;
     UINT locks_ = 0;
     bool writeLocked_ = false;

@@ -50,3 +50,11 @@ bool NolD3D8LastPresented(IDirect3DDevice8* device, std::vector<uint32_t>* pixel
     nol::d3d8::Device* d = AsDevice(device);
     return d && pixels && width && height && d->LastPresented(pixels, width, height);
 }
+
+bool NolD3D8GetBufferCounts(IDirect3DDevice8* device, NolD3D8BufferCounts* counts) {
+    nol::d3d8::Device* d = AsDevice(device);
+    if (!d || !counts) return false;
+    const auto c = d->GlBufferCounts();
+    *counts = {c.made, c.reused, c.kept, c.keptBytes};
+    return true;
+}
