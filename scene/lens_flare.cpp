@@ -3,7 +3,7 @@
 #include "render/direct3d.h"
 #include "render/graphics_state.h"
 #include "scene/camera.h"
-#include "scene/rand32767.h"
+#include "scene/random.h"
 #include "scene/shapes.h"
 
 namespace {
@@ -25,8 +25,8 @@ D3DCOLOR SquareColour(int extra) { return (static_cast<D3DCOLOR>(extra) << 24) -
 // all the same: the generator's sequence depends on it.
 D3DCOLOR FlareAlpha(float m) {
     float a = 0;
-    if ((1400 + Rand32767() * 800 / 32767) * (m - kBrightFrom) >= 0)
-        a = (1400 + Rand32767() * 800 / 32767) * (m - kBrightFrom);
+    if ((1400 + Rand15() * 800 / 32767) * (m - kBrightFrom) >= 0)
+        a = (1400 + Rand15() * 800 / 32767) * (m - kBrightFrom);
     return static_cast<D3DCOLOR>(static_cast<int>(a)) << 24;
 }
 
@@ -41,7 +41,7 @@ void DrawLensFlare(D3DXVECTOR3 p, float size, int flash) {
     if (!GraphicsState.device) return;
     SetAlphaBlend(TRUE, D3DBLEND_SRCALPHA, D3DBLEND_ONE);
     SetBillboardWorld(p.x, p.y, p.z);
-    DrawTexturedRect3D(0, 0, 0, size, size, SquareColour(Rand32767() % 64));
+    DrawTexturedRect3D(0, 0, 0, size, size, SquareColour(Rand15() % 64));
 
     const D3DXVECTOR3 toLight = p - GetCameraPosition();
     const D3DXVECTOR3 direction = GetCameraDirection();
