@@ -16,7 +16,7 @@
 namespace {
 
 const DemoScreen* const kScreens[] = {
-    &kShapesScreen, &kAnimationScreen, &kParticlesScreen, &kWaveGridScreen, &kLensFlareScreen,
+    &kShapesScreen, &kAnimationScreen, &kParticlesScreen, &kWaveGridScreen, &kLensFlareScreen, &kSpritesScreen,
 };
 constexpr int kScreenCount = static_cast<int>(std::size(kScreens));
 constexpr int kCaptionY = 458;
@@ -56,6 +56,7 @@ void DemoStart() {
 void DemoFrame() {
     const int next = RequestedScreen();
     if (next >= 0) ShowDemoScreen(next);
+    if (current >= 0 && kScreens[current]->prepare) kScreens[current]->prepare();
     BeginFrame(0xFF000000);
     if (current >= 0) kScreens[current]->frame();
     // The caption is drawn over whatever the screen left behind.

@@ -4,9 +4,10 @@
 
 struct DemoScreen {
     const char* caption;
-    void (*enter)();  // when the screen is switched to; may be null
-    void (*frame)();  // once a frame, between BeginFrame and the caption
-    void (*leave)();  // when another screen is switched to; may be null
+    void (*enter)();    // when the screen is switched to; may be null
+    void (*frame)();    // once a frame, between BeginFrame and the caption
+    void (*leave)();    // when another screen is switched to; may be null
+    void (*prepare)();  // once a frame before BeginFrame (render targets); may be null
 };
 
 // The screens, in the order of their keys.
@@ -15,3 +16,4 @@ extern const DemoScreen kAnimationScreen;
 extern const DemoScreen kParticlesScreen;
 extern const DemoScreen kWaveGridScreen;
 extern const DemoScreen kLensFlareScreen;
+extern const DemoScreen kSpritesScreen;

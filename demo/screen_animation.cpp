@@ -87,4 +87,4 @@ void Frame() {
 }  // namespace
 
 const DemoScreen kAnimationScreen = {"Keyframe animation: forwards, backwards, looping and once", Enter, Frame,
-                                     Leave};
+                                     Leave, nullptr};

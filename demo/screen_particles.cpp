@@ -93,4 +93,4 @@ void Frame() {
 
 }  // namespace
 
-const DemoScreen kParticlesScreen = {"Particles: a fountain and a burst", Enter, Frame, Leave};
+const DemoScreen kParticlesScreen = {"Particles: a fountain and a burst", Enter, Frame, Leave, nullptr};

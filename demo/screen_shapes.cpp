@@ -117,4 +117,4 @@ void Frame() {
 }  // namespace
 
 const DemoScreen kShapesScreen = {"Shapes: lines, triangles, rectangles, circles, a hexagon and a box, in 2D and 3D",
-                                  Enter, Frame, Leave};
+                                  Enter, Frame, Leave, nullptr};

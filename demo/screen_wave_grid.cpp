@@ -95,4 +95,5 @@ void Frame() {
 
 }  // namespace
 
-const DemoScreen kWaveGridScreen = {"Wave grid: click on the water to make ripples", Enter, Frame, Leave};
+const DemoScreen kWaveGridScreen = {"Wave grid: click on the water to make ripples", Enter, Frame, Leave,
+                                    nullptr};

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kScreens = 5;
+constexpr int kScreens = 6;
 constexpr int kWidth = 640, kHeight = 480;
 // The caption line at the bottom is on every screen; the pictures are compared above it.
 constexpr int kPictureHeight = 450;
@@ -182,7 +182,7 @@ TEST_F(DemoProcess, EveryScreenShowsItsOwnPictureAndEscEndsTheProgram) {
 }
 
 TEST_F(DemoProcess, TheScreensMoveFromFrameToFrame) {
-    // Screens 2 to 5 are animated by themselves: two pictures a moment apart differ.
+    // Screens 2 to 6 are animated by themselves: two pictures a moment apart differ.
     for (int s = 2; s <= kScreens; ++s) {
         SCOPED_TRACE("screen " + std::to_string(s));
         Show(std::to_string(s), s);
@@ -192,6 +192,34 @@ TEST_F(DemoProcess, TheScreensMoveFromFrameToFrame) {
         const Picture second = Grab(x, window);
         EXPECT_GT(Differing(first, second), 200);
     }
+    Press("Escape");
+    EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0);
+}
+
+// The demo has an instance guard of its own: a second demo ends at once, while the
+// game starts beside it.
+TEST_F(DemoProcess, RunsBesideTheGameButNotBesideItself) {
+    TempDir other;
+    ASSERT_EQ(symlink(NOL_DATA_DIR, other.File("data").c_str()), 0);
+    const std::vector<std::string> env = {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
+                                          "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"};
+    const std::string secondDemo = other.File("noldemo");
+    CopyFile(NOL_DEMO_PROGRAM, secondDemo);
+    const ProcessResult second =
+        RunProcess(secondDemo, {secondDemo, "-win", "-dbf"}, env, ScaledMs(15000), other.path);
+    EXPECT_FALSE(second.timedOut);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(ReadFile(other.File("debug.txt")).find("InitDirect3D"), std::string::npos)
+        << "a second demo went on past the guard";
+
+    const std::string game = other.File("nolrace");
+    CopyFile(NOL_GAME_PROGRAM, game);
+    Child race;
+    race.pid = StartProcess(game, {game, "-win", "-dbf"}, env, other.path);
+    ASSERT_TRUE(WaitForText(other.File("debug.txt"), "InitDirect3D", ScaledMs(15000)))
+        << ReadFile(other.File("debug.txt"));
+    kill(race.pid, SIGTERM);
+    EXPECT_EQ(race.Wait(ScaledMs(15000)), 0);
     Press("Escape");
     EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0);
 }
