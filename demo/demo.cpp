@@ -16,7 +16,8 @@
 namespace {
 
 const DemoScreen* const kScreens[] = {
-    &kShapesScreen, &kAnimationScreen, &kParticlesScreen, &kWaveGridScreen, &kLensFlareScreen, &kSpritesScreen,
+    &kShapesScreen,    &kAnimationScreen, &kParticlesScreen, &kWaveGridScreen,
+    &kLensFlareScreen, &kSpritesScreen,   &kSoundScreen,
 };
 constexpr int kScreenCount = static_cast<int>(std::size(kScreens));
 constexpr int kCaptionY = 458;

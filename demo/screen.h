@@ -17,3 +17,4 @@ extern const DemoScreen kParticlesScreen;
 extern const DemoScreen kWaveGridScreen;
 extern const DemoScreen kLensFlareScreen;
 extern const DemoScreen kSpritesScreen;
+extern const DemoScreen kSoundScreen;

@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kScreens = 6;
+constexpr int kScreens = 7;
 constexpr int kWidth = 640, kHeight = 480;
 // The caption line at the bottom is on every screen; the pictures are compared above it.
 constexpr int kPictureHeight = 450;
@@ -182,7 +182,7 @@ TEST_F(DemoProcess, EveryScreenShowsItsOwnPictureAndEscEndsTheProgram) {
 }
 
 TEST_F(DemoProcess, TheScreensMoveFromFrameToFrame) {
-    // Screens 2 to 6 are animated by themselves: two pictures a moment apart differ.
+    // Screens 2 to 7 are animated by themselves: two pictures a moment apart differ.
     for (int s = 2; s <= kScreens; ++s) {
         SCOPED_TRACE("screen " + std::to_string(s));
         Show(std::to_string(s), s);
