@@ -104,7 +104,7 @@ protected:
         const std::string program = dir.File("noldemo");
         CopyFile(NOL_DEMO_PROGRAM, program);
         ASSERT_EQ(symlink(NOL_DATA_DIR, dir.File("data").c_str()), 0);
-        demo.pid = StartProcess(program, {program, "-win", "-dbf"},
+        demo.pid = StartProcess(program, {"-win", "-dbf"},
                                 {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
                                  "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
                                 dir.path);
@@ -127,8 +127,7 @@ protected:
 
     std::string Log() const { return dir.File("debug.txt"); }
 
-    ProcessResult Xdotool(std::vector<std::string> args) {
-        args.insert(args.begin(), "xdotool");
+    ProcessResult Xdotool(const std::vector<std::string>& args) {
         return RunProcess("/usr/bin/xdotool", args, {display.Env()}, ScaledMs(10000));
     }
 
@@ -206,7 +205,7 @@ TEST_F(DemoProcess, RunsBesideTheGameButNotBesideItself) {
     const std::string secondDemo = other.File("noldemo");
     CopyFile(NOL_DEMO_PROGRAM, secondDemo);
     const ProcessResult second =
-        RunProcess(secondDemo, {secondDemo, "-win", "-dbf"}, env, ScaledMs(15000), other.path);
+        RunProcess(secondDemo, {"-win", "-dbf"}, env, ScaledMs(15000), other.path);
     EXPECT_FALSE(second.timedOut);
     EXPECT_EQ(second.exitCode, 0);
     EXPECT_EQ(ReadFile(other.File("debug.txt")).find("InitDirect3D"), std::string::npos)
@@ -215,7 +214,7 @@ TEST_F(DemoProcess, RunsBesideTheGameButNotBesideItself) {
     const std::string game = other.File("nolrace");
     CopyFile(NOL_GAME_PROGRAM, game);
     Child race;
-    race.pid = StartProcess(game, {game, "-win", "-dbf"}, env, other.path);
+    race.pid = StartProcess(game, {"-win", "-dbf"}, env, other.path);
     ASSERT_TRUE(WaitForText(other.File("debug.txt"), "InitDirect3D", ScaledMs(15000)))
         << ReadFile(other.File("debug.txt"));
     kill(race.pid, SIGTERM);
