@@ -63,8 +63,7 @@ void DemoFrame() {
     // The caption is drawn over whatever the screen left behind.
     SetAlphaBlend(TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     BeginText();
-    DrawTextFormat(8, kCaptionY, "%d/%d  %s   [1-%d, PageUp/PageDown, Esc]", current + 1, kScreenCount,
-                   current >= 0 ? kScreens[current]->caption : "", kScreenCount);
+    DrawTextFormat(8, kCaptionY, "%d/%d %s", current + 1, kScreenCount, current >= 0 ? kScreens[current]->caption : "");
     EndText();
     EndFrame();
 }

@@ -86,5 +86,5 @@ void Frame() {
 
 }  // namespace
 
-const DemoScreen kAnimationScreen = {"Keyframe animation: forwards, backwards, looping and once", Enter, Frame,
+const DemoScreen kAnimationScreen = {"Keyframe animation: forwards, backwards, looping, once", Enter, Frame,
                                      Leave, nullptr};

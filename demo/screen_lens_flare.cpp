@@ -94,5 +94,5 @@ void Frame() {
 
 }  // namespace
 
-const DemoScreen kLensFlareScreen = {"Lens flare: turn the view across the sun with the mouse", Enter, Frame, Leave,
+const DemoScreen kLensFlareScreen = {"Lens flare: the mouse turns the view across the sun", Enter, Frame, Leave,
                                      nullptr};

@@ -11,7 +11,7 @@ namespace {
 
 constexpr int kFountainCount = 600;
 constexpr int kBurstCount = 400;
-constexpr int kRestFrames = 20;
+constexpr int kRestFrames = 10;
 
 const ParticleParams kFountain = {
     1.6f, 2.4f,                  // lifetime
@@ -24,13 +24,13 @@ const ParticleParams kFountain = {
 };
 
 const ParticleParams kBurst = {
-    0.8f, 1.6f,
-    230, 255, 100, 200, 20, 60,  // orange to yellow
-    255, 255,
-    -260.0f, -160.0f,
-    0.10f, 0.18f,
-    -0.05f, 0.0f,
-    1.5f, 3.0f,
+    1.6f, 2.6f,                    // lifetime
+    230, 255, 100, 200, 20, 60,    // orange to yellow
+    255, 255,                      // alpha
+    -150.0f, -100.0f,              // alpha rate
+    0.10f, 0.18f,                  // size
+    -0.04f, 0.0f,                  // size rate
+    1.2f, 2.4f,                    // speed
 };
 
 struct ParticlesScene {
@@ -86,8 +86,8 @@ void Frame() {
     SetAlphaBlend(TRUE, D3DBLEND_SRCALPHA, D3DBLEND_INVSRCALPHA);
     SetZWrite(TRUE);
     BeginText();
-    DrawTextFormat(8, 8, "fountain: %d particles, born again as they die", kFountainCount);
-    DrawTextFormat(360, 8, "burst %d: %d particles", scene->bursts, kBurstCount);
+    DrawTextFormat(8, 8, "fountain: %d particles, reborn as they die", kFountainCount);
+    DrawTextFormat(400, 8, "burst %d: %d particles", scene->bursts, kBurstCount);
     EndText();
 }
 

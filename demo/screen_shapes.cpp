@@ -116,5 +116,5 @@ void Frame() {
 
 }  // namespace
 
-const DemoScreen kShapesScreen = {"Shapes: lines, triangles, rectangles, circles, a hexagon and a box, in 2D and 3D",
+const DemoScreen kShapesScreen = {"Shapes in 2D (left) and 3D (right)",
                                   Enter, Frame, Leave, nullptr};

@@ -140,5 +140,5 @@ void Frame() {
 
 }  // namespace
 
-const DemoScreen kSoundScreen = {"Sound: a 3D engine hum, a bell with effects, a streamed tune", Enter, Frame, Leave,
+const DemoScreen kSoundScreen = {"Sound: 3D hum, bell with effects, streamed tune", Enter, Frame, Leave,
                                  nullptr};

@@ -219,6 +219,7 @@ TEST_F(DemoProcess, RunsBesideTheGameButNotBesideItself) {
         << ReadFile(other.File("debug.txt"));
     kill(race.pid, SIGTERM);
     EXPECT_EQ(race.Wait(ScaledMs(15000)), 0);
+    Xdotool({"windowfocus", "--sync", std::to_string(window)});
     Press("Escape");
     EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0);
 }
