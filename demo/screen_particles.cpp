@@ -9,18 +9,20 @@
 
 namespace {
 
-constexpr int kFountainCount = 600;
+constexpr int kFountainCount = 800;
 constexpr int kBurstCount = 400;
 constexpr int kRestFrames = 10;
 
+// Lifetimes from short to long, so that the first jet, all born together, soon
+// breaks up into a steady stream.
 const ParticleParams kFountain = {
-    1.6f, 2.4f,                  // lifetime
+    0.3f, 2.6f,                    // lifetime
     120, 200, 160, 230, 230, 255,  // a cold blue-white
-    200, 255,                    // alpha
-    -120.0f, -90.0f,             // alpha rate
-    0.06f, 0.12f,                // size
-    0.02f, 0.08f,                // size rate
-    3.2f, 4.0f,                  // speed
+    200, 255,                      // alpha
+    -110.0f, -80.0f,               // alpha rate
+    0.08f, 0.14f,                  // size
+    0.02f, 0.08f,                  // size rate
+    3.2f, 4.0f,                    // speed
 };
 
 const ParticleParams kBurst = {
@@ -28,7 +30,7 @@ const ParticleParams kBurst = {
     230, 255, 100, 200, 20, 60,    // orange to yellow
     255, 255,                      // alpha
     -150.0f, -100.0f,              // alpha rate
-    0.10f, 0.18f,                  // size
+    0.12f, 0.22f,                  // size
     -0.04f, 0.0f,                  // size rate
     1.2f, 2.4f,                    // speed
 };
@@ -53,8 +55,8 @@ void Enter() {
     scene->fountain.SetRangeX(-0.25f, 0.25f);
     scene->fountain.SetRangeY(0.85f, 1.0f);
     scene->fountain.SetRangeZ(-0.25f, 0.25f);
-    scene->fountain.SetAcceleration(D3DXVECTOR3(0, -2.2f, 0));
-    scene->fountain.Create(kFountainCount, -3.0f, -2.5f, 0.0f, kFountain);
+    scene->fountain.SetAcceleration(D3DXVECTOR3(0, -1.6f, 0));
+    scene->fountain.Create(kFountainCount, -2.5f, -3.0f, 0.0f, kFountain);
     scene->burst.SetAcceleration(D3DXVECTOR3(0, -0.6f, 0));
     Fire();
     SetCameraLookAt(D3DXVECTOR3(0, 0, -10), D3DXVECTOR3(0, 0, 0), D3DXVECTOR3(0, 1, 0));
