@@ -1,6 +1,8 @@
 // Screen 2: one keyframe animation played four ways side by side: forwards and
 // backwards, looping and once. A play-once copy holds its end pose for a moment
 // when it reports its end, then starts again.
+#include <cstring>
+
 #include "d3dx8/d3dx8math.h"
 #include "demo/screen.h"
 #include "render/direct3d.h"
@@ -15,7 +17,8 @@ constexpr float kSpeed = 0.25f;   // key frames per frame
 constexpr int kHoldFrames = 45;   // how long a finished play-once copy rests
 
 struct Player {
-    const char* label;
+    const char* direction;
+    const char* mode;
     float x;
     float speed;
     int loop;
@@ -25,10 +28,10 @@ struct Player {
 struct AnimationScene {
     CAnimation animations[4];
     Player players[4] = {
-        {"forwards, looping", -7.5f, kSpeed, 1},
-        {"backwards, looping", -2.5f, -kSpeed, 1},
-        {"forwards, once", 2.5f, kSpeed, 0},
-        {"backwards, once", 7.5f, -kSpeed, 0},
+        {"forwards", "looping", -7.5f, kSpeed, 1},
+        {"backwards", "looping", -2.5f, -kSpeed, 1},
+        {"forwards", "once", 2.5f, kSpeed, 0},
+        {"backwards", "once", 7.5f, -kSpeed, 0},
     };
 };
 AnimationScene* scene = nullptr;
@@ -48,7 +51,7 @@ void Enter() {
         a.time = StartTime(a, p);
         D3DXMatrixTranslation(&a.placement.local, p.x, 0, 0);
     }
-    SetCameraLookAt(D3DXVECTOR3(0, 4, -17), D3DXVECTOR3(0, 2.5f, 0), D3DXVECTOR3(0, 1, 0));
+    SetCameraLookAt(D3DXVECTOR3(0, 4, -19.5f), D3DXVECTOR3(0, 2.2f, 0), D3DXVECTOR3(0, 1, 0));
 }
 
 void Leave() {
@@ -76,8 +79,11 @@ void Frame() {
 
     BeginText();
     for (const Player& p : scene->players) {
-        const D3DXVECTOR3 at = WorldToScreen(D3DXVECTOR3(p.x, -0.6f, 0));
-        DrawTextAt(static_cast<int>(at.x) - 60, static_cast<int>(at.y), p.label);
+        // Centred under the mill, at about eight pixels a character.
+        const D3DXVECTOR3 at = WorldToScreen(D3DXVECTOR3(p.x, -0.4f, 0));
+        const int x = static_cast<int>(at.x), y = static_cast<int>(at.y);
+        DrawTextAt(x - 4 * static_cast<int>(std::strlen(p.direction)), y, p.direction);
+        DrawTextAt(x - 4 * static_cast<int>(std::strlen(p.mode)), y + 18, p.mode);
     }
     const CAnimation& first = scene->animations[0];
     DrawTextFormat(8, 8, "%d parts, %d keys, %.2f keys a frame", first.partCount, first.keyCount, kSpeed);
