@@ -6,6 +6,7 @@
 #include "render/direct3d.h"
 #include "shell/frame_timer.h"
 #include "shell/log.h"
+#include "shell/program_names.h"
 #include "shell/window.h"
 #include "sound/music.h"
 #include "sound/sound_device.h"
@@ -30,7 +31,7 @@ Application::~Application() {
 
 int CheckMultipleStart() {
     LogMessage("多重起動を禁止します.\n");
-    application.mutex = CreateMutexA(nullptr, FALSE, "nol mutex");
+    application.mutex = CreateMutexA(nullptr, FALSE, GetProgramNames().instanceName);
     if (!application.mutex) {
         // Without a lock file no other copy can be detected either; refusing to
         // start would lock the player out for nothing.

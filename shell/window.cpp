@@ -5,6 +5,7 @@
 #include "input/input.h"
 #include "render/graphics_state.h"
 #include "shell/log.h"
+#include "shell/program_names.h"
 
 HWND mainWindow = nullptr;
 int clientWidth = 0;
@@ -23,11 +24,12 @@ int InitWindow(HINSTANCE instance) {
     wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = (HBRUSH)GetStockObject(BLACK_BRUSH);
     wc.lpszMenuName = nullptr;
-    wc.lpszClassName = "NOL_CLASS";
+    const char* className = GetProgramNames().windowClass;
+    wc.lpszClassName = className;
     wc.hIconSm = nullptr;
     RegisterClassExA(&wc);
 
-    HWND hwnd = CreateWindowExA(0, "NOL_CLASS", "", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
+    HWND hwnd = CreateWindowExA(0, className, "", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480,
                                 GetDesktopWindow(), nullptr, instance, nullptr);
     if (!hwnd) return 0;
     mainWindow = hwnd;

@@ -19,6 +19,7 @@ const std::set<std::string> kLoadedFiles = {
     "obj1st3@1.x", "green2nd.x", "course2nd.x", "course2ndside.x", "hf_tex72.bmp", "hf_bump7.bmp", "ambient.mid",
     "demo_windmill.txt", "demo_windmill_tower.x", "demo_windmill_door.x", "demo_windmill_cap.x",
     "demo_windmill_sails.x", "demo_windmill_flag.x", "demo_particle.bmp", "demo_sun.bmp", "demo_water.bmp",
+    "demo_bell.wav", "demo_engine.wav",
 };
 
 // The names in the generator's table, read from its source.

@@ -21,7 +21,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::vector<std::string> kSourceDirs = {"platform", "shell", "scene", "render", "input", "sound", "game"};
+const std::vector<std::string> kSourceDirs = {"platform", "shell", "scene", "render", "input", "sound", "game", "demo"};
 
 using Circle = std::vector<std::string>;  // its nodes in order; the last leads back to the first
 

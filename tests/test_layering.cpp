@@ -1,5 +1,6 @@
 // Which way includes may point. The source tree is read as text: every #include of
-// the platform layer, the framework and the game is resolved against the tree and
+// the platform layer, the framework and the two programs (the game and the demo) is
+// resolved against the tree and
 // checked against the layering rules, and each breach is reported with its file and
 // line.
 #include <gtest/gtest.h>
@@ -19,7 +20,14 @@ namespace fs = std::filesystem;
 namespace {
 
 const char* const kFramework[] = {"shell", "scene", "render", "input", "sound"};
-const char* const kSourceDirs[] = {"platform", "shell", "game", "scene", "render", "input", "sound"};
+const char* const kSourceDirs[] = {"platform", "shell", "game", "demo", "scene", "render", "input", "sound"};
+// The programs on the framework, each with the one file outside its folder that may
+// include it (its entry point; the demo's lives in its own folder).
+struct Program {
+    const char* folder;
+    const char* entry;
+};
+const Program kPrograms[] = {{"game", "shell/main.cpp"}, {"demo", "demo/main.cpp"}};
 // The platform's folders from the bottom up. Every folder may use the private headers
 // of base; every folder but base those of com (the COM base and class registry). Any
 // other private header of another folder only along a declared "built on" edge,
@@ -64,7 +72,12 @@ bool IsFramework(const std::string& rel) {
                        [&](const char* d) { return top == d; });
 }
 
-bool IsGame(const std::string& rel) { return TopDir(rel) == "game"; }
+// The program a file belongs to, or null.
+const Program* ProgramOf(const std::string& rel) {
+    for (const Program& p : kPrograms)
+        if (TopDir(rel) == p.folder) return &p;
+    return nullptr;
+}
 bool IsPlatform(const std::string& rel) { return TopDir(rel) == "platform"; }
 bool IsPlatformPublic(const std::string& rel) { return StartsWith(rel, "platform/include/"); }
 bool IsPlatformPrivate(const std::string& rel) { return IsPlatform(rel) && !IsPlatformPublic(rel); }
@@ -102,11 +115,13 @@ std::string InnerOrderBreach(const std::string& from, const std::string& target)
 std::vector<std::string> Breaches(const std::string& from, const std::string& name,
                                   const std::string& target) {
     std::vector<std::string> reasons;
-    bool fromAbove = IsFramework(from) || IsGame(from);
-    if (IsPlatform(from) && (IsFramework(target) || IsGame(target)))
-        reasons.push_back("the platform layer includes the framework or the game");
-    if (IsGame(target) && !IsGame(from) && from != "shell/main.cpp")
-        reasons.push_back("only the entry point shell/main.cpp includes the game");
+    const Program* program = ProgramOf(target);
+    bool fromAbove = IsFramework(from) || ProgramOf(from);
+    if (IsPlatform(from) && (IsFramework(target) || program))
+        reasons.push_back("the platform layer includes the framework or a program");
+    if (program && !IsPlatform(from) && ProgramOf(from) != program && from != program->entry)
+        reasons.push_back(std::string("only the entry point ") + program->entry + " includes the " +
+                          program->folder);
     if (StartsWith(from, "platform/d3d8/") &&
         (StartsWith(target, "platform/d3dx8/") || StartsWith(target, "platform/include/d3dx8/")))
         reasons.push_back("Direct3D includes D3DX, which is built on it");
@@ -190,6 +205,8 @@ protected:
         Write("shell/log.h", {"#pragma once"});
         Write("game/game.h", {"#pragma once", "#include \"shell/log.h\""});
         Write("shell/main.cpp", {"#include \"game/game.h\""});
+        Write("demo/demo.h", {"#pragma once", "#include \"shell/log.h\""});
+        Write("demo/main.cpp", {"#include \"demo/demo.h\""});
     }
 };
 
@@ -199,6 +216,7 @@ TEST_F(LayeringRules, AWellLayeredTreeHasNoBreach) {
     Write("render/frame.cpp", {"#include <vector>", "#include \"d3dx8/d3dx8math.h\"",
                                "#include \"shell/log.h\"", "#include \"../shell/log.h\""});
     Write("game/car.cpp", {"#include \"game.h\"", "#include \"shell/log.h\""});
+    Write("demo/screen.cpp", {"#include \"demo/demo.h\"", "#include \"d3dx8/d3dx8math.h\""});
     Write("platform/dmusic/engine.cpp", {"#include \"dsound8/openal_output.h\"",
                                          "#include \"com/com_object.h\"",
                                          "#include \"base/platform_log.h\""});
@@ -219,6 +237,10 @@ TEST_F(LayeringRules, EachBreachIsReportedAtItsFileAndLine) {
                                "#include \"win32/sdl_bridge.h\"",             // private platform
                                "#include \"platform/d3d8/formats.h\""});     // private platform
     Write("scene/node.h", {"/*", "#include <SDL.h>", "*/", "#include <fontconfig/fontconfig.h>"});
+    Write("demo/screen.cpp", {"#include \"demo/demo.h\"",
+                              "#include \"game/game.h\"",      // one program in another
+                              "#include \"win32/sdl_bridge.h\""});  // private platform
+    Write("shell/window.cpp", {"#include \"demo/demo.h\""});  // the framework in the demo
     Write("platform/com/registry.cpp", {"#include \"base/platform_log.h\"",
                                         "#include \"dsound8/openal_output.h\""});  // up the order
     Write("platform/base/log.cpp", {"#include \"com/com_object.h\""});  // base is below com
@@ -234,7 +256,8 @@ TEST_F(LayeringRules, EachBreachIsReportedAtItsFileAndLine) {
                            "scene/node.h:4", "platform/include/d3d8/d3d8caps.h:1",
                            "platform/include/d3d8/d3d8caps.h:2", "platform/com/registry.cpp:2",
                            "platform/base/log.cpp:1", "platform/dinput8/keys.cpp:2",
-                           "platform/dshow2/graph.cpp:1"}));
+                           "platform/dshow2/graph.cpp:1", "demo/screen.cpp:2", "demo/screen.cpp:3",
+                           "shell/window.cpp:1"}));
 }
 
 TEST_F(LayeringRules, TheReportNamesTheFileTheLineTheIncludeAndTheRule) {

@@ -33,5 +33,7 @@ bool WriteWindmillAnimation(const std::string& dir);  // demo_windmill.txt
 bool WriteParticleSprite(const std::string& dir);     // demo_particle.bmp
 bool WriteSunTexture(const std::string& dir);         // demo_sun.bmp
 bool WriteWaterTexture(const std::string& dir);       // demo_water.bmp
+bool WriteBellSound(const std::string& dir);          // demo_bell.wav
+bool WriteEngineSound(const std::string& dir);        // demo_engine.wav
 
 }  // namespace datagen

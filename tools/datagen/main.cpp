@@ -38,6 +38,8 @@ const Generator kGenerators[] = {
     {"demo_particle.bmp", datagen::WriteParticleSprite},
     {"demo_sun.bmp", datagen::WriteSunTexture},
     {"demo_water.bmp", datagen::WriteWaterTexture},
+    {"demo_bell.wav", datagen::WriteBellSound},
+    {"demo_engine.wav", datagen::WriteEngineSound},
 };
 
 }  // namespace

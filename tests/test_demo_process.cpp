@@ -1,0 +1,228 @@
+// The demo program as a player meets it: started in a folder holding "data" on a
+// display of its own, switched through its screens with keys sent through the X
+// server, each screen read off the screen, ended with Esc.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "d3d8/d3d8_test_hooks.h"
+#include "display_required.h"
+#include "support/test_support.h"
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+namespace {
+
+constexpr int kScreens = 7;
+constexpr int kWidth = 640, kHeight = 480;
+// The caption line at the bottom is on every screen; the pictures are compared above it.
+constexpr int kPictureHeight = 450;
+
+using Picture = std::vector<uint32_t>;
+
+// The program, ended by force if a test returns before it did.
+struct Child {
+    int pid = -1;
+    ~Child() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    // The exit code, or -1 when it did not exit normally within timeoutMs.
+    int Wait(int timeoutMs) {
+        for (int waited = 0; waited <= timeoutMs; waited += 20) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+            }
+            usleep(20000);
+        }
+        return -1;
+    }
+};
+
+bool WaitForText(const std::string& path, const std::string& text, int timeoutMs) {
+    for (int waited = 0; waited <= timeoutMs; waited += 50) {
+        if (ReadFile(path).find(text) != std::string::npos) return true;
+        usleep(50000);
+    }
+    return false;
+}
+
+// The client area of window as 0xAARRGGBB, row 0 on top.
+Picture Grab(Display* display, Window window) {
+    XSync(display, False);
+    XImage* image = XGetImage(display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
+    Picture pixels;
+    if (!image) return pixels;
+    pixels.resize(size_t(kWidth) * kHeight);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            pixels[size_t(y) * kWidth + x] = 0xFF000000u | uint32_t(XGetPixel(image, x, y) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
+}
+
+// Pixels above the caption that are not black, and that differ between two pictures.
+int Lit(const Picture& p) {
+    int n = 0;
+    for (int i = 0; i < kWidth * kPictureHeight; ++i) n += (p[i] & 0xFFFFFF) != 0;
+    return n;
+}
+
+int Differing(const Picture& a, const Picture& b) {
+    int n = 0;
+    for (int i = 0; i < kWidth * kPictureHeight; ++i) n += a[i] != b[i];
+    return n;
+}
+
+void KeepPng(const Picture& p, const std::string& name) {
+    const char* dir = std::getenv("NOL_TEST_PNG_DIR");
+    if (dir) NolD3D8WritePng((std::string(dir) + "/" + name + ".png").c_str(), p.data(), kWidth, kHeight);
+}
+
+class DemoProcess : public ::testing::Test {
+protected:
+    TempDir dir;
+    PrivateDisplay display;
+    Child demo;
+    Display* x = nullptr;
+    Window window = 0;
+
+    void SetUp() override {
+        if (RunProcess("/bin/sh", {"-c", "command -v xdotool"}).exitCode != 0)
+            NOL_SKIP_OR_FAIL("xdotool is not installed (apt-get install xdotool)");
+        ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
+        const std::string program = dir.File("noldemo");
+        CopyFile(NOL_DEMO_PROGRAM, program);
+        ASSERT_EQ(symlink(NOL_DATA_DIR, dir.File("data").c_str()), 0);
+        demo.pid = StartProcess(program, {"-win", "-dbf"},
+                                {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
+                                 "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
+                                dir.path);
+        ASSERT_GT(demo.pid, 0);
+        x = XOpenDisplay(display.name.c_str());
+        ASSERT_NE(x, nullptr);
+        for (int i = 0; i < ScaledMs(200) && !window; ++i) {
+            const ProcessResult r = Xdotool({"search", "--pid", std::to_string(demo.pid)});
+            if (r.exitCode == 0) window = Window(std::strtoul(r.out.c_str(), nullptr, 10));
+            if (!window) usleep(50000);
+        }
+        ASSERT_NE(window, 0u) << "the demo's window did not appear\n" << ReadFile(Log());
+        ASSERT_TRUE(WaitForText(Log(), "screen 1:", ScaledMs(20000))) << ReadFile(Log());
+        Xdotool({"windowfocus", "--sync", std::to_string(window)});
+    }
+
+    void TearDown() override {
+        if (x) XCloseDisplay(x);
+    }
+
+    std::string Log() const { return dir.File("debug.txt"); }
+
+    ProcessResult Xdotool(const std::vector<std::string>& args) {
+        return RunProcess("/usr/bin/xdotool", args, {display.Env()}, ScaledMs(10000));
+    }
+
+    // A key held for a few frames, as a player's press is: the demo reads the
+    // keyboard once a frame.
+    void Press(const std::string& key) {
+        Xdotool({"keydown", key});
+        usleep(ScaledMs(150) * 1000);
+        Xdotool({"keyup", key});
+    }
+
+    // Switches with key and waits for the screen's log line; its caption is the rest
+    // of that line.
+    void Show(const std::string& key, int screen) {
+        const size_t before = ReadFile(Log()).size();
+        Press(key);
+        const std::string mark = "screen " + std::to_string(screen) + ":";
+        for (int waited = 0; waited < ScaledMs(10000); waited += 50) {
+            if (ReadFile(Log()).find(mark, before) != std::string::npos) return;
+            usleep(50000);
+        }
+        ADD_FAILURE() << key << " did not show screen " << screen << "\n" << ReadFile(Log());
+    }
+};
+
+TEST_F(DemoProcess, EveryScreenShowsItsOwnPictureAndEscEndsTheProgram) {
+    std::vector<Picture> pictures;
+    for (int s = 1; s <= kScreens; ++s) {
+        SCOPED_TRACE("screen " + std::to_string(s));
+        if (s > 1) Show(std::to_string(s), s);
+        usleep(ScaledMs(1500) * 1000);  // the animation, particles and ripples under way
+        pictures.push_back(Grab(x, window));
+        ASSERT_EQ(pictures.back().size(), size_t(kWidth) * kHeight);
+        KeepPng(pictures.back(), "demo-" + std::to_string(s));
+        // Each shows something over at least a two-hundredth of the picture (the
+        // sound screen's map is mostly black).
+        EXPECT_GT(Lit(pictures.back()), kWidth * kPictureHeight / 200);
+    }
+    for (int a = 0; a < kScreens; ++a)
+        for (int b = a + 1; b < kScreens; ++b)
+            EXPECT_GT(Differing(pictures[a], pictures[b]), kWidth * kPictureHeight / 20)
+                << "screens " << a + 1 << " and " << b + 1 << " look alike";
+
+    // PageDown wraps from the last screen to the first, PageUp back again.
+    Show("Next", 1);
+    Show("Prior", kScreens);
+
+    Press("Escape");
+    EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0) << ReadFile(Log());
+    const std::string log = ReadFile(Log());
+    EXPECT_NE(log.find("FreeDirect3D"), std::string::npos) << log;
+}
+
+TEST_F(DemoProcess, TheScreensMoveFromFrameToFrame) {
+    // Screens 2 to 7 are animated by themselves: two pictures a moment apart differ.
+    for (int s = 2; s <= kScreens; ++s) {
+        SCOPED_TRACE("screen " + std::to_string(s));
+        Show(std::to_string(s), s);
+        usleep(ScaledMs(500) * 1000);
+        const Picture first = Grab(x, window);
+        usleep(ScaledMs(400) * 1000);
+        const Picture second = Grab(x, window);
+        EXPECT_GT(Differing(first, second), 200);
+    }
+    Press("Escape");
+    EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0);
+}
+
+// The demo has an instance guard of its own: a second demo ends at once, while the
+// game starts beside it.
+TEST_F(DemoProcess, RunsBesideTheGameButNotBesideItself) {
+    TempDir other;
+    ASSERT_EQ(symlink(NOL_DATA_DIR, other.File("data").c_str()), 0);
+    const std::vector<std::string> env = {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
+                                          "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"};
+    const std::string secondDemo = other.File("noldemo");
+    CopyFile(NOL_DEMO_PROGRAM, secondDemo);
+    const ProcessResult second =
+        RunProcess(secondDemo, {"-win", "-dbf"}, env, ScaledMs(15000), other.path);
+    EXPECT_FALSE(second.timedOut);
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_EQ(ReadFile(other.File("debug.txt")).find("InitDirect3D"), std::string::npos)
+        << "a second demo went on past the guard";
+
+    const std::string game = other.File("nolrace");
+    CopyFile(NOL_GAME_PROGRAM, game);
+    Child race;
+    race.pid = StartProcess(game, {"-win", "-dbf"}, env, other.path);
+    ASSERT_TRUE(WaitForText(other.File("debug.txt"), "InitDirect3D", ScaledMs(15000)))
+        << ReadFile(other.File("debug.txt"));
+    kill(race.pid, SIGTERM);
+    EXPECT_EQ(race.Wait(ScaledMs(15000)), 0);
+    Xdotool({"windowfocus", "--sync", std::to_string(window)});
+    Press("Escape");
+    EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0);
+}
+
+}  // namespace
