@@ -20,9 +20,10 @@ struct GlBuffer {
 class GlBufferPool {
 public:
     // At most this many buffers and bytes are kept; a bigger buffer is not kept.
+    // The vertices of 10 000 particles (1.44 MB) still fit.
     static constexpr size_t kMaxBuffers = 32;
-    static constexpr size_t kMaxBytes = size_t(4) << 20;
-    static constexpr size_t kMaxBufferBytes = size_t(1) << 20;
+    static constexpr size_t kMaxBytes = size_t(8) << 20;
+    static constexpr size_t kMaxBufferBytes = size_t(4) << 20;
 
     // A kept buffer for bytes of contents, one whose storage has that size if
     // there is one, else the last kept; a name of 0 when none is kept.
