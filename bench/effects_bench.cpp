@@ -127,20 +127,27 @@ void Particles(benchmark::State& state, Target target) {
     state.SetItemsProcessed(state.iterations() * kParticles);
 }
 
+constexpr DWORD kParticleFvf = D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1;
+constexpr UINT kParticleBytes = kParticles * 6 * sizeof(ParticleVertex);
+
+// A system whose vertex array holds one frame of its particles.
+void FillOnce(CParticleSystem& system) {
+    std::srand(1);
+    system.Create(kParticles, 0, 0, 0, Fountain());
+    system.Draw();
+}
+
 // The device's share on its own: a buffer of 10 000 particles' vertices made,
 // filled, drawn and let go, as each Draw does.
 void ParticleBufferOnly(benchmark::State& state, Target target) {
     DeviceScope scope(target, state);
     if (!scope.ok()) return;
-    std::srand(1);
     CParticleSystem system;
-    system.Create(kParticles, 0, 0, 0, Fountain());
-    system.Draw();  // fills the vertex array once
-    const UINT bytes = kParticles * 6 * sizeof(ParticleVertex);
+    FillOnce(system);
     int draws = 0;
     for (auto _ : state) {
         VertexBuffer buffer;
-        buffer.Create(system.vertices, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1, bytes);
+        buffer.Create(system.vertices, kParticleFvf, kParticleBytes);
         buffer.DrawTriangles();
         buffer.Release();
         if (++draws % kDrawsPerFrame == 0) scope.Present(state);
@@ -154,13 +161,10 @@ void ParticleBufferOnly(benchmark::State& state, Target target) {
 void ParticleDrawOnly(benchmark::State& state, Target target) {
     DeviceScope scope(target, state);
     if (!scope.ok()) return;
-    std::srand(1);
     CParticleSystem system;
-    system.Create(kParticles, 0, 0, 0, Fountain());
-    system.Draw();  // fills the vertex array once
+    FillOnce(system);
     VertexBuffer buffer;
-    buffer.Create(system.vertices, D3DFVF_XYZ | D3DFVF_DIFFUSE | D3DFVF_TEX1,
-                  kParticles * 6 * sizeof(ParticleVertex));
+    buffer.Create(system.vertices, kParticleFvf, kParticleBytes);
     int draws = 0;
     for (auto _ : state) {
         buffer.DrawTriangles();
