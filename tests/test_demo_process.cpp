@@ -26,37 +26,6 @@ constexpr int kPictureHeight = 450;
 
 using Picture = std::vector<uint32_t>;
 
-// The program, ended by force if a test returns before it did.
-struct Child {
-    int pid = -1;
-    ~Child() {
-        if (pid > 0) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-    }
-    // The exit code, or -1 when it did not exit normally within timeoutMs.
-    int Wait(int timeoutMs) {
-        for (int waited = 0; waited <= timeoutMs; waited += 20) {
-            int status = 0;
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-            }
-            usleep(20000);
-        }
-        return -1;
-    }
-};
-
-bool WaitForText(const std::string& path, const std::string& text, int timeoutMs) {
-    for (int waited = 0; waited <= timeoutMs; waited += 50) {
-        if (ReadFile(path).find(text) != std::string::npos) return true;
-        usleep(50000);
-    }
-    return false;
-}
-
 // The client area of window as 0xAARRGGBB, row 0 on top.
 Picture Grab(Display* display, Window window) {
     XSync(display, False);
@@ -93,7 +62,7 @@ class DemoProcess : public ::testing::Test {
 protected:
     TempDir dir;
     PrivateDisplay display;
-    Child demo;
+    ChildProcess demo;
     Display* x = nullptr;
     Window window = 0;
 
@@ -178,7 +147,7 @@ TEST_F(DemoProcess, EveryScreenShowsItsOwnPictureAndEscEndsTheProgram) {
     Show("Prior", kScreens);
 
     Press("Escape");
-    EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0) << ReadFile(Log());
+    EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0) << ReadFile(Log());
     const std::string log = ReadFile(Log());
     EXPECT_NE(log.find("FreeDirect3D"), std::string::npos) << log;
 }
@@ -195,7 +164,7 @@ TEST_F(DemoProcess, TheScreensMoveFromFrameToFrame) {
         EXPECT_GT(Differing(first, second), 200);
     }
     Press("Escape");
-    EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0);
+    EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0);
 }
 
 // The demo has an instance guard of its own: a second demo ends at once, while the
@@ -216,15 +185,15 @@ TEST_F(DemoProcess, RunsBesideTheGameButNotBesideItself) {
 
     const std::string game = other.File("nolrace");
     CopyFile(NOL_GAME_PROGRAM, game);
-    Child race;
+    ChildProcess race;
     race.pid = StartProcess(game, {"-win", "-dbf"}, env, other.path);
     ASSERT_TRUE(WaitForText(other.File("debug.txt"), "InitDirect3D", ScaledMs(15000)))
         << ReadFile(other.File("debug.txt"));
     kill(race.pid, SIGTERM);
-    EXPECT_EQ(race.Wait(ScaledMs(15000)), 0);
+    EXPECT_EQ(race.ExitCode(ScaledMs(15000)), 0);
     Xdotool({"windowfocus", "--sync", std::to_string(window)});
     Press("Escape");
-    EXPECT_EQ(demo.Wait(ScaledMs(15000)), 0);
+    EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0);
 }
 
 }  // namespace

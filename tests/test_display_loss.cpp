@@ -20,39 +20,6 @@ long long NowMs() {
     return ts.tv_sec * 1000LL + ts.tv_nsec / 1000000;
 }
 
-// A started program that is killed and reaped, whatever happens to the test.
-struct Child {
-    int pid = -1;
-    int status = 0;
-    ~Child() {
-        if (pid <= 0) return;
-        kill(pid, SIGKILL);
-        waitpid(pid, nullptr, 0);
-    }
-    // True when it ended within timeoutMs (status then holds how).
-    bool WaitFor(int timeoutMs) {
-        long long deadline = NowMs() + timeoutMs;
-        while (pid > 0) {
-            if (waitpid(pid, &status, WNOHANG) == pid) {
-                pid = -1;
-                return true;
-            }
-            if (NowMs() >= deadline) return false;
-            usleep(10000);
-        }
-        return true;
-    }
-};
-
-bool WaitForText(const std::string& file, const std::string& text, int timeoutMs) {
-    long long deadline = NowMs() + timeoutMs;
-    while (ReadFile(file).find(text) == std::string::npos) {
-        if (NowMs() >= deadline) return false;
-        usleep(20000);
-    }
-    return true;
-}
-
 class DisplayLoss : public ::testing::Test {
 protected:
     TempDir dir;
@@ -70,7 +37,7 @@ protected:
         std::string script = "exec \"$0\" \"$@\" >" + dir.File("out") + " 2>" + dir.File("err");
         std::vector<std::string> shArgs = {"-c", script, program};
         shArgs.insert(shArgs.end(), args.begin(), args.end());
-        Child child;
+        ChildProcess child;
         std::vector<std::string> env = {"XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
                                         display.Env(), "SDL_VIDEODRIVER=x11"};
         env.insert(env.end(), extraEnv.begin(), extraEnv.end());

@@ -127,6 +127,39 @@ int StartProcess(const std::string& program, const std::vector<std::string>& arg
     return Spawn(program, args, env, workDir, -1, -1);
 }
 
+ChildProcess::~ChildProcess() {
+    if (pid <= 0) return;
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+}
+
+bool ChildProcess::WaitFor(int timeoutMs) {
+    long long deadline = NowMs() + timeoutMs;
+    while (pid > 0) {
+        if (waitpid(pid, &status, WNOHANG) == pid) {
+            pid = -1;
+            return true;
+        }
+        if (NowMs() >= deadline) return false;
+        usleep(10000);
+    }
+    return true;
+}
+
+int ChildProcess::ExitCode(int timeoutMs) {
+    if (!WaitFor(timeoutMs)) return -1;
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool WaitForText(const std::string& file, const std::string& text, int timeoutMs) {
+    long long deadline = NowMs() + timeoutMs;
+    while (ReadFile(file).find(text) == std::string::npos) {
+        if (NowMs() >= deadline) return false;
+        usleep(20000);
+    }
+    return true;
+}
+
 PrivateDisplay::PrivateDisplay(const char* screen) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return;

@@ -24,6 +24,25 @@ ProcessResult RunProcess(const std::string& program, const std::vector<std::stri
 int StartProcess(const std::string& program, const std::vector<std::string>& args,
                  const std::vector<std::string>& env = {}, const std::string& workDir = "");
 
+// A program a test started (StartProcess): killed and reaped when the object goes,
+// whatever happens to the test.
+struct ChildProcess {
+    int pid = -1;
+    int status = 0;  // how it ended, once WaitFor has seen it end
+    ChildProcess() = default;
+    explicit ChildProcess(int started) : pid(started) {}
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess();
+    // True when it ended within timeoutMs (status then holds how).
+    bool WaitFor(int timeoutMs);
+    // Its exit code when it ended normally within timeoutMs, else -1.
+    int ExitCode(int timeoutMs);
+};
+
+// Whether text appears in the file within timeoutMs.
+bool WaitForText(const std::string& file, const std::string& text, int timeoutMs);
+
 // A fresh directory under /tmp, removed with its contents by the destructor.
 struct TempDir {
     std::string path;
