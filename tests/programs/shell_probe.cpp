@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 #include "shell/application.h"
+#include "shell/entry.h"
 #include "shell/window.h"
 
 namespace {
@@ -89,7 +90,6 @@ void ProbeEnd() {
 }
 
 int main(int argc, char** argv) {
-    SetCommandLineArgs(argc, argv);
     SetGameHooks(GameHooks{ProbeStart, ProbeFrame, ProbeEnd});
-    return WinMain(GetModuleHandleA(nullptr), nullptr, nullptr, SW_SHOWNORMAL);
+    return EnterWinMain(argc, argv);
 }
