@@ -19,17 +19,44 @@ fi
 cmake --build build-fuzz
 
 work=$(mktemp -d)
-fuzzer=""
+# Targets run side by side, one per core: each is a single process.
+jobs=${NOL_FUZZ_JOBS:-$(nproc)}
+declare -A running=()   # pid -> target name
 cleanup() {
-  if [ -n "$fuzzer" ]; then
-    kill "$fuzzer" 2>/dev/null || true
-    wait "$fuzzer" 2>/dev/null || true
-  fi
+  for pid in "${!running[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
   rm -rf "$work"
 }
 trap cleanup EXIT
 
 failed=()
+# Reports how the target run as pid ended (with status), and keeps the input
+# that failed it.
+finish() {
+  local pid=$1 status=$2 name=${running[$1]}
+  unset "running[$pid]"
+  local target=${name#fuzz_}
+  local runs cov
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$target.log")
+  cov=$(grep -o 'cov: [0-9]*' "$work/$target.log" | tail -1 || true)
+  if [ "$status" -ne 0 ]; then
+    echo "fuzz_smoke: $name FAILED (exit $status)" >&2
+    tail -n 40 "$work/$target.log" >&2
+    mkdir -p build-fuzz/findings
+    for artifact in "$work/$target"-crash-* "$work/$target"-leak-* "$work/$target"-oom-* "$work/$target"-timeout-*; do
+      [ -e "$artifact" ] || continue
+      local kept="build-fuzz/findings/$name-${artifact##*/$target-}"
+      cp "$artifact" "$kept"
+      echo "fuzz_smoke: input kept as $kept" >&2
+    done
+    failed+=("$name")
+  else
+    echo "fuzz_smoke: $name ok: ${runs:-?} runs in ${seconds} s, $cov"
+  fi
+}
+
 for source in fuzz/fuzz_*.cpp; do
   name=$(basename "$source" .cpp)
   target=${name#fuzz_}
@@ -38,31 +65,22 @@ for source in fuzz/fuzz_*.cpp; do
   [ -f "fuzz/$target.dict" ] && dict=(-dict="fuzz/$target.dict")
   seeds=()
   [ -d "fuzz/corpus/$target" ] && seeds=("fuzz/corpus/$target")
+  while [ ${#running[@]} -ge "$jobs" ]; do
+    status=0
+    wait -n -p done_pid "${!running[@]}" || status=$?
+    finish "$done_pid" "$status"
+  done
   # -close_fd_mask=3: the loaders' log lines stay out of the output; libFuzzer's
   # own lines and sanitizer reports still come through.
   "build-fuzz/fuzz/$name" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -close_fd_mask=3 \
-    "${dict[@]}" -artifact_prefix="$work/" -print_final_stats=1 \
+    "${dict[@]}" -artifact_prefix="$work/$target-" -print_final_stats=1 \
     "$work/$target" "${seeds[@]}" >"$work/$target.log" 2>&1 &
-  fuzzer=$!
+  running[$!]=$name
+done
+while [ ${#running[@]} -gt 0 ]; do
   status=0
-  wait "$fuzzer" || status=$?
-  fuzzer=""
-  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$work/$target.log")
-  cov=$(grep -o 'cov: [0-9]*' "$work/$target.log" | tail -1 || true)
-  if [ "$status" -ne 0 ]; then
-    echo "fuzz_smoke: $name FAILED (exit $status)" >&2
-    tail -n 40 "$work/$target.log" >&2
-    mkdir -p build-fuzz/findings
-    for artifact in "$work"/crash-* "$work"/leak-* "$work"/oom-* "$work"/timeout-*; do
-      [ -e "$artifact" ] || continue
-      cp "$artifact" "build-fuzz/findings/$name-$(basename "$artifact")"
-      echo "fuzz_smoke: input kept as build-fuzz/findings/$name-$(basename "$artifact")" >&2
-    done
-    rm -f "$work"/crash-* "$work"/leak-* "$work"/oom-* "$work"/timeout-*
-    failed+=("$name")
-  else
-    echo "fuzz_smoke: $name ok: ${runs:-?} runs in ${seconds} s, $cov"
-  fi
+  wait -n -p done_pid "${!running[@]}" || status=$?
+  finish "$done_pid" "$status"
 done
 
 if [ ${#failed[@]} -gt 0 ]; then

@@ -48,7 +48,8 @@ fi
 export NOL_REQUIRE_DISPLAY=1
 
 status=0
-./tools/with_xvfb.sh ctest --test-dir "$build" --output-on-failure -j2 "$@" || status=$?
+./tools/with_xvfb.sh ctest --test-dir "$build" --output-on-failure -j3 --resource-spec-file tests/resources.json "$@" ||
+  status=$?
 
 if compgen -G "$reports/report*" >/dev/null; then
   echo "sanitizer_suite.sh: sanitizer reports:" >&2
