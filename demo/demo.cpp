@@ -17,7 +17,7 @@ namespace {
 
 const DemoScreen* const kScreens[] = {
     &kShapesScreen,    &kAnimationScreen, &kParticlesScreen, &kWaveGridScreen,
-    &kLensFlareScreen, &kSpritesScreen,   &kSoundScreen,
+    &kLensFlareScreen, &kSpritesScreen,   &kSoundScreen,     &kOverlaysScreen,
 };
 constexpr int kScreenCount = static_cast<int>(std::size(kScreens));
 constexpr int kCaptionY = 458;
