@@ -18,3 +18,4 @@ extern const DemoScreen kWaveGridScreen;
 extern const DemoScreen kLensFlareScreen;
 extern const DemoScreen kSpritesScreen;
 extern const DemoScreen kSoundScreen;
+extern const DemoScreen kFileDialogScreen;

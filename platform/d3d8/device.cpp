@@ -9,6 +9,7 @@
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
+#include "d3d8/window_repaint.h"
 #include "win32/display_connection.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
@@ -34,9 +35,10 @@ Device::Device(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     view_ = Identity();
     projection_ = Identity();
     for (auto& m : textureTransforms_) m = Identity();
+    AddLiveDevice(this);
 }
 
-Device::~Device() = default;
+Device::~Device() { RemoveLiveDevice(this); }
 
 HRESULT Device::Create(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                        DWORD flags, D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out) {
