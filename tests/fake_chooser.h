@@ -1,6 +1,6 @@
 // Stand-ins for zenity and kdialog: shell scripts of those names in a folder that
 // the test makes the whole PATH. Each run writes its arguments (one a line) and
-// its pid, then waits until the test gives the answer: the line it prints and the
+// its pid, then waits for the answer the test gives it: the line it prints and the
 // status it exits with.
 #pragma once
 
@@ -49,35 +49,42 @@ private:
 class FakeChoosers {
 public:
     TempDir bin;   // the PATH
-    TempDir runs;  // what each run leaves
+    TempDir runs;  // what each run leaves, and the answers it waits for
 
-    // Installs a tool. With an answer given now it prints it and exits at once;
-    // without one it waits for Answer().
-    void Install(const std::string& tool, const std::string& line = "", int status = -1) {
+    void Install(const std::string& tool) {
         const std::string path = bin.File(tool);
+        const std::string base = runs.path + "/" + tool;
         std::ofstream script(path);
-        const std::string dir = runs.path + "/" + tool;
         script << "#!/bin/sh\nPATH=/usr/bin:/bin\n"
-               << "n=$(ls -d " << dir << ".run* 2>/dev/null | wc -l)\n"
-               << "run=" << dir << ".run$((n + 1))\n"
+               << "n=$(ls -d " << base << ".run* 2>/dev/null | wc -l)\n"
+               << "n=$((n + 1)); run=" << base << ".run$n; answer=" << base << ".answer$n\n"
                << "mkdir \"$run\"\n"
                << "echo $$ > \"$run/pid\"\n"
-               << "printf '%s\\n' \"$@\" > \"$run/args.tmp\" && mv \"$run/args.tmp\" \"$run/args\"\n";
-        if (status >= 0)
-            script << "printf '%s\\n' '" << line << "'\nexit " << status << "\n";
-        else
-            script << "while [ ! -e \"$run/status\" ]; do sleep 0.02; done\n"
-                   << "cat \"$run/line\"\nexit $(cat \"$run/status\")\n";
+               << "printf '%s\\n' \"$@\" > \"$run/args.tmp\" && mv \"$run/args.tmp\" \"$run/args\"\n"
+               << "while [ ! -e \"$answer/status\" ]; do sleep 0.02; done\n"
+               << "cat \"$answer/line\"\nexit $(cat \"$answer/status\")\n";
         script.close();
         chmod(path.c_str(), 0755);
+    }
+
+    // The answer of run n (1 for the first), given before or while it runs: the
+    // line it prints and the status it exits with.
+    void Answer(const std::string& tool, int n, const std::string& line, int status) const {
+        const std::string answer = runs.path + "/" + tool + ".answer" + std::to_string(n);
+        mkdir(answer.c_str(), 0700);
+        std::ofstream(answer + "/line") << line << "\n";
+        std::ofstream(answer + "/status.tmp") << status << "\n";
+        std::rename((answer + "/status.tmp").c_str(), (answer + "/status").c_str());
     }
 
     std::string Run(const std::string& tool, int n = 1) const {
         return runs.path + "/" + tool + ".run" + std::to_string(n);
     }
 
-    // The arguments of run n, once it has started (empty when it did not within
-    // the time).
+    bool Started(const std::string& tool, int n = 1) const { return FileExists(Run(tool, n) + "/pid"); }
+
+    // The arguments of run n once it has started; empty when it did not within
+    // the time.
     std::vector<std::string> Arguments(const std::string& tool, int n = 1, int timeoutMs = 10000) const {
         std::vector<std::string> args;
         const std::string file = Run(tool, n) + "/args";
@@ -88,16 +95,7 @@ public:
         return args;
     }
 
-    bool Started(const std::string& tool, int n = 1) const { return FileExists(Run(tool, n) + "/pid"); }
-
     int Pid(const std::string& tool, int n = 1) const { return std::atoi(ReadFile(Run(tool, n) + "/pid").c_str()); }
-
-    // Answers a waiting run.
-    void Answer(const std::string& tool, int n, const std::string& line, int status) const {
-        std::ofstream(Run(tool, n) + "/line") << line << "\n";
-        std::ofstream(Run(tool, n) + "/status.tmp") << status << "\n";
-        std::rename((Run(tool, n) + "/status.tmp").c_str(), (Run(tool, n) + "/status").c_str());
-    }
 };
 
 }  // namespace comdlgtest
