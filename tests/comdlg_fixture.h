@@ -3,9 +3,13 @@
 // session bus unless the test starts one.
 #pragma once
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "comdlg/commdlg.h"
 #include "tests/fake_chooser.h"
@@ -14,6 +18,41 @@ namespace comdlgtest {
 
 // "Text (*.txt)", "*.txt" and "All files", "*.*".
 inline const char kTextFilter[] = "Text (*.txt)\0*.txt\0All files\0*.*\0";
+
+// Asks the program to end (SDL_QUIT) when the test has not finished in time, so
+// that a chooser that never answers fails the test instead of hanging it: a file
+// dialog gives up on a quit request.
+class Watchdog {
+public:
+    explicit Watchdog(int timeoutMs)
+        : thread_([this, timeoutMs] {
+              std::unique_lock<std::mutex> lock(mutex_);
+              if (done_.wait_for(lock, std::chrono::milliseconds(timeoutMs), [this] { return finished_; })) return;
+              fired_ = true;
+              SDL_Event quit{};
+              quit.type = SDL_QUIT;
+              SDL_PushEvent(&quit);
+          }) {}
+    ~Watchdog() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            finished_ = true;
+        }
+        done_.notify_all();
+        thread_.join();
+    }
+    bool Fired() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return fired_;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable done_;
+    bool finished_ = false;
+    bool fired_ = false;
+    std::thread thread_;
+};
 
 class ChooserTest : public ::testing::Test {
 protected:

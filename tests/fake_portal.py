@@ -7,7 +7,8 @@ and SaveFile, writes every call it receives to the record file as one JSON line,
 and answers each request on the Request object the portal protocol names, as the
 --answer option says:
 
-  uri:URI    response 0 with uris [URI] and the current filter it was given
+  uri:URI    response 0 with uris [URI] and the current filter it was given (or,
+             with --pick-filter N, the N-th of the filters, counted from 0)
   cancel     response 1 (the user cancelled)
   end        response 2 (the portal ended the request itself)
   refuse     no request: the call fails with a D-Bus error
@@ -72,9 +73,10 @@ def plain(value):
 
 
 class Portal:
-    def __init__(self, bus, answer, record):
+    def __init__(self, bus, answer, record, pick_filter):
         self.bus = bus
         self.answer = answer
+        self.pick_filter = pick_filter
         self.record = record
         self.requests = []
         chooser = Gio.DBusNodeInfo.new_for_xml(INTERFACES).interfaces[0]
@@ -83,7 +85,7 @@ class Portal:
 
     def write(self, entry):
         with open(self.record, "a") as f:
-            f.write(json.dumps(entry) + "\n")
+            f.write(json.dumps(entry, ensure_ascii=False) + "\n")
 
     def on_property(self, connection, sender, path, interface, name):
         return GLib.Variant("u", 4)
@@ -109,9 +111,11 @@ class Portal:
         if self.answer.startswith("uri:"):
             code = 0
             results["uris"] = GLib.Variant("as", [self.answer[4:]])
-            if "current_filter" in options:
-                name, patterns = options["current_filter"]
-                results["current_filter"] = GLib.Variant("(sa(us))", (name, patterns))
+            chosen = options.get("current_filter")
+            if self.pick_filter is not None:
+                chosen = options["filters"][self.pick_filter]
+            if chosen is not None:
+                results["current_filter"] = GLib.Variant("(sa(us))", chosen)
         else:
             code = 1 if self.answer == "cancel" else 2
         self.bus.emit_signal(sender, handle, "org.freedesktop.portal.Request", "Response",
@@ -127,11 +131,12 @@ def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--answer", required=True)
     parser.add_argument("--record", required=True)
+    parser.add_argument("--pick-filter", type=int)
     args = parser.parse_args()
 
     loop = GLib.MainLoop()
     bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)  # the program ends with it
-    portal = Portal(bus, args.answer, args.record)
+    portal = Portal(bus, args.answer, args.record, args.pick_filter)
 
     def acquired(connection, name):
         portal.write({"ready": True})

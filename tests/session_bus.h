@@ -8,6 +8,7 @@
 
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "support/test_support.h"
 
@@ -59,20 +60,23 @@ struct FakePortal {
 
     std::string Record() const { return dir.File("record.jsonl"); }
 
-    std::vector<std::string> Arguments(const std::string& answer) const {
-        return {std::string(NOL_SOURCE_DIR) + "/tests/fake_portal.py", "--answer", answer, "--record", Record()};
+    std::vector<std::string> Arguments(const std::string& answer, const std::vector<std::string>& more) const {
+        std::vector<std::string> args = {std::string(NOL_SOURCE_DIR) + "/tests/fake_portal.py", "--answer", answer,
+                                         "--record", Record()};
+        args.insert(args.end(), more.begin(), more.end());
+        return args;
     }
 
     // Started on the bus; true once it owns the portal's name.
-    bool Start(const PrivateSessionBus& bus, const std::string& answer) {
-        process.pid = StartProcess(kPython, Arguments(answer), {"DBUS_SESSION_BUS_ADDRESS=" + bus.address});
+    bool Start(const PrivateSessionBus& bus, const std::string& answer, const std::vector<std::string>& more = {}) {
+        process.pid = StartProcess(kPython, Arguments(answer, more), {"DBUS_SESSION_BUS_ADDRESS=" + bus.address});
         return process.pid > 0 && WaitForText(Record(), "\"ready\"", ScaledMs(10000));
     }
 
     // Not started: a service file that has the bus start it on the first call.
     void MakeActivatable(const PrivateSessionBus& bus, const std::string& answer) const {
         std::string exec = kPython;
-        for (const std::string& a : Arguments(answer)) exec += " " + a;
+        for (const std::string& a : Arguments(answer, {})) exec += " " + a;
         std::ofstream(bus.ServiceDir() + "/org.freedesktop.portal.Desktop.service")
             << "[D-BUS Service]\nName=org.freedesktop.portal.Desktop\nExec=" << exec << "\n";
     }
