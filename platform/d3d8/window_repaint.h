@@ -9,13 +9,3 @@
 // False when no device of this layer presents into the window, or when its device
 // cannot present now (lost).
 bool NolD3D8RepaintWindow(HWND window);
-
-namespace nol::d3d8 {
-
-class Device;
-
-// The devices alive, which the repaint looks among; kept by the device itself.
-void AddLiveDevice(Device* device);
-void RemoveLiveDevice(Device* device);
-
-}  // namespace nol::d3d8
