@@ -20,6 +20,11 @@
 #include "tests/comdlg_fixture.h"
 #include "win32/sdl_bridge.h"
 
+// Last: they bring X11's macros, which GoogleTest's headers must not meet.
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 using namespace comdlgtest;
 
 namespace {
@@ -125,6 +130,23 @@ protected:
 
     static bool Executable(const char* path) { return access(path, X_OK) == 0; }
 
+    unsigned long MainWindowXid() const {
+        SDL_SysWMinfo info;
+        SDL_VERSION(&info.version);
+        return SDL_GetWindowWMInfo(NolSdlWindow(window), &info) ? info.info.x11.window : 0;
+    }
+
+    // The window that one is a dialog of (WM_TRANSIENT_FOR), read on a connection
+    // of the caller's own.
+    unsigned long TransientFor(const std::string& id) const {
+        Display* x = XOpenDisplay(display->name.c_str());
+        if (!x) return 0;
+        ::Window parent = 0;
+        if (!XGetTransientForHint(x, ::Window(std::stoul(id)), &parent)) parent = 0;
+        XCloseDisplay(x);
+        return parent;
+    }
+
     ProcessResult Xdotool(const Strings& args) const {
         return RunProcess("/usr/bin/xdotool", args, {display->Env()}, ScaledMs(10000));
     }
@@ -174,10 +196,13 @@ protected:
 
 PrivateDisplay* FileDialogZenity::display = nullptr;
 
-TEST_F(FileDialogZenity, OpensAnExistingFileTypedIntoTheLocation) {
+TEST_F(FileDialogZenity, OpensAnExistingFileTypedIntoTheLocationAsADialogOfTheMainWindow) {
     Watchdog watchdog(ScaledMs(60000));
+    unsigned long owner = 0;
     std::thread user([&] {
-        if (WaitForWindows(1).empty()) return ADD_FAILURE() << "no zenity window";
+        const std::string chooser = WaitForWindows(1);
+        if (chooser.empty()) return ADD_FAILURE() << "no zenity window";
+        owner = TransientFor(chooser);
         Xdotool({"key", "ctrl+l"});
         usleep(300 * 1000);
         Enter(dir.File("existing.txt"), 1);
@@ -188,6 +213,8 @@ TEST_F(FileDialogZenity, OpensAnExistingFileTypedIntoTheLocation) {
     EXPECT_FALSE(watchdog.Fired());
     ASSERT_NE(chosen, 0);
     EXPECT_EQ(std::string(file), dir.File("existing.txt"));
+    // The window manager is told whose dialog the chooser is.
+    EXPECT_EQ(owner, MainWindowXid());
 }
 
 TEST_F(FileDialogZenity, SavesUnderANewNameWithTheExtensionAdded) {

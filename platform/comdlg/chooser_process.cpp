@@ -67,7 +67,7 @@ pid_t Start(const std::string& program, const std::vector<std::string>& args, in
 }  // namespace
 
 ProcessOutcome RunChooserProcess(const std::string& program, const std::vector<std::string>& args,
-                                 ModalWait& wait) {
+                                 ModalWait& wait, const std::function<void(int pid)>& eachTurn) {
     ProcessOutcome outcome;
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) return outcome;
@@ -86,6 +86,7 @@ ProcessOutcome RunChooserProcess(const std::string& program, const std::vector<s
             break;
         }
         if (open) Drain(fds[0], &outcome.out, &open);
+        if (eachTurn) eachTurn(pid);
         int status = 0;
         if (waitpid(pid, &status, WNOHANG) != pid) continue;
         if (open) Drain(fds[0], &outcome.out, &open);

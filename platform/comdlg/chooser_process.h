@@ -3,6 +3,7 @@
 // request can end it at any moment.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,8 +23,9 @@ struct ProcessOutcome {
     std::string out;  // standard output, at most its first 64 KiB
 };
 
+// eachTurn, where given, is called with the chooser's pid at every turn of the wait.
 ProcessOutcome RunChooserProcess(const std::string& program, const std::vector<std::string>& args,
-                                 ModalWait& wait);
+                                 ModalWait& wait, const std::function<void(int pid)>& eachTurn = nullptr);
 
 // The full path of an executable file name found on PATH, or empty.
 std::string FindOnPath(const std::string& name);

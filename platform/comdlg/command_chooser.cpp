@@ -4,9 +4,11 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 
 #include "base/platform_log.h"
 #include "comdlg/chooser_process.h"
+#include "comdlg/transient_owner.h"
 
 namespace nol::comdlg {
 namespace {
@@ -89,7 +91,11 @@ ChooserAnswer ChooseWithTool(ChooserTool tool, const FileRequest& request, Modal
         answer.reason = "not on PATH";
         return answer;
     }
-    const ProcessOutcome run = RunChooserProcess(program, ChooserArguments(tool, request), wait);
+    std::unique_ptr<TransientOwner> transient;
+    const ProcessOutcome run = RunChooserProcess(program, ChooserArguments(tool, request), wait, [&](int pid) {
+        if (!transient) transient = std::make_unique<TransientOwner>(wait.Owner(), pid);
+        transient->Turn();
+    });
     switch (run.kind) {
         case ProcessOutcome::GivenUp: answer.status = ChooserStatus::Abandoned; return answer;
         case ProcessOutcome::NotStarted: answer.reason = "could not be started"; return answer;

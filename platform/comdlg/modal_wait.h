@@ -27,6 +27,8 @@ public:
     // (a quit request, the owner window closed): the chooser is to be given up.
     bool Turn(int fd, int timeoutMs);
 
+    HWND Owner() const { return owner_; }
+
 private:
     void Take(const SDL_Event& event);
     void Keep(const SDL_Event& event);
