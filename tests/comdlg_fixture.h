@@ -54,6 +54,19 @@ private:
     std::thread thread_;
 };
 
+// A plain window to own a dialog (SDL's video must be up).
+inline HWND OpenOwnerWindow() {
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.lpszClassName = "NOL_COMDLG_OWNER";
+    RegisterClassExA(&wc);  // already registered when several tests share a process
+    HWND window = CreateWindowExA(0, "NOL_COMDLG_OWNER", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
+                                  nullptr, nullptr, nullptr);
+    if (window) ShowWindow(window, SW_SHOW);
+    return window;
+}
+
 class ChooserTest : public ::testing::Test {
 protected:
     FakeChoosers choosers;

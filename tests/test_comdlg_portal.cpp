@@ -92,13 +92,7 @@ protected:
     // A window to own the dialog, where a display can be had.
     void OpenWindow() {
         NOL_SKIP_WITHOUT_DISPLAY();
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "NOL_COMDLG_TEST";
-        RegisterClassExA(&wc);
-        window = CreateWindowExA(0, "NOL_COMDLG_TEST", "owner", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr,
-                                 nullptr, nullptr, nullptr);
+        window = OpenOwnerWindow();
         ASSERT_NE(window, nullptr);
     }
 

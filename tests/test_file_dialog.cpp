@@ -8,6 +8,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -110,15 +111,8 @@ protected:
         ASSERT_FALSE(display->name.empty()) << "Xvfb did not start";
         setenv("DISPLAY", display->name.c_str(), 1);
         NOL_SKIP_WITHOUT_DISPLAY();
-        WNDCLASSEXA wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = DefWindowProcA;
-        wc.lpszClassName = "NOL_FILE_DIALOG_TEST";
-        RegisterClassExA(&wc);
-        window = CreateWindowExA(0, "NOL_FILE_DIALOG_TEST", "main", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr,
-                                 nullptr, nullptr, nullptr);
+        window = OpenOwnerWindow();
         ASSERT_NE(window, nullptr);
-        ShowWindow(window, SW_SHOW);
         mainWindow = window;
         std::ofstream(dir.File("existing.txt")) << "kept";
     }
@@ -182,6 +176,17 @@ protected:
         }
     }
 
+    // FileDialog for a text file on this thread, while user acts on the chooser
+    // from another; the path chosen lands in file.
+    int Dialog(int save, char (&file)[MAX_PATH], const std::function<void()>& user) const {
+        Watchdog watchdog(ScaledMs(60000));
+        std::thread acting(user);
+        const int chosen = FileDialog(file, sizeof file, "Text", "txt", save);
+        acting.join();
+        EXPECT_FALSE(watchdog.Fired()) << "the chooser had to be given up";
+        return chosen;
+    }
+
     // Types text where the focus is and confirms it with Enter. The entry's
     // completion may take the first Enter for itself: another is sent then.
     void Enter(const std::string& text, size_t windows) const {
@@ -197,45 +202,37 @@ protected:
 PrivateDisplay* FileDialogZenity::display = nullptr;
 
 TEST_F(FileDialogZenity, OpensAnExistingFileTypedIntoTheLocationAsADialogOfTheMainWindow) {
-    Watchdog watchdog(ScaledMs(60000));
     unsigned long owner = 0;
-    std::thread user([&] {
-        const std::string chooser = WaitForWindows(1);
-        if (chooser.empty()) return ADD_FAILURE() << "no zenity window";
-        owner = TransientFor(chooser);
-        Xdotool({"key", "ctrl+l"});
-        usleep(300 * 1000);
-        Enter(dir.File("existing.txt"), 1);
-    });
     char file[MAX_PATH];
-    const int chosen = FileDialog(file, sizeof file, "Text", "txt", 0);
-    user.join();
-    EXPECT_FALSE(watchdog.Fired());
-    ASSERT_NE(chosen, 0);
+    ASSERT_NE(Dialog(0, file, [&] {
+                  const std::string chooser = WaitForWindows(1);
+                  if (chooser.empty()) return ADD_FAILURE() << "no zenity window";
+                  owner = TransientFor(chooser);
+                  Xdotool({"key", "ctrl+l"});
+                  usleep(300 * 1000);
+                  Enter(dir.File("existing.txt"), 1);
+              }),
+              0);
     EXPECT_EQ(std::string(file), dir.File("existing.txt"));
     // The window manager is told whose dialog the chooser is.
     EXPECT_EQ(owner, MainWindowXid());
 }
 
 TEST_F(FileDialogZenity, SavesUnderANewNameWithTheExtensionAdded) {
-    Watchdog watchdog(ScaledMs(60000));
-    std::thread user([&] {
-        if (WaitForWindows(1).empty()) return ADD_FAILURE() << "no zenity window";
-        Xdotool({"key", "ctrl+a"});
-        Enter(dir.File("fresh"), 1);
-    });
     char file[MAX_PATH];
-    const int chosen = FileDialog(file, sizeof file, "Text", "txt", 1);
-    user.join();
-    EXPECT_FALSE(watchdog.Fired());
-    ASSERT_NE(chosen, 0);
+    ASSERT_NE(Dialog(1, file, [&] {
+                  if (WaitForWindows(1).empty()) return ADD_FAILURE() << "no zenity window";
+                  Xdotool({"key", "ctrl+a"});
+                  Enter(dir.File("fresh"), 1);
+              }),
+              0);
     EXPECT_EQ(std::string(file), dir.File("fresh.txt"));
 }
 
 TEST_F(FileDialogZenity, SavingOverAFileAsksFirst) {
-    Watchdog watchdog(ScaledMs(60000));
     bool asked = false;
-    std::thread user([&] {
+    char file[MAX_PATH];
+    const int chosen = Dialog(1, file, [&] {
         if (WaitForWindows(1).empty()) return ADD_FAILURE() << "no zenity window";
         Xdotool({"key", "ctrl+a"});
         Xdotool({"type", "--delay", "30", dir.File("existing.txt")});
@@ -253,29 +250,21 @@ TEST_F(FileDialogZenity, SavingOverAFileAsksFirst) {
         WaitForWindows(2);
         Xdotool({"key", "Return"});  // Replace, the question's default
     });
-    char file[MAX_PATH];
-    const int chosen = FileDialog(file, sizeof file, "Text", "txt", 1);
-    user.join();
     EXPECT_TRUE(asked);
-    EXPECT_FALSE(watchdog.Fired());
     ASSERT_NE(chosen, 0);
     EXPECT_EQ(std::string(file), dir.File("existing.txt"));
 }
 
 TEST_F(FileDialogZenity, EscapeCancels) {
-    Watchdog watchdog(ScaledMs(60000));
-    std::thread user([&] {
-        if (WaitForWindows(1).empty()) return ADD_FAILURE() << "no zenity window";
-        for (int attempt = 0; attempt < 3 && !WindowsGoneBelow(1, 0); ++attempt) {
-            Xdotool({"key", "Escape"});
-            WindowsGoneBelow(1, 1500);
-        }
-    });
-    char file[MAX_PATH] = "x";
-    const int chosen = FileDialog(file, sizeof file, "Text", "txt", 0);
-    user.join();
-    EXPECT_FALSE(watchdog.Fired());
-    EXPECT_EQ(chosen, 0);
+    char file[MAX_PATH];
+    EXPECT_EQ(Dialog(0, file, [&] {
+                  if (WaitForWindows(1).empty()) return ADD_FAILURE() << "no zenity window";
+                  for (int attempt = 0; attempt < 3 && !WindowsGoneBelow(1, 0); ++attempt) {
+                      Xdotool({"key", "Escape"});
+                      WindowsGoneBelow(1, 1500);
+                  }
+              }),
+              0);
     EXPECT_EQ(file[0], '\0');
 }
 

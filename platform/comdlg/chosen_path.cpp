@@ -1,43 +1,19 @@
 #include "comdlg/chosen_path.h"
 
+#include <glib.h>
+
 #include "base/codepage.h"
 
 namespace nol::comdlg {
-namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-bool StartsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
-
-}  // namespace
 
 bool LocalPathFromUri(const std::string& uri, std::string* path) {
-    std::string rest;
-    if (StartsWith(uri, "file:///"))
-        rest = uri.substr(7);
-    else if (StartsWith(uri, "file://localhost/"))
-        rest = uri.substr(16);
-    else
-        return false;
-    std::string out;
-    for (size_t i = 0; i < rest.size(); ++i) {
-        if (rest[i] != '%') {
-            out.push_back(rest[i]);
-            continue;
-        }
-        const int high = i + 2 < rest.size() ? HexDigit(rest[i + 1]) : -1;
-        const int low = i + 2 < rest.size() ? HexDigit(rest[i + 2]) : -1;
-        if (high < 0 || low < 0 || (high == 0 && low == 0)) return false;
-        out.push_back(static_cast<char>(high * 16 + low));
-        i += 2;
-    }
-    *path = out;
-    return true;
+    gchar* host = nullptr;
+    gchar* local = g_filename_from_uri(uri.c_str(), &host, nullptr);
+    const bool ok = local && (!host || g_str_equal(host, "localhost"));
+    if (ok) *path = local;
+    g_free(local);
+    g_free(host);
+    return ok;
 }
 
 std::string WithDefaultExtension(const std::string& path, std::string extension) {
