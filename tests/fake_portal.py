@@ -14,11 +14,12 @@ and answers each request on the Request object the portal protocol names, as the
   refuse     no request: the call fails with a D-Bus error
   hold       no answer at all, until the client calls the request's Close
 
-A line {"ready": true} is written once the name is owned; a Close is recorded as
+A line {"ready": true, "pid": PID} is written once the name is owned; a Close is recorded as
 {"closed": PATH}. The program ends when its bus goes.
 """
 import argparse
 import json
+import os
 import sys
 
 import gi
@@ -139,7 +140,7 @@ def main():
     portal = Portal(bus, args.answer, args.record, args.pick_filter)
 
     def acquired(connection, name):
-        portal.write({"ready": True})
+        portal.write({"ready": True, "pid": os.getpid()})
 
     def lost(connection, name):
         loop.quit()

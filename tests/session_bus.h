@@ -3,9 +3,11 @@
 // happens to the test.
 #pragma once
 
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -57,6 +59,13 @@ struct PrivateSessionBus {
 struct FakePortal {
     TempDir dir;
     ChildProcess process;
+
+    // One the bus started is no child of the test's: ended by the pid it wrote.
+    ~FakePortal() {
+        const std::string record = ReadFile(Record());
+        const size_t at = record.find("\"pid\": ");
+        if (process.pid <= 0 && at != std::string::npos) kill(std::atoi(record.c_str() + at + 7), SIGKILL);
+    }
 
     std::string Record() const { return dir.File("record.jsonl"); }
 
