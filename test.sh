@@ -19,7 +19,7 @@ trap 'status=$?; ./tools/leftover_processes.sh "$NOL_RUN_TAG" || status=1; exit 
 # rather than skips.
 export NOL_REQUIRE_DISPLAY=1
 # Two tests at a time, and the soak beside them (tests/resources.json).
-./tools/with_xvfb.sh ctest --test-dir build --output-on-failure -j3 --resource-spec-file tests/resources.json "$@"
+./tools/with_xvfb.sh ctest --test-dir build --output-on-failure -j3 --resource-spec-file "$PWD/tests/resources.json" "$@"
 
 # The file parsers under libFuzzer, briefly; left out when only some tests were asked for.
 if [ $# -eq 0 ]; then ./tools/fuzz_smoke.sh; fi

@@ -19,3 +19,4 @@ extern const DemoScreen kLensFlareScreen;
 extern const DemoScreen kSpritesScreen;
 extern const DemoScreen kSoundScreen;
 extern const DemoScreen kOverlaysScreen;
+extern const DemoScreen kFileDialogScreen;

@@ -44,10 +44,12 @@ const BuiltOn kBuiltOn[] = {
     {"d3dx8", "d3d8"},    {"d3dx8", "math"},   {"d3dx8", "gdi"},  // font glyphs
     {"dinput8", "win32"},  // SDL's events reach input through the message pump
     {"dmusic", "dsound8"},  // the synthesiser plays into the sound device's output
+    {"comdlg", "win32"},  // the owner window's SDL events while a chooser is up
+    {"comdlg", "d3d8"},   // the owner's picture put back when it is uncovered
 };
 // Libraries that only the platform layer may see.
 const char* const kLibraryPrefixes[] = {"SDL", "GL/", "GLES", "EGL/", "AL/", "fluidsynth", "gst/",
-                                        "ft2build.h", "freetype/", "fontconfig/"};
+                                        "ft2build.h", "freetype/", "fontconfig/", "glib", "gio/", "X11/"};
 
 struct Violation {
     std::string file;  // relative to the root

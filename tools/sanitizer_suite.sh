@@ -50,7 +50,7 @@ fi
 export NOL_REQUIRE_DISPLAY=1
 
 status=0
-./tools/with_xvfb.sh ctest --test-dir "$build" --output-on-failure -j3 --resource-spec-file tests/resources.json "$@" ||
+./tools/with_xvfb.sh ctest --test-dir "$build" --output-on-failure -j3 --resource-spec-file "$PWD/tests/resources.json" "$@" ||
   status=$?
 
 if compgen -G "$reports/report*" >/dev/null; then

@@ -15,7 +15,11 @@ packages=(
   libopenal-dev                                  # DirectSound over OpenAL Soft: mixing, 3D, EFX effects
   libfluidsynth-dev timgm6mb-soundfont           # DirectMusic: MIDI synthesiser, General MIDI SoundFont
   fonts-ipafont-gothic                           # a Japanese gothic face in place of "ＭＳ ゴシック"
+  libglib2.0-dev                                 # file dialogs: the desktop portal over D-Bus (GDBus)
+  zenity                                         # file dialogs where no portal answers
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
+  dbus-daemon                                    # file-dialog tests: a private session bus
+  python3-gi                                     # file-dialog tests: the fake portal (tests/fake_portal.py)
   xvfb xauth                                     # a display for headless tests
   xdotool                                        # keys through the X server in the whole-program game test
   clang libclang-rt-14-dev                       # the fuzz targets (libFuzzer, sanitizers)

@@ -10,12 +10,17 @@
 #include "d3d8/gl_api.h"
 #include "d3d8/shader_cache.h"
 #include "win32/display_connection.h"
+#include "win32/process_static.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
 
 namespace nol::d3d8 {
 
 namespace {
+
+// Devices alive, for PresentingInto; a device can outlive ordinary statics (the
+// shell releases it at exit).
+constinit win32::ProcessStatic<std::vector<Device*>> liveDevices;
 
 D3DMATRIX Identity() {
     D3DMATRIX m{};
@@ -34,9 +39,16 @@ Device::Device(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
     view_ = Identity();
     projection_ = Identity();
     for (auto& m : textureTransforms_) m = Identity();
+    liveDevices->push_back(this);
 }
 
-Device::~Device() = default;
+Device::~Device() { std::erase(*liveDevices, this); }
+
+Device* Device::PresentingInto(HWND window) {
+    for (Device* device : *liveDevices)
+        if (device->window_ == window) return device;
+    return nullptr;
+}
 
 HRESULT Device::Create(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow,
                        DWORD flags, D3DPRESENT_PARAMETERS* params, IDirect3DDevice8** out) {

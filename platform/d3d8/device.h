@@ -146,6 +146,8 @@ public:
     // Keeps a copy of every picture Present puts into the window.
     void CapturePresents(bool on) { capturePresents_ = on; }
     bool LastPresented(std::vector<uint32_t>* pixels, UINT* width, UINT* height) const;
+    // The live device that presents into window when not told otherwise, or null.
+    static Device* PresentingInto(HWND window);
 
 private:
     Device(IDirect3D8* d3d, UINT adapter, D3DDEVTYPE type, HWND focusWindow, DWORD behaviorFlags);
