@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr int kScreens = 7;
+constexpr int kScreens = 8;
 constexpr int kWidth = 640, kHeight = 480;
 // The caption line at the bottom is on every screen; the pictures are compared above it.
 constexpr int kPictureHeight = 450;

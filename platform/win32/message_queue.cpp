@@ -102,6 +102,14 @@ HWND TargetOf(Uint32 windowId) {
 // key reaches the window as WM_KEYDOWN with VK_PROCESSKEY, as the original's
 // input method hands it on.
 HWND keyAwaitingSdl = nullptr;
+// Set once the input method took a key, until its text (the composition or a
+// result) arrives.
+bool imeAnswerAwaited = false;
+// IBus engines answer some keys a moment after taking them (Anthy updates its
+// composition when idle, a millisecond or two later); the key's frame must see
+// the answer, as the original's input method answers before the frame reads the
+// keyboard. An input method that sends nothing back costs this much once.
+constexpr Uint32 kImeAnswerMs = 50;
 
 bool IsX11KeyPress(const SDL_Event& event) {
     const SDL_SysWMmsg* m = event.syswm.msg;
@@ -110,13 +118,18 @@ bool IsX11KeyPress(const SDL_Event& event) {
 
 void SettleAwaitedKey(const SDL_Event* next) {
     if (!keyAwaitingSdl) return;
-    if (!next || next->type != SDL_KEYDOWN) Post(keyAwaitingSdl, WM_KEYDOWN, VK_PROCESSKEY, 0);
+    if (!next || next->type != SDL_KEYDOWN) {
+        Post(keyAwaitingSdl, WM_KEYDOWN, VK_PROCESSKEY, 0);
+        imeAnswerAwaited = true;
+    }
     keyAwaitingSdl = nullptr;
 }
 
 void Translate(const SDL_Event& event) {
     NolObserveSdlEvent(event);
     SettleAwaitedKey(&event);
+    if (event.type == SDL_TEXTEDITING || event.type == SDL_TEXTEDITING_EXT || event.type == SDL_TEXTINPUT)
+        imeAnswerAwaited = false;
     switch (event.type) {
         case SDL_QUIT:
             // Raised by SIGINT and SIGTERM: ask the main window to close, as its
@@ -181,6 +194,15 @@ void NolDrainSdlEvents() {
     SDL_Event event;
     while (SDL_PollEvent(&event)) Translate(event);
     SettleAwaitedKey(nullptr);
+    // Polled rather than waited for: SDL's wait wakes for the X server only, not
+    // for the input method's messages.
+    const Uint32 deadline = SDL_GetTicks() + kImeAnswerMs;
+    while (imeAnswerAwaited && !SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) {
+        SDL_Delay(1);
+        while (SDL_PollEvent(&event)) Translate(event);
+        SettleAwaitedKey(nullptr);
+    }
+    imeAnswerAwaited = false;
 }
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {
