@@ -118,7 +118,9 @@ bool IsX11KeyPress(const SDL_Event& event) {
 
 void SettleAwaitedKey(const SDL_Event* next) {
     if (!keyAwaitingSdl) return;
-    if (!next || next->type != SDL_KEYDOWN) {
+    // Only an input method running (text input on) takes keys; any other key
+    // without an SDL_KEYDOWN is one SDL has no code for.
+    if ((!next || next->type != SDL_KEYDOWN) && SDL_IsTextInputActive()) {
         Post(keyAwaitingSdl, WM_KEYDOWN, VK_PROCESSKEY, 0);
         imeAnswerAwaited = true;
     }
