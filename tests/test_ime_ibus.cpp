@@ -1,7 +1,8 @@
-// Japanese typed through a real input method: the demo on a display of its own,
-// with a private session bus, IBus and its Anthy engine started here, keys sent
-// through the X server as a player types them. A reading converted and committed
-// reaches the text field, the demo's log and the screen.
+// Typing into the demo's text field with keys sent through the X server, as a
+// player types, on a display of its own: Japanese through a real input method (a
+// private session bus, IBus and its Anthy engine, all started here), where a
+// reading converted and committed reaches the field, the demo's log and the
+// screen; and plain typing where no input method runs.
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -45,7 +46,7 @@ struct Daemon {
     }
 };
 
-class ImeIbus : public FrameworkDevice {
+class DemoTyping : public FrameworkDevice {
 protected:
     TempDir dir;
     PrivateDisplay display;
@@ -55,17 +56,25 @@ protected:
     Window window = 0;
     std::vector<std::string> env;
 
+    // Whether IBus runs for the demo.
+    virtual bool WithInputMethod() const = 0;
+
     void SetUp() override {
-        FrameworkDevice::SetUp();  // the reference picture is rendered here
+        FrameworkDevice::SetUp();  // reference pictures are rendered here
         if (!Ready()) return;
-        for (const char* p : {"/usr/bin/xdotool", "/usr/bin/dbus-daemon", "/usr/bin/ibus-daemon", "/usr/bin/ibus",
-                              "/usr/libexec/ibus-engine-anthy"})
+        std::vector<const char*> needed = {"/usr/bin/xdotool"};
+        if (WithInputMethod())
+            needed.insert(needed.end(), {"/usr/bin/dbus-daemon", "/usr/bin/ibus-daemon", "/usr/bin/ibus",
+                                         "/usr/libexec/ibus-engine-anthy"});
+        for (const char* p : needed)
             if (!Installed(p)) NOL_SKIP_OR_FAIL(std::string(p) + " is not installed (tools/setup.sh installs it)");
         ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
         MakeHome();
-        StartBus();
-        StartIbus();
-        if (HasFatalFailure()) return;
+        if (WithInputMethod()) {
+            StartBus();
+            StartIbus();
+            if (HasFatalFailure()) return;
+        }
         StartDemo();
     }
 
@@ -228,6 +237,15 @@ int Count(const std::vector<bool>& v) {
     return n;
 }
 
+class ImeIbus : public DemoTyping {
+    bool WithInputMethod() const override { return true; }
+};
+
+// No session bus, so SDL finds no input method.
+class NoInputMethod : public DemoTyping {
+    bool WithInputMethod() const override { return false; }
+};
+
 TEST_F(ImeIbus, AReadingConvertedAndCommittedReachesTheFieldTheLogAndTheScreen) {
     // Keys reach the program while no field holds an input context, though the
     // input method is in hiragana: "8" switches to the text screen.
@@ -287,6 +305,25 @@ TEST_F(ImeIbus, AReadingConvertedAndCommittedReachesTheFieldTheLogAndTheScreen) 
     Press("2");
     EXPECT_TRUE(LogsAfter("screen 2:", before)) << ReadFile(Log());
 
+    Press("Escape");
+    EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0) << ReadFile(Log());
+}
+
+TEST_F(NoInputMethod, TypingGoesThroughWmCharAndEscapeCancelsThenLeaves) {
+    Press("8");
+    ASSERT_TRUE(LogsAfter("screen 8:", 0)) << ReadFile(Log());
+    usleep(ScaledMs(500) * 1000);
+    // Digits go into the field while it is shown.
+    for (const char* key : {"a", "b", "1", "Left", "Left", "c", "Return"}) Press(key);
+    EXPECT_TRUE(LogsAfter("text: acb1\n", 0)) << ReadFile(Log());
+    EXPECT_EQ(ReadFile(Log()).find("screen 1:", ReadFile(Log()).find("screen 8:")), std::string::npos)
+        << "a digit switched screens";
+
+    // Escape cancels what is typed; from the empty field it ends the demo.
+    Press("x");
+    Press("Escape");
+    EXPECT_TRUE(LogsAfter("cancelled\n", 0)) << ReadFile(Log());
+    EXPECT_FALSE(demo.WaitFor(ScaledMs(500))) << "the first Escape ended the demo";
     Press("Escape");
     EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0) << ReadFile(Log());
 }

@@ -34,7 +34,7 @@ Context* Find(HIMC himc) {
     return nullptr;
 }
 
-Context* FindWindow(HWND hwnd) {
+Context* ContextOfWindow(HWND hwnd) {
     for (Context& c : *contexts)
         if (c.window == hwnd) return &c;
     return nullptr;
@@ -109,7 +109,7 @@ HWND ContextWindow(HIMC himc) {
 
 HIMC ImmGetContext(HWND hwnd) {
     if (!NolSdlWindow(hwnd)) return nullptr;
-    Context* c = FindWindow(hwnd);
+    Context* c = ContextOfWindow(hwnd);
     if (!c) {
         if (contexts->empty()) StartTextInput();
         contexts->push_back(Context{hwnd, ++lastId, 0, {}});
