@@ -17,9 +17,7 @@
 #include "render/text.h"
 #include "render_fixture.h"
 #include "support/test_support.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "program_window.h"  // last: it brings Xlib
 
 namespace {
 
@@ -52,8 +50,7 @@ protected:
     PrivateDisplay display;
     Daemon bus, ibus;
     ChildProcess demo;
-    Display* x = nullptr;
-    Window window = 0;
+    ProgramWindow window{display};
     std::vector<std::string> env;
 
     // Whether IBus runs for the demo.
@@ -76,11 +73,6 @@ protected:
             if (HasFatalFailure()) return;
         }
         StartDemo();
-    }
-
-    void TearDown() override {
-        if (x) XCloseDisplay(x);
-        FrameworkDevice::TearDown();
     }
 
     // A home of its own: IBus's address file and caches, and the Anthy engine's
@@ -153,16 +145,9 @@ protected:
         demoEnv.insert(demoEnv.end(), {"NOL_AUTO_MESSAGEBOX=ok", "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"});
         demo.pid = StartProcess(program, {"-win", "-dbf"}, demoEnv, dir.path);
         ASSERT_GT(demo.pid, 0);
-        x = XOpenDisplay(display.name.c_str());
-        ASSERT_NE(x, nullptr);
-        for (int i = 0; i < ScaledMs(200) && !window; ++i) {
-            const ProcessResult r = Xdotool({"search", "--pid", std::to_string(demo.pid)});
-            if (r.exitCode == 0) window = Window(std::strtoul(r.out.c_str(), nullptr, 10));
-            if (!window) usleep(50000);
-        }
-        ASSERT_NE(window, 0u) << "the demo's window did not appear\n" << ReadFile(Log());
+        ASSERT_TRUE(window.Find(demo.pid)) << "the demo's window did not appear\n" << ReadFile(Log());
         ASSERT_TRUE(WaitForText(Log(), "screen 1:", ScaledMs(20000))) << ReadFile(Log());
-        Xdotool({"windowfocus", "--sync", std::to_string(window)});
+        window.Focus();
         // The first frames compile their shaders and may take longer than a key
         // is held; keys count once the first screen is up.
         bool drawn = false;
@@ -194,30 +179,13 @@ protected:
         return false;
     }
 
-    ProcessResult Xdotool(const std::vector<std::string>& args) {
-        return RunProcess("/usr/bin/xdotool", args, {display.Env()}, ScaledMs(10000));
-    }
-
-    // Held for a few frames: the demo reads the keyboard once a frame.
+    // Let go a moment before the next key.
     void Press(const std::string& key) {
-        Xdotool({"keydown", key});
-        usleep(ScaledMs(150) * 1000);
-        Xdotool({"keyup", key});
+        window.Press(key);
         usleep(ScaledMs(100) * 1000);
     }
 
-    Picture Grab() {
-        XSync(x, False);
-        XImage* image = XGetImage(x, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-        Picture pixels;
-        if (!image) return pixels;
-        pixels.resize(size_t(kWidth) * kHeight);
-        for (int py = 0; py < kHeight; ++py)
-            for (int px = 0; px < kWidth; ++px)
-                pixels[size_t(py) * kWidth + px] = 0xFF000000u | uint32_t(XGetPixel(image, px, py) & 0xFFFFFF);
-        XDestroyImage(image);
-        return pixels;
-    }
+    Picture Grab() { return window.Grab(kWidth, kHeight); }
 };
 
 // Bright pixels of a glyph row: the body of white text, whatever lies under it.

@@ -11,11 +11,11 @@
 #include <thread>
 #include <vector>
 
-#include "display_required.h"
 #include "dinput8/x11_keys.h"
+#include "display_required.h"
+#include "ime_events.h"
 #include "imm/imm.h"
 #include "input/input.h"
-#include "render/graphics_state.h"
 #include "shell/window.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
@@ -26,8 +26,6 @@
 #include <X11/keysym.h>
 
 namespace {
-
-const char* U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
 
 class Imm : public ::testing::Test {
 protected:
@@ -55,21 +53,8 @@ protected:
 
     Uint32 WindowId() const { return SDL_GetWindowID(NolSdlWindow(mainWindow)); }
 
-    void Editing(const char* utf8) {
-        SDL_Event e{};
-        e.type = SDL_TEXTEDITING;
-        e.edit.windowID = WindowId();
-        std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
-        SDL_PushEvent(&e);
-    }
-
-    void Text(const char* utf8) {
-        SDL_Event e{};
-        e.type = SDL_TEXTINPUT;
-        e.text.windowID = WindowId();
-        std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
-        SDL_PushEvent(&e);
-    }
+    void Editing(const char* utf8) { InjectEditing(mainWindow, utf8); }
+    void Text(const char* utf8) { InjectText(mainWindow, utf8); }
 
     // An X key event as SDL hands it on before the input method sees the key.
     void XKey(int type, unsigned keycode) {

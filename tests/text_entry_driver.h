@@ -9,30 +9,18 @@
 #include <initializer_list>
 #include <string>
 
+#include "ime_events.h"
 #include "input/input.h"
 #include "input/text_entry.h"
 #include "shell/window.h"
-#include "win32/sdl_bridge.h"
 
 class TextEntryDriver {
 public:
     explicit TextEntryDriver(CTextEntry& field) : field_(field) {}
 
     // The input method's composition (empty: it ends) and its committed text.
-    void Editing(const char* utf8) {
-        SDL_Event e{};
-        e.type = SDL_TEXTEDITING;
-        e.edit.windowID = SDL_GetWindowID(NolSdlWindow(mainWindow));
-        std::strncpy(e.edit.text, utf8, sizeof e.edit.text - 1);
-        SDL_PushEvent(&e);
-    }
-    void Commit(const char* utf8) {
-        SDL_Event e{};
-        e.type = SDL_TEXTINPUT;
-        e.text.windowID = SDL_GetWindowID(NolSdlWindow(mainWindow));
-        std::strncpy(e.text.text, utf8, sizeof e.text.text - 1);
-        SDL_PushEvent(&e);
-    }
+    void Editing(const char* utf8) { InjectEditing(mainWindow, utf8); }
+    void Commit(const char* utf8) { InjectText(mainWindow, utf8); }
 
     // One frame: the pump, then the keyboard read with these keys down, then the
     // field (draw() wraps it, as the owner's frame does).
@@ -83,5 +71,3 @@ public:
 private:
     CTextEntry& field_;
 };
-
-inline const char* U8(const char8_t* text) { return reinterpret_cast<const char*>(text); }
