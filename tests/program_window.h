@@ -68,6 +68,21 @@ public:
         return pixels;
     }
 
+    // Waits until the program has drawn something, and a moment more: its first
+    // frames compile their shaders and can take longer than a key is held, so a
+    // key pressed before would come and go between two reads of the keyboard.
+    bool WaitForFirstPicture(int width, int height) const {
+        for (int waited = 0; waited < ScaledMs(20000); waited += 100) {
+            for (uint32_t c : Grab(width, height))
+                if ((c & 0xFFFFFF) != 0) {
+                    usleep(ScaledMs(300) * 1000);
+                    return true;
+                }
+            usleep(100000);
+        }
+        return false;
+    }
+
 private:
     const PrivateDisplay& display_;
     Display* x_ = nullptr;

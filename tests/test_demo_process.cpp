@@ -64,6 +64,7 @@ protected:
         ASSERT_TRUE(window.Find(demo.pid)) << "the demo's window did not appear\n" << ReadFile(Log());
         ASSERT_TRUE(WaitForText(Log(), "screen 1:", ScaledMs(20000))) << ReadFile(Log());
         window.Focus();
+        ASSERT_TRUE(window.WaitForFirstPicture(kWidth, kHeight)) << "the demo drew nothing";
     }
 
     std::string Log() const { return dir.File("debug.txt"); }

@@ -148,16 +148,7 @@ protected:
         ASSERT_TRUE(window.Find(demo.pid)) << "the demo's window did not appear\n" << ReadFile(Log());
         ASSERT_TRUE(WaitForText(Log(), "screen 1:", ScaledMs(20000))) << ReadFile(Log());
         window.Focus();
-        // The first frames compile their shaders and may take longer than a key
-        // is held; keys count once the first screen is up.
-        bool drawn = false;
-        for (int waited = 0; waited < ScaledMs(20000) && !drawn; waited += 100) {
-            const Picture p = Grab();
-            for (uint32_t c : p) drawn = drawn || (c & 0xFFFFFF) != 0;
-            if (!drawn) usleep(100000);
-        }
-        ASSERT_TRUE(drawn) << "the demo drew nothing";
-        usleep(ScaledMs(300) * 1000);
+        ASSERT_TRUE(window.WaitForFirstPicture(kWidth, kHeight)) << "the demo drew nothing";
     }
 
     bool WaitForPath(const std::string& path) {
