@@ -18,7 +18,7 @@ namespace {
 const DemoScreen* const kScreens[] = {
     &kShapesScreen,    &kAnimationScreen, &kParticlesScreen, &kWaveGridScreen,
     &kLensFlareScreen, &kSpritesScreen,   &kSoundScreen,     &kOverlaysScreen,
-    &kFileDialogScreen,
+    &kFileDialogScreen, &kTextEntryScreen,
 };
 constexpr int kScreenCount = static_cast<int>(std::size(kScreens));
 constexpr int kCaptionY = 458;
@@ -27,8 +27,9 @@ int current = -1;
 
 // The screen a key asks for this frame, or -1.
 int RequestedScreen() {
-    const int digits[] = {DIK_1, DIK_2, DIK_3, DIK_4, DIK_5, DIK_6, DIK_7, DIK_8, DIK_9};
-    for (int i = 0; i < static_cast<int>(std::size(digits)); ++i)
+    const int digits[] = {DIK_1, DIK_2, DIK_3, DIK_4, DIK_5, DIK_6, DIK_7, DIK_8, DIK_9, DIK_0};
+    const bool typing = current >= 0 && kScreens[current]->takesTyping;
+    for (int i = 0; i < static_cast<int>(std::size(digits)) && !typing; ++i)
         if (GetKey(digits[i]) == KEY_PUSHED && i < kScreenCount) return i;
     if (GetKey(DIK_NEXT) == KEY_PUSHED) return (current + 1) % kScreenCount;
     if (GetKey(DIK_PRIOR) == KEY_PUSHED) return (current + kScreenCount - 1) % kScreenCount;

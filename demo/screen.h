@@ -8,6 +8,7 @@ struct DemoScreen {
     void (*frame)();    // once a frame, between BeginFrame and the caption
     void (*leave)();    // when another screen is switched to; may be null
     void (*prepare)();  // once a frame before BeginFrame (render targets); may be null
+    bool takesTyping = false;  // digits go to the screen, not to switching screens
 };
 
 // The screens, in the order of their keys.
@@ -20,3 +21,4 @@ extern const DemoScreen kSpritesScreen;
 extern const DemoScreen kSoundScreen;
 extern const DemoScreen kOverlaysScreen;
 extern const DemoScreen kFileDialogScreen;
+extern const DemoScreen kTextEntryScreen;

@@ -12,33 +12,20 @@
 
 #include "d3d8/d3d8_test_hooks.h"
 #include "display_required.h"
+#include "program_window.h"
 #include "support/test_support.h"
-
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 namespace {
 
-constexpr int kScreens = 9;
+constexpr int kScreens = 10;
+
+// The key that picks screen s: its digit, 0 for the tenth.
+std::string KeyOf(int s) { return std::to_string(s % 10); }
 constexpr int kWidth = 640, kHeight = 480;
 // The caption line at the bottom is on every screen; the pictures are compared above it.
 constexpr int kPictureHeight = 450;
 
 using Picture = std::vector<uint32_t>;
-
-// The client area of window as 0xAARRGGBB, row 0 on top.
-Picture Grab(Display* display, Window window) {
-    XSync(display, False);
-    XImage* image = XGetImage(display, window, 0, 0, kWidth, kHeight, AllPlanes, ZPixmap);
-    Picture pixels;
-    if (!image) return pixels;
-    pixels.resize(size_t(kWidth) * kHeight);
-    for (int y = 0; y < kHeight; ++y)
-        for (int x = 0; x < kWidth; ++x)
-            pixels[size_t(y) * kWidth + x] = 0xFF000000u | uint32_t(XGetPixel(image, x, y) & 0xFFFFFF);
-    XDestroyImage(image);
-    return pixels;
-}
 
 // Pixels above the caption that are not black, and that differ between two pictures.
 int Lit(const Picture& p) {
@@ -63,8 +50,7 @@ protected:
     TempDir dir;
     PrivateDisplay display;
     ChildProcess demo;
-    Display* x = nullptr;
-    Window window = 0;
+    ProgramWindow window{display};
 
     void SetUp() override {
         if (RunProcess("/bin/sh", {"-c", "command -v xdotool"}).exitCode != 0)
@@ -78,35 +64,17 @@ protected:
                                  "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none"},
                                 dir.path);
         ASSERT_GT(demo.pid, 0);
-        x = XOpenDisplay(display.name.c_str());
-        ASSERT_NE(x, nullptr);
-        for (int i = 0; i < ScaledMs(200) && !window; ++i) {
-            const ProcessResult r = Xdotool({"search", "--pid", std::to_string(demo.pid)});
-            if (r.exitCode == 0) window = Window(std::strtoul(r.out.c_str(), nullptr, 10));
-            if (!window) usleep(50000);
-        }
-        ASSERT_NE(window, 0u) << "the demo's window did not appear\n" << ReadFile(Log());
+        ASSERT_TRUE(window.Find(demo.pid)) << "the demo's window did not appear\n" << ReadFile(Log());
         ASSERT_TRUE(WaitForText(Log(), "screen 1:", ScaledMs(20000))) << ReadFile(Log());
-        Xdotool({"windowfocus", "--sync", std::to_string(window)});
-    }
-
-    void TearDown() override {
-        if (x) XCloseDisplay(x);
+        window.Focus();
+        ASSERT_TRUE(window.WaitForFirstPicture(kWidth, kHeight)) << "the demo drew nothing";
     }
 
     std::string Log() const { return dir.File("debug.txt"); }
 
-    ProcessResult Xdotool(const std::vector<std::string>& args) {
-        return RunProcess("/usr/bin/xdotool", args, {display.Env()}, ScaledMs(10000));
-    }
+    void Press(const std::string& key) { window.Press(key); }
 
-    // A key held for a few frames, as a player's press is: the demo reads the
-    // keyboard once a frame.
-    void Press(const std::string& key) {
-        Xdotool({"keydown", key});
-        usleep(ScaledMs(150) * 1000);
-        Xdotool({"keyup", key});
-    }
+    Picture Grab() { return window.Grab(kWidth, kHeight); }
 
     // Switches with key and waits for the screen's log line; its caption is the rest
     // of that line.
@@ -126,11 +94,11 @@ TEST_F(DemoProcess, EveryScreenShowsItsOwnPictureAndEscEndsTheProgram) {
     std::vector<Picture> pictures;
     for (int s = 1; s <= kScreens; ++s) {
         SCOPED_TRACE("screen " + std::to_string(s));
-        if (s > 1) Show(std::to_string(s), s);
+        if (s > 1) Show(KeyOf(s), s);
         // The animation, particles and ripples under way; in wall-clock time, since
         // what counts is that some frames have passed, not how many.
         usleep(1500 * 1000);
-        pictures.push_back(Grab(x, window));
+        pictures.push_back(Grab());
         ASSERT_EQ(pictures.back().size(), size_t(kWidth) * kHeight);
         KeepPng(pictures.back(), "demo-" + std::to_string(s));
         // Each shows something over at least a two-hundredth of the picture (the
@@ -156,13 +124,13 @@ TEST_F(DemoProcess, TheScreensMoveFromFrameToFrame) {
     // Screens 2 to 7 are animated by themselves: two pictures a moment apart differ.
     for (int s = 2; s <= kScreens; ++s) {
         SCOPED_TRACE("screen " + std::to_string(s));
-        Show(std::to_string(s), s);
+        Show(KeyOf(s), s);
         // The lens flare's camera sweeps by itself once the mouse has been still
         // for three seconds; before that only the mouse moves it.
         usleep((s == 5 ? 3500 : 500) * 1000);
-        const Picture first = Grab(x, window);
+        const Picture first = Grab();
         usleep(400 * 1000);
-        const Picture second = Grab(x, window);
+        const Picture second = Grab();
         EXPECT_GT(Differing(first, second), 200);
     }
     Press("Escape");
@@ -193,7 +161,7 @@ TEST_F(DemoProcess, RunsBesideTheGameButNotBesideItself) {
         << ReadFile(other.File("debug.txt"));
     kill(race.pid, SIGTERM);
     EXPECT_EQ(race.ExitCode(ScaledMs(15000)), 0);
-    Xdotool({"windowfocus", "--sync", std::to_string(window)});
+    window.Focus();
     Press("Escape");
     EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0);
 }

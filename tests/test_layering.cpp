@@ -43,6 +43,7 @@ const BuiltOn kBuiltOn[] = {
     {"d3d8", "math"},     {"d3d8", "win32"},   // the window's GL context and display
     {"d3dx8", "d3d8"},    {"d3dx8", "math"},   {"d3dx8", "gdi"},  // font glyphs
     {"dinput8", "win32"},  // SDL's events reach input through the message pump
+    {"imm", "win32"},      // and the input method's text the input contexts
     {"dmusic", "dsound8"},  // the synthesiser plays into the sound device's output
     {"comdlg", "win32"},  // the owner window's SDL events while a chooser is up
     {"comdlg", "d3d8"},   // the owner's picture put back when it is uncovered

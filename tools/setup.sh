@@ -22,6 +22,9 @@ packages=(
   python3-gi                                     # file-dialog tests: the fake portal (tests/fake_portal.py)
   xvfb xauth                                     # a display for headless tests
   xdotool                                        # keys through the X server in the whole-program game test
+  ibus ibus-anthy dbus-daemon                    # a real input method (IBus, its Anthy engine, a private session
+                                                 # bus) in the text-entry test; dbus-daemon also makes the machine
+                                                 # id by which SDL finds IBus's address file
   clang libclang-rt-14-dev                       # the fuzz targets (libFuzzer, sanitizers)
 )
 

@@ -3,12 +3,26 @@
 #include <errno.h>
 #include <iconv.h>
 
+#include <cstring>
+
 #include "win32/windows.h"
 
 namespace nol::base {
 namespace {
 
+// The bytes of the character at s when it is UTF-8 that does not convert: the
+// lead byte's sequence, as far as its continuation bytes go, so that one
+// character becomes one mark.
+size_t Utf8SequenceLength(const unsigned char* s, size_t left) {
+    const unsigned c = s[0];
+    const size_t want = c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    size_t n = 1;
+    while (n < want && n < left && (s[n] & 0xC0) == 0x80) ++n;
+    return n;
+}
+
 std::string Convert(const char* to, const char* from, const std::string& text) {
+    const bool fromUtf8 = std::strcmp(from, "UTF-8") == 0;
     iconv_t cd = iconv_open(to, from);
     if (cd == (iconv_t)-1) return text;
     std::string out;
@@ -21,10 +35,12 @@ std::string Convert(const char* to, const char* from, const std::string& text) {
         size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
         out.append(buffer, sizeof buffer - outLeft);
         if (r == (size_t)-1 && errno != E2BIG) {
-            // An invalid or incomplete sequence: mark it and go on after one byte.
+            // An invalid, incomplete or unconvertible character: mark it and go on
+            // after it.
             out.push_back('?');
-            ++in;
-            --inLeft;
+            const size_t skip = fromUtf8 ? Utf8SequenceLength(reinterpret_cast<unsigned char*>(in), inLeft) : 1;
+            in += skip;
+            inLeft -= skip;
             iconv(cd, nullptr, nullptr, nullptr, nullptr);
         }
     }

@@ -5,7 +5,8 @@
 
 #include <string>
 
-// Bytes that do not convert are replaced by '?', so the result is always usable.
+// Bytes that do not convert are replaced by '?', so the result is always usable;
+// a UTF-8 character CP932 has no code for becomes one '?'.
 namespace nol::base {
 
 std::string Cp932ToUtf8(const std::string& cp932);

@@ -1,6 +1,9 @@
 #include "dinput8/input_events.h"
 
+#include <cstring>
+
 #include "dinput8/scancodes.h"
+#include "dinput8/x11_keys.h"
 
 namespace nol::dinput8 {
 
@@ -27,6 +30,20 @@ void InputEventState::Observe(const SDL_Event& event) {
         case SDL_KEYUP:
             if (int dik = DikFromSdlScancode(event.key.keysym.scancode))
                 keys[dik] = event.type == SDL_KEYDOWN ? 0x80 : 0x00;
+            break;
+        case SDL_SYSWMEVENT: {
+            // The X server's own key events: the only word of the keys an input
+            // method takes. The others come as SDL_KEYDOWN/UP as well, to the same
+            // effect.
+            int dik = 0;
+            bool down = false;
+            if (X11KeyOfEvent(event, &dik, &down) && dik) keys[dik] = down ? 0x80 : 0x00;
+            break;
+        }
+        case SDL_WINDOWEVENT:
+            // No key events come to a window without the focus, so a key let go
+            // meanwhile would stay down; SDL lets its own keys go the same way.
+            if (event.window.event == SDL_WINDOWEVENT_FOCUS_LOST) std::memset(keys, 0, sizeof keys);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP: {

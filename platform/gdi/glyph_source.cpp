@@ -62,10 +62,13 @@ private:
     Glyph Rasterise(char32_t code, bool bold) {
         Glyph glyph;
         const FT_UInt index = FT_Get_Char_Index(face_, code);
-        if (FT_Load_Glyph(face_, index, FT_LOAD_DEFAULT | FT_LOAD_NO_BITMAP) != 0) return Box();
+        if (!Render(index, FT_LOAD_DEFAULT, bold)) return Box();
         FT_GlyphSlot slot = face_->glyph;
-        if (bold) FT_GlyphSlot_Embolden(slot);
-        if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return Box();
+        // Full hinting can snap a thin stroke away altogether ("_" at 16 pixels,
+        // a text field's caret); such a glyph is drawn with light hinting instead.
+        if ((slot->bitmap.rows == 0 || slot->bitmap.width == 0) && slot->outline.n_points > 0 &&
+            !Render(index, FT_LOAD_TARGET_LIGHT, bold))
+            return Box();
         const FT_Bitmap& bitmap = slot->bitmap;
         glyph.advance = static_cast<int>((slot->advance.x + 32) >> 6);
         glyph.left = slot->bitmap_left;
@@ -85,6 +88,12 @@ private:
         // Some faces leave .notdef blank; a missing character must still show.
         if (index == 0 && glyph.width == 0) return Box();
         return glyph;
+    }
+
+    bool Render(FT_UInt index, FT_Int32 hinting, bool bold) {
+        if (FT_Load_Glyph(face_, index, hinting | FT_LOAD_NO_BITMAP) != 0) return false;
+        if (bold) FT_GlyphSlot_Embolden(face_->glyph);
+        return FT_Render_Glyph(face_->glyph, FT_RENDER_MODE_NORMAL) == 0;
     }
 
     // A hollow box the size of a half-width character.

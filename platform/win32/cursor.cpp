@@ -60,6 +60,16 @@ void SetFullScreenPicture(HWND window, LONG width, LONG height) {
     picture = (window && width > 0 && height > 0) ? FullScreenPicture{window, width, height} : FullScreenPicture{};
 }
 
+POINT ClientToSdlWindow(HWND window, POINT point) {
+    SDL_Window* sdl = NolSdlWindow(window);
+    if (!sdl || window != picture.window || picture.width <= 0) return point;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(sdl, &w, &h);
+    const RECT box = Letterbox(picture.width, picture.height, w, h);
+    return POINT{box.left + (LONG)((long long)point.x * (box.right - box.left) / picture.width),
+                 box.top + (LONG)((long long)point.y * (box.bottom - box.top) / picture.height)};
+}
+
 }  // namespace nol::win32
 
 BOOL GetCursorPos(LPPOINT point) {

@@ -8,6 +8,8 @@
 #include <utility>
 #include <vector>
 
+#include <SDL_syswm.h>
+
 #include "base/codepage.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
@@ -94,8 +96,42 @@ HWND TargetOf(Uint32 windowId) {
     return hwnd ? hwnd : NolFirstWindow();
 }
 
+// A key the X server delivered that SDL has not yet turned into SDL_KEYDOWN. SDL
+// sends the X event (SDL_SYSWMEVENT) before it asks the input method, and the
+// key's SDL_KEYDOWN right after it unless the input method took the key. A taken
+// key reaches the window as WM_KEYDOWN with VK_PROCESSKEY, as the original's
+// input method hands it on.
+HWND keyAwaitingSdl = nullptr;
+// Set once the input method took a key, until its text (the composition or a
+// result) arrives.
+bool imeAnswerAwaited = false;
+// IBus engines answer some keys a moment after taking them (Anthy updates its
+// composition when idle, a millisecond or two later); the key's frame must see
+// the answer, as the original's input method answers before the frame reads the
+// keyboard. An input method that sends nothing back costs this much once.
+constexpr Uint32 kImeAnswerMs = 50;
+
+bool IsX11KeyPress(const SDL_Event& event) {
+    const SDL_SysWMmsg* m = event.syswm.msg;
+    return m && m->subsystem == SDL_SYSWM_X11 && m->msg.x11.event.type == KeyPress;
+}
+
+void SettleAwaitedKey(const SDL_Event* next) {
+    if (!keyAwaitingSdl) return;
+    // Only an input method running (text input on) takes keys; any other key
+    // without an SDL_KEYDOWN is one SDL has no code for.
+    if ((!next || next->type != SDL_KEYDOWN) && SDL_IsTextInputActive()) {
+        Post(keyAwaitingSdl, WM_KEYDOWN, VK_PROCESSKEY, 0);
+        imeAnswerAwaited = true;
+    }
+    keyAwaitingSdl = nullptr;
+}
+
 void Translate(const SDL_Event& event) {
     NolObserveSdlEvent(event);
+    SettleAwaitedKey(&event);
+    if (event.type == SDL_TEXTEDITING || event.type == SDL_TEXTEDITING_EXT || event.type == SDL_TEXTINPUT)
+        imeAnswerAwaited = false;
     switch (event.type) {
         case SDL_QUIT:
             // Raised by SIGINT and SIGTERM: ask the main window to close, as its
@@ -120,9 +156,16 @@ void Translate(const SDL_Event& event) {
             break;
         case SDL_TEXTINPUT:
             // One WM_CHAR per byte of the program's code page, as the original sends
-            // the two halves of a double-byte character.
+            // the two halves of a double-byte character (an input method's result
+            // too). The input contexts have seen the event already, as observers.
             if (HWND hwnd = TargetOf(event.text.windowID))
                 for (unsigned char c : nol::base::Utf8ToCp932(event.text.text)) Post(hwnd, WM_CHAR, c, 0);
+            break;
+        case SDL_TEXTEDITING_EXT:
+            SDL_free(event.editExt.text);  // the observers are done with it; the program owns it
+            break;
+        case SDL_SYSWMEVENT:
+            if (IsX11KeyPress(event)) keyAwaitingSdl = GetActiveWindow() ? GetActiveWindow() : NolFirstWindow();
             break;
         default: break;
     }
@@ -152,6 +195,16 @@ void NolDrainSdlEvents() {
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) Translate(event);
+    SettleAwaitedKey(nullptr);
+    // Polled rather than waited for: SDL's wait wakes for the X server only, not
+    // for the input method's messages.
+    const Uint32 deadline = SDL_GetTicks() + kImeAnswerMs;
+    while (imeAnswerAwaited && !SDL_TICKS_PASSED(SDL_GetTicks(), deadline)) {
+        SDL_Delay(1);
+        while (SDL_PollEvent(&event)) Translate(event);
+        SettleAwaitedKey(nullptr);
+    }
+    imeAnswerAwaited = false;
 }
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg) {

@@ -17,4 +17,9 @@ RECT Letterbox(LONG width, LONG height, LONG w, LONG h);
 // window (or a zero size) puts the desktop's own coordinates back.
 void SetFullScreenPicture(HWND window, LONG width, LONG height);
 
+// A point of a window's client area in the pixels of its SDL window. The client
+// area of a window showing a full-screen picture is that picture; any other
+// window's client area is the SDL window itself.
+POINT ClientToSdlWindow(HWND window, POINT point);
+
 }  // namespace nol::win32

@@ -24,7 +24,17 @@ bool Start(Uint32 flags) {
         NolLog("SDL: %s\n", SDL_GetError());
         return false;
     }
-    if (flags & SDL_INIT_VIDEO) NolWatchDisplayConnection();
+    if (flags & SDL_INIT_VIDEO) {
+        NolWatchDisplayConnection();
+        // SDL starts text input with its video, which hands every key to the
+        // input method first; keys go there only while a text field holds an
+        // input context (ImmGetContext), so that the game's keys never do.
+        SDL_StopTextInput();
+        // X's key events before the input method filters them: the DirectInput
+        // stand-in sees the keys the input method takes, as the original's
+        // keyboard device does.
+        SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+    }
     return true;
 }
 

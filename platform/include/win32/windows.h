@@ -240,6 +240,7 @@ struct PAINTSTRUCT {
 #define VK_TAB 0x09
 #define VK_RETURN 0x0D
 #define VK_ESCAPE 0x1B
+#define VK_PROCESSKEY 0xE5  // a key the input method took
 
 BOOL PeekMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax, UINT removeMsg);
 BOOL GetMessageA(LPMSG msg, HWND hwnd, UINT filterMin, UINT filterMax);
