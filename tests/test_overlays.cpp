@@ -11,34 +11,12 @@
 #include "render/frame.h"
 #include "render/graphics_state.h"
 #include "render/text.h"
+#include "recording_font.h"
 #include "render_fixture.h"
 #include "scene/camera.h"
 #include "shell/frame_timer.h"
 
 namespace {
-
-// Keeps every string the overlays draw, with where they draw it.
-class RecordingFont : public ID3DXFont {
-public:
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-    HRESULT GetDevice(IDirect3DDevice8**) override { return E_FAIL; }
-    HRESULT GetLogFont(LOGFONT*) override { return E_FAIL; }
-    HRESULT Begin() override { return D3D_OK; }
-    INT DrawTextA(LPCSTR t, INT, LPRECT r, DWORD, D3DCOLOR) override {
-        texts.emplace_back(t);
-        x = r->left;
-        y = r->top;
-        return 16;
-    }
-    HRESULT End() override { return D3D_OK; }
-    HRESULT OnLostDevice() override { return D3D_OK; }
-    HRESULT OnResetDevice() override { return D3D_OK; }
-
-    std::vector<std::string> texts;
-    LONG x = -1, y = -1;
-};
 
 class Overlays : public ::testing::Test {
 protected:
@@ -59,8 +37,8 @@ protected:
         font.texts.clear();
         draw(7, 9);
         EXPECT_EQ(font.texts.size(), 1u);
-        EXPECT_EQ(font.x, 7);
-        EXPECT_EQ(font.y, 9);
+        EXPECT_EQ(font.rect.left, 7);
+        EXPECT_EQ(font.rect.top, 9);
         return font.texts.empty() ? std::string() : font.texts.back();
     }
 

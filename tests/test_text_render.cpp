@@ -13,6 +13,7 @@
 #include "render/frame.h"
 #include "render/text.h"
 #include "render/texture.h"
+#include "recording_font.h"
 #include "render_fixture.h"
 #include "win32/log_sink.h"
 
@@ -443,34 +444,6 @@ TEST_F(TextRender, WithoutAFontTextCallsDoNothing) {
     });
     EXPECT_TRUE(InkBox(pixels).Empty());
 }
-
-// Records what DrawTextFormat hands the font.
-class RecordingFont : public ID3DXFont {
-public:
-    HRESULT QueryInterface(REFIID, void**) override { return E_NOINTERFACE; }
-    ULONG AddRef() override { return 2; }
-    ULONG Release() override { return 1; }
-    HRESULT GetDevice(IDirect3DDevice8**) override { return E_FAIL; }
-    HRESULT GetLogFont(LOGFONT*) override { return E_FAIL; }
-    HRESULT Begin() override { return D3D_OK; }
-    INT DrawTextA(LPCSTR t, INT c, LPRECT r, DWORD f, D3DCOLOR colour) override {
-        text = t;
-        count = c;
-        rect = *r;
-        format = f;
-        this->colour = colour;
-        return 16;
-    }
-    HRESULT End() override { return D3D_OK; }
-    HRESULT OnLostDevice() override { return D3D_OK; }
-    HRESULT OnResetDevice() override { return D3D_OK; }
-
-    std::string text;
-    int count = 0;
-    RECT rect{};
-    DWORD format = 0;
-    D3DCOLOR colour = 0;
-};
 
 TEST_F(TextRender, DrawTextFormatCutsALongResultAtItsBuffer) {
     RecordingFont recorder;
