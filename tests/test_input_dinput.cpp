@@ -188,6 +188,25 @@ TEST_F(DirectInputTest, EventsCountOnlyOnceThePumpHasTakenThem) {
     EXPECT_EQ(Keys(keyboard)[DIK_A], 0x80);
 }
 
+TEST_F(DirectInputTest, AKeyTappedBetweenTwoReadsReadsDownOnce) {
+    IDirectInputDevice8A* keyboard = Open(GUID_SysKeyboard, c_dfDIKeyboard);
+    ASSERT_NE(keyboard, nullptr);
+    Key(SDL_SCANCODE_RETURN, true);
+    Key(SDL_SCANCODE_RETURN, false);
+    Key(SDL_SCANCODE_X, true);  // held: down for as long as it is
+    NolDrainSdlEvents();
+    std::vector<BYTE> bytes = Keys(keyboard);
+    EXPECT_EQ(bytes[DIK_RETURN], 0x80);
+    EXPECT_EQ(bytes[DIK_X], 0x80);
+    bytes = Keys(keyboard);
+    EXPECT_EQ(bytes[DIK_RETURN], 0x00);
+    EXPECT_EQ(bytes[DIK_X], 0x80);
+    // A second keyboard made now has nothing to catch up on.
+    IDirectInputDevice8A* second = Open(GUID_SysKeyboard, c_dfDIKeyboard);
+    ASSERT_NE(second, nullptr);
+    EXPECT_EQ(Keys(second)[DIK_RETURN], 0x00);
+}
+
 TEST_F(DirectInputTest, ADeviceIsReadOnlyWhileAcquiredAndInItsOwnFormat) {
     IDirectInputDevice8A* keyboard = nullptr;
     ASSERT_EQ(di->CreateDevice(GUID_SysKeyboard, &keyboard, nullptr), DI_OK);

@@ -24,12 +24,16 @@ int ButtonIndex(Uint8 button) {
 
 }  // namespace
 
+void InputEventState::SetKey(int dik, bool down) {
+    if (down && !keys[dik]) ++presses[dik];
+    keys[dik] = down ? 0x80 : 0x00;
+}
+
 void InputEventState::Observe(const SDL_Event& event) {
     switch (event.type) {
         case SDL_KEYDOWN:
         case SDL_KEYUP:
-            if (int dik = DikFromSdlScancode(event.key.keysym.scancode))
-                keys[dik] = event.type == SDL_KEYDOWN ? 0x80 : 0x00;
+            if (int dik = DikFromSdlScancode(event.key.keysym.scancode)) SetKey(dik, event.type == SDL_KEYDOWN);
             break;
         case SDL_SYSWMEVENT: {
             // The X server's own key events: the only word of the keys an input
@@ -37,7 +41,7 @@ void InputEventState::Observe(const SDL_Event& event) {
             // effect.
             int dik = 0;
             bool down = false;
-            if (X11KeyOfEvent(event, &dik, &down) && dik) keys[dik] = down ? 0x80 : 0x00;
+            if (X11KeyOfEvent(event, &dik, &down) && dik) SetKey(dik, down);
             break;
         }
         case SDL_WINDOWEVENT:

@@ -15,6 +15,10 @@ namespace nol::dinput8 {
 struct InputEventState {
     // Indexed by DirectInput scan code; bit 7 set = down.
     BYTE keys[256] = {};
+    // Times each key went down. A key pressed and let go again between two reads
+    // of the keyboard still reads as down once (see the keyboard device), so a tap
+    // shorter than a frame is not lost.
+    uint32_t presses[256] = {};
     // Left, right, middle and the first extra button; 0x80 = down.
     BYTE mouseButtons[4] = {};
     // Running sums since the state was made; devices report the difference since
@@ -25,6 +29,9 @@ struct InputEventState {
     double wheel = 0;
 
     void Observe(const SDL_Event& event);
+
+private:
+    void SetKey(int dik, bool down);
 };
 
 }  // namespace nol::dinput8

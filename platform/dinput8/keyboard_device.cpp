@@ -12,6 +12,8 @@ namespace {
 class KeyboardDevice final : public DirectInputDevice {
 public:
     explicit KeyboardDevice(const DeviceParent& parent) : DirectInputDevice(parent, c_dfDIKeyboard) {
+        // Presses before the device was made are no news to it.
+        std::memcpy(seen_, Events().presses, sizeof seen_);
         for (int dik = 1; dik < 256; ++dik) {
             SDL_Scancode scancode = SdlScancodeFromDik(dik);
             if (scancode == SDL_SCANCODE_UNKNOWN) continue;
@@ -20,7 +22,17 @@ public:
     }
 
 private:
-    void ReadState(void* data) override { std::memcpy(data, Events().keys, sizeof Events().keys); }
+    // A key pressed since the last read reads as down even when it is up again.
+    void ReadState(void* data) override {
+        BYTE* keys = static_cast<BYTE*>(data);
+        const InputEventState& events = Events();
+        for (int dik = 0; dik < 256; ++dik) {
+            keys[dik] = events.keys[dik] | (events.presses[dik] != seen_[dik] ? 0x80 : 0x00);
+            seen_[dik] = events.presses[dik];
+        }
+    }
+
+    uint32_t seen_[256] = {};
 };
 
 }  // namespace
