@@ -30,7 +30,7 @@ LONG ToClient(int at, int clientSize, int screenSize) {
 
 }  // namespace
 
-bool IsLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
+bool IsLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte); }
 
 CTextEntry::~CTextEntry() { End(); }
 
