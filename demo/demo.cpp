@@ -18,7 +18,7 @@ namespace {
 const DemoScreen* const kScreens[] = {
     &kShapesScreen,    &kAnimationScreen, &kParticlesScreen, &kWaveGridScreen,
     &kLensFlareScreen, &kSpritesScreen,   &kSoundScreen,     &kOverlaysScreen,
-    &kFileDialogScreen, &kTextEntryScreen,
+    &kFileDialogScreen, &kTextEntryScreen, &kMediaScreen,
 };
 constexpr int kScreenCount = static_cast<int>(std::size(kScreens));
 constexpr int kCaptionY = 458;

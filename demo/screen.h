@@ -22,3 +22,4 @@ extern const DemoScreen kSoundScreen;
 extern const DemoScreen kOverlaysScreen;
 extern const DemoScreen kFileDialogScreen;
 extern const DemoScreen kTextEntryScreen;
+extern const DemoScreen kMediaScreen;

@@ -6,6 +6,7 @@
 #include "render/graphics_state.h"
 #include "shell/log.h"
 #include "shell/program_names.h"
+#include "sound/media.h"
 
 HWND mainWindow = nullptr;
 int clientWidth = 0;
@@ -51,6 +52,7 @@ void FitWindowToClient() {
 LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_MOVE:
+            UpdateVideoWindow();
             return 0;
         case WM_SIZE:
             if (GraphicsState.windowed) {
@@ -59,6 +61,7 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                 clientWidth = rect.right;
                 clientHeight = rect.bottom;
                 LogMessage("<クライアント領域 %d x %d>\n", clientWidth, clientHeight);
+                UpdateVideoWindow();
             }
             return 0;
         case WM_PAINT: {
@@ -84,6 +87,9 @@ LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
             // Screen saver and monitor power-down stay off while the game runs.
             if (wParam == SC_SCREENSAVE || wParam == SC_MONITORPOWER) return 1;
             return DefWindowProcA(hwnd, msg, wParam, lParam);
+        case WM_MEDIA_NOTIFY:
+            OnMediaEvent();
+            return 0;
         case WM_IME_SETCONTEXT:
             SendMessageA(ImmGetDefaultIMEWnd(hwnd), WM_CLOSE, 0, 0);
             return 0;

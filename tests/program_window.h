@@ -16,6 +16,21 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+// A window's top left width x height pixels as 0xAARRGGBB, row 0 on top, its
+// child windows' included (a video overlay, say); empty when they cannot be read.
+inline std::vector<uint32_t> GrabXWindow(Display* display, Window window, int width, int height) {
+    XSync(display, False);
+    XImage* image = XGetImage(display, window, 0, 0, width, height, AllPlanes, ZPixmap);
+    std::vector<uint32_t> pixels;
+    if (!image) return pixels;
+    pixels.resize(size_t(width) * size_t(height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x)
+            pixels[size_t(y) * size_t(width) + size_t(x)] = 0xFF000000u | uint32_t(XGetPixel(image, x, y) & 0xFFFFFF);
+    XDestroyImage(image);
+    return pixels;
+}
+
 class ProgramWindow {
 public:
     explicit ProgramWindow(const PrivateDisplay& display) : display_(display) {}
@@ -55,18 +70,7 @@ public:
 
     // The client area's top left width x height pixels as 0xAARRGGBB, row 0 on
     // top; empty when it cannot be read.
-    std::vector<uint32_t> Grab(int width, int height) const {
-        XSync(x_, False);
-        XImage* image = XGetImage(x_, window_, 0, 0, width, height, AllPlanes, ZPixmap);
-        std::vector<uint32_t> pixels;
-        if (!image) return pixels;
-        pixels.resize(size_t(width) * size_t(height));
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                pixels[size_t(y) * size_t(width) + size_t(x)] = 0xFF000000u | uint32_t(XGetPixel(image, x, y) & 0xFFFFFF);
-        XDestroyImage(image);
-        return pixels;
-    }
+    std::vector<uint32_t> Grab(int width, int height) const { return GrabXWindow(x_, window_, width, height); }
 
     // Waits until the program has drawn something, and a moment more: its first
     // frames compile their shaders and can take longer than a key is held, so a

@@ -12,15 +12,17 @@
 
 #include "d3d8/d3d8_test_hooks.h"
 #include "display_required.h"
+#include "media_clip.h"
 #include "program_window.h"
 #include "support/test_support.h"
 
 namespace {
 
-constexpr int kScreens = 10;
+constexpr int kScreens = 11;
 
-// The key that picks screen s: its digit, 0 for the tenth.
-std::string KeyOf(int s) { return std::to_string(s % 10); }
+// The key that picks screen s: its digit, 0 for the tenth; past the tenth there is
+// none, and PageDown steps on from the screen before it.
+std::string KeyOf(int s) { return s > 10 ? "Next" : std::to_string(s % 10); }
 constexpr int kWidth = 640, kHeight = 480;
 // The caption line at the bottom is on every screen; the pictures are compared above it.
 constexpr int kPictureHeight = 450;
@@ -135,6 +137,48 @@ TEST_F(DemoProcess, TheScreensMoveFromFrameToFrame) {
     }
     Press("Escape");
     EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0);
+}
+
+// The media screen: the clip over the whole window as the screen opens, the
+// screen's own picture once it has ended, P to play it again, the window's new
+// size covered, S to stop; the log says each play went well.
+TEST_F(DemoProcess, TheMediaScreenPlaysTheClipOverTheWindowAtAnySize) {
+    auto showsClip = [&](int width, int height, int left, int right) {
+        for (int waited = 0; waited < ScaledMs(3000); waited += 50) {
+            const Picture p = window.Grab(width, height);
+            if (!p.empty() &&
+                ShowsClipBars([&](int px, int py) { return p[size_t(py) * width + px]; }, width, left, 0, right))
+                return true;
+            usleep(50000);
+        }
+        return false;
+    };
+    Show("Prior", kScreens);  // the last screen: PageUp from the first, where the demo starts
+    ASSERT_TRUE(showsClip(kWidth, kHeight, 0, kWidth)) << ReadFile(Log());
+    EXPECT_NE(ReadFile(Log()).find("play(data/demo_clip.ogv) ... ok.\n"), std::string::npos) << ReadFile(Log());
+
+    // Four seconds on, the clip has ended and the screen's own picture is back.
+    usleep(ScaledMs(int(kClipSeconds * 1000) + 700) * 1000);
+    const Picture idle = Grab();
+    KeepPng(idle, "demo-11-idle");
+    EXPECT_FALSE(IsClipBar(idle[size_t(160) * kWidth + 40], 0)) << "the clip's last frame stayed";
+    EXPECT_GT(Lit(idle), kWidth * kPictureHeight / 50);
+
+    Press("p");
+    ASSERT_TRUE(showsClip(kWidth, kHeight, 0, kWidth)) << "P did not play the clip again";
+    ASSERT_EQ(window.Xdotool({"windowsize", "--sync", std::to_string(window.Id()), "900", "500"}).exitCode, 0);
+    // 4:3 in 900 x 500: 667 wide in the middle.
+    EXPECT_TRUE(showsClip(900, 500, 116, 783)) << "the clip did not cover the larger window";
+    KeepPng(Grab(), "demo-11-resized");
+    Press("s");
+    usleep(300 * 1000);
+    const Picture stopped = window.Grab(900, 500);
+    EXPECT_FALSE(IsClipBar(stopped[size_t(160) * 900 + 150], 0)) << "S did not stop the clip";
+
+    Press("Escape");
+    EXPECT_EQ(demo.ExitCode(ScaledMs(15000)), 0);
+    const std::string log = ReadFile(Log());
+    EXPECT_NE(log.find("FreeDirectShow"), std::string::npos) << log;
 }
 
 // The demo has an instance guard of its own: a second demo ends at once, while the

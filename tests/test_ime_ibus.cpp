@@ -259,7 +259,7 @@ TEST_F(ImeIbus, AReadingConvertedAndCommittedReachesTheFieldTheLogAndTheScreen) 
     // Leaving the screen gives the context back: digits switch screens again.
     size_t before = ReadFile(Log()).size();
     Press("Next");
-    ASSERT_TRUE(LogsAfter("screen 1:", before)) << ReadFile(Log());
+    ASSERT_TRUE(LogsAfter("screen 11:", before)) << ReadFile(Log());  // the media screen
     before = ReadFile(Log()).size();
     Press("2");
     EXPECT_TRUE(LogsAfter("screen 2:", before)) << ReadFile(Log());

@@ -47,6 +47,7 @@ const BuiltOn kBuiltOn[] = {
     {"dmusic", "dsound8"},  // the synthesiser plays into the sound device's output
     {"comdlg", "win32"},  // the owner window's SDL events while a chooser is up
     {"comdlg", "d3d8"},   // the owner's picture put back when it is uncovered
+    {"dshow", "win32"},   // the video window goes into the owner's SDL window
 };
 // Libraries that only the platform layer may see.
 const char* const kLibraryPrefixes[] = {"SDL", "GL/", "GLES", "EGL/", "AL/", "fluidsynth", "gst/",

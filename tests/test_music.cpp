@@ -7,21 +7,13 @@
 #include <vector>
 
 #include "com/class_registry.h"
+#include "error_boxes.h"
 #include "midi_files.h"
 #include "sound/music.h"
 #include "support/test_support.h"
 #include "win32/test_hooks.h"
 
 namespace {
-
-std::vector<std::string> shownBoxes;
-
-int RecordBox(HWND, LPCSTR text, LPCSTR caption, UINT type) {
-    EXPECT_STREQ(caption, "エラー");
-    EXPECT_EQ(type, (UINT)MB_SYSTEMMODAL);
-    shownBoxes.push_back(text);
-    return IDOK;
-}
 
 // A performance whose InitAudio refuses, as one with no sound device would.
 class RefusingPerformance : public IDirectMusicPerformance8 {

@@ -17,6 +17,13 @@ packages=(
   fonts-ipafont-gothic                           # a Japanese gothic face in place of "ＭＳ ゴシック"
   libglib2.0-dev                                 # file dialogs: the desktop portal over D-Bus (GDBus)
   zenity                                         # file dialogs where no portal answers
+  libgstreamer1.0-dev                            # DirectShow over GStreamer: the core (playbin's bus, threads)
+  libgstreamer-plugins-base1.0-dev               # the video overlay interface, missing plug-ins by name
+  gstreamer1.0-plugins-base                      # playbin, Ogg, Theora, Vorbis, Opus, conversion and scaling
+  gstreamer1.0-plugins-good                      # WebM/Matroska, VP8/VP9, FLAC, WAV, MP3 (mpg123), sound outputs
+  gstreamer1.0-alsa                              # ALSA sound output where no sound server runs
+  gstreamer1.0-x                                 # ximagesink: the video drawn into its X11 child window
+  gstreamer1.0-tools                             # gst-launch-1.0: the build encodes the test clips with it
   libgtest-dev libgmock-dev libbenchmark-dev     # tests and benchmarks
   dbus-daemon                                    # file-dialog tests: a private session bus
   python3-gi                                     # file-dialog tests: the fake portal (tests/fake_portal.py)

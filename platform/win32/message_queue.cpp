@@ -11,6 +11,7 @@
 #include <SDL_syswm.h>
 
 #include "base/codepage.h"
+#include "win32/cross_thread_post.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
 #include "win32/window_internal.h"
@@ -192,6 +193,10 @@ void NolObserveSdlEvent(const SDL_Event& event) {
 }
 
 void NolDrainSdlEvents() {
+    // Posts of other threads join the queue here, on its own thread; a window
+    // destroyed since takes none.
+    for (const MSG& m : nol::win32::TakeOtherThreadPosts())
+        if (!m.hwnd || NolIsLiveWindow(m.hwnd)) queue->push_back(m);
     if (!SDL_WasInit(SDL_INIT_EVENTS)) return;
     SDL_Event event;
     while (SDL_PollEvent(&event)) Translate(event);
@@ -241,6 +246,16 @@ BOOL TranslateMessage(const MSG* msg) {
 }
 
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!nol::win32::OnQueueThread()) {
+        // The window list is the queue thread's; the window is checked on arrival.
+        MSG msg{};
+        msg.hwnd = hwnd;
+        msg.message = message;
+        msg.wParam = wParam;
+        msg.lParam = lParam;
+        nol::win32::PostFromOtherThread(msg);
+        return TRUE;
+    }
     if (hwnd && !NolIsLiveWindow(hwnd)) return FALSE;
     Post(hwnd, message, wParam, lParam);
     return TRUE;
