@@ -172,4 +172,41 @@ TEST_F(D3DReset, ResetKeepsStatesAndTakesNewSizes) {
     EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
 }
 
+// The driver has a managed buffer's and texture's contents after their first use:
+// this side gives its copies up, reads them back for a lock, and a Reset keeps them.
+TEST_F(D3DReset, ManagedContentsAreHeldOnceAndComeBackForALockAndAReset) {
+    IDirect3DTexture8* t = CheckerTexture();
+    IDirect3DVertexBuffer8* vb = QuadBuffer();
+    ASSERT_EQ(device->SetTexture(0, t), D3D_OK);
+    ASSERT_EQ(Frame(vb), D3D_OK);
+    ExpectChecker();
+    EXPECT_EQ(NolD3D8VertexBufferBytesHeld(vb), 0u);
+    EXPECT_EQ(NolD3D8TextureBytesHeld(t), 0u);
+
+    // Reset while released: both come back from the driver before it lets go.
+    D3DPRESENT_PARAMETERS p = params;
+    ASSERT_EQ(device->Reset(&p), D3D_OK);
+    PlainStates();
+    ASSERT_EQ(device->SetTexture(0, t), D3D_OK);
+    ASSERT_EQ(Frame(vb), D3D_OK);
+    ExpectChecker();
+
+    // A lock reads the vertices back as they were written; a change draws.
+    BYTE* data = nullptr;
+    ASSERT_EQ(vb->Lock(0, 0, &data, 0), D3D_OK);
+    auto* quad = reinterpret_cast<ScreenTexVertex*>(data);
+    EXPECT_EQ(quad[3].x, 39.5f);
+    EXPECT_EQ(quad[3].u, 1.0f);
+    for (int i = 0; i < 4; ++i) quad[i].x += 100;
+    ASSERT_EQ(vb->Unlock(), D3D_OK);
+    ASSERT_EQ(Frame(vb), D3D_OK);
+    auto px = ReadBack();
+    EXPECT_EQ(At(px, 10, 10), 0xFF000000u);
+    EXPECT_EQ(At(px, 110, 10), 0xFFFF0000u);
+    EXPECT_EQ(At(px, 130, 30), 0xFFFFFF00u);
+    EXPECT_EQ(NolD3D8VertexBufferBytesHeld(vb), 4 * sizeof(ScreenTexVertex)) << "kept once locked";
+    vb->Release();
+    t->Release();
+}
+
 }  // namespace

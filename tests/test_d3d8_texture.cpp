@@ -446,4 +446,69 @@ TEST_F(D3DTexture, CopyRectsBetweenTargetsAndMemory) {
     back->Release();
 }
 
+// Once the driver has a managed texture, its own copy of 32-bit levels is dropped;
+// locks and copies read it back unchanged, and a level written again keeps its copy.
+TEST_F(D3DTexture, AManagedTextureIsHeldOnceAndReadBackWhenAskedFor) {
+    const UINT w = 64, h = 64;
+    IDirect3DTexture8* t = nullptr;
+    ASSERT_EQ(device->CreateTexture(w, h, 2, 0, D3DFMT_X8R8G8B8, D3DPOOL_MANAGED, &t), D3D_OK);
+    auto texel = [](UINT level, UINT x, UINT y) {
+        return 0xFF000000u | (x * 4 + level * 101) << 16 | (y * 4) << 8 | ((x * y + level) & 255);
+    };
+    for (UINT level = 0; level < 2; ++level) {
+        D3DLOCKED_RECT lr{};
+        ASSERT_EQ(t->LockRect(level, &lr, nullptr, 0), D3D_OK);
+        for (UINT y = 0; y < (h >> level); ++y)
+            for (UINT x = 0; x < (w >> level); ++x)
+                PutTexel(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, 4, texel(level, x, y));
+        ASSERT_EQ(t->UnlockRect(level), D3D_OK);
+    }
+    const size_t whole = size_t(w) * h * 4 + size_t(w / 2) * (h / 2) * 4;
+    EXPECT_EQ(NolD3D8TextureBytesHeld(t), whole);
+    ASSERT_EQ(device->SetTexture(0, t), D3D_OK);
+    DrawTextured(0, 0, 64);
+    EXPECT_EQ(NolD3D8TextureBytesHeld(t), 0u) << "the driver has both levels";
+
+    // Level 1 read back through a copy into system memory.
+    IDirect3DSurface8* small = nullptr;
+    ASSERT_EQ(t->GetSurfaceLevel(1, &small), D3D_OK);
+    IDirect3DSurface8* image = nullptr;
+    ASSERT_EQ(device->CreateImageSurface(w / 2, h / 2, D3DFMT_X8R8G8B8, &image), D3D_OK);
+    ASSERT_EQ(device->CopyRects(small, nullptr, 0, image, nullptr), D3D_OK);
+    D3DLOCKED_RECT lr{};
+    ASSERT_EQ(image->LockRect(&lr, nullptr, D3DLOCK_READONLY), D3D_OK);
+    int bad = 0;
+    for (UINT y = 0; y < h / 2; ++y)
+        for (UINT x = 0; x < w / 2; ++x)
+            bad += GetTexel(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, 4) != texel(1, x, y);
+    EXPECT_EQ(bad, 0);
+    image->UnlockRect();
+    image->Release();
+    small->Release();
+
+    // Level 0 read back through a lock, then written: the next draw shows the write.
+    ASSERT_EQ(t->LockRect(0, &lr, nullptr, 0), D3D_OK);
+    bad = 0;
+    for (UINT y = 0; y < h; ++y)
+        for (UINT x = 0; x < w; ++x)
+            bad += GetTexel(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch + x * 4, 4) != texel(0, x, y);
+    EXPECT_EQ(bad, 0);
+    PutTexel(static_cast<uint8_t*>(lr.pBits), 4, 0xFF00FF00u);
+    ASSERT_EQ(t->UnlockRect(0), D3D_OK);
+    DrawTextured(100, 0, 64);
+    auto px = ReadBack();
+    EXPECT_EQ(At(px, 100, 0), 0xFF00FF00u);
+    EXPECT_EQ(At(px, 110, 20), texel(0, 10, 20));
+    EXPECT_EQ(NolD3D8TextureBytesHeld(t), whole) << "levels asked for keep their copies";
+    t->Release();
+
+    // A 16-bit texture keeps its copy: the driver stores it widened.
+    IDirect3DTexture8* narrow = MakeTexture(8, 8, D3DFMT_R5G6B5, std::vector<uint32_t>(64, 0xF800u));
+    ASSERT_NE(narrow, nullptr);
+    ASSERT_EQ(device->SetTexture(0, narrow), D3D_OK);
+    DrawTextured(200, 0, 8);
+    EXPECT_EQ(NolD3D8TextureBytesHeld(narrow), 8u * 8 * 2);
+    narrow->Release();
+}
+
 }  // namespace

@@ -1,6 +1,7 @@
 #include <algorithm>
 #include <new>
 
+#include "base/platform_log.h"
 #include "d3d8/device.h"
 #include "d3d8/fvf.h"
 #include "d3d8/gl_api.h"
@@ -17,17 +18,40 @@ bool BufferData::Allocate(UINT length) {
     } catch (const std::bad_alloc&) {
         return false;
     }
+    size_ = length;
     return true;
 }
 
-HRESULT BufferData::Lock(UINT offset, UINT size, BYTE** data, DWORD flags) {
+bool BufferData::TakeBack(Device* device) {
+    if (!released_) return true;
+    if (!Allocate(size_)) {
+        NolLog("Direct3D: no memory to read a %u-byte buffer back\n", size_);
+        return false;
+    }
+    released_ = false;
+    if (!gl_.name || !device->MakeCurrent()) {
+        NolLog("Direct3D: a managed buffer's contents went with the OpenGL context\n");
+        return true;
+    }
+    // The copy-read target: the device's own bindings stay as they are.
+    gl::BindBuffer(GL_COPY_READ_BUFFER, gl_.name);
+    gl::GetBufferSubData(GL_COPY_READ_BUFFER, 0, static_cast<GLsizeiptr>(size_), data_.data());
+    gl::BindBuffer(GL_COPY_READ_BUFFER, 0);
+    return true;
+}
+
+HRESULT BufferData::Lock(Device* device, UINT offset, UINT size, BYTE** data, DWORD flags) {
     const DWORD knownFlags = D3DLOCK_READONLY | D3DLOCK_NOSYSLOCK | D3DLOCK_NOOVERWRITE |
                              D3DLOCK_DISCARD | D3DLOCK_NO_DIRTY_UPDATE;
     if (!data) return D3DERR_INVALIDCALL;
     *data = nullptr;
     if (flags & ~knownFlags) return D3DERR_INVALIDCALL;
-    uint64_t end = size == 0 ? data_.size() : uint64_t(offset) + size;
-    if (offset > data_.size() || end > data_.size()) return D3DERR_INVALIDCALL;
+    uint64_t end = size == 0 ? size_ : uint64_t(offset) + size;
+    if (offset > size_ || end > size_) return D3DERR_INVALIDCALL;
+    if (released_) {
+        keep_ = true;
+        if (!TakeBack(device)) return E_OUTOFMEMORY;
+    }
     ++locks_;
     if (!(flags & D3DLOCK_READONLY)) writeLocked_ = true;
     *data = data_.data() + offset;
@@ -44,10 +68,10 @@ HRESULT BufferData::Unlock() {
     return D3D_OK;
 }
 
-unsigned BufferData::Prepare(Device* device, unsigned target, bool dynamic) {
+unsigned BufferData::Prepare(Device* device, unsigned target, bool dynamic, bool mayRelease) {
     if (!device->Alive()) return 0;
     if (!gl_.name) {
-        gl_ = device->TakeGlBuffer(data_.size());
+        gl_ = device->TakeGlBuffer(size_);
         dirty_ = true;
     }
     gl::BindBuffer(target, gl_.name);
@@ -58,6 +82,12 @@ unsigned BufferData::Prepare(Device* device, unsigned target, bool dynamic) {
                        dynamic ? GL_DYNAMIC_DRAW : GL_STATIC_DRAW);
         gl_.capacity = data_.size();
         dirty_ = false;
+        // The driver keeps what it was given; a second copy here is not needed
+        // until a lock asks for it.
+        if (mayRelease && !keep_ && locks_ == 0) {
+            std::vector<uint8_t>().swap(data_);
+            released_ = true;
+        }
     }
     return gl_.name;
 }
@@ -95,6 +125,9 @@ Buffer<Interface, Iid>::~Buffer() {
 
 template <typename Interface, const IID& Iid>
 void Buffer<Interface, Iid>::DropGl(bool deleteObjects) {
+    // Released contents come back before their GL buffer goes (without a current
+    // context they cannot, and start again from zeros).
+    data_.TakeBack(this->device_);
     data_.Forget(this->device_, deleteObjects);
 }
 
@@ -112,8 +145,8 @@ HRESULT Buffer<Interface, Iid>::Finish(Made* made, UINT length, Made** out) {
 }
 
 template <typename Interface, const IID& Iid>
-unsigned Buffer<Interface, Iid>::PrepareAs(unsigned target) {
-    return data_.Prepare(this->device_, target, (usage_ & D3DUSAGE_DYNAMIC) != 0);
+unsigned Buffer<Interface, Iid>::PrepareAs(unsigned target, bool mayRelease) {
+    return data_.Prepare(this->device_, target, (usage_ & D3DUSAGE_DYNAMIC) != 0, mayRelease);
 }
 
 template class Buffer<IDirect3DVertexBuffer8, IID_IDirect3DVertexBuffer8>;
@@ -140,7 +173,7 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
     return D3D_OK;
 }
 
-unsigned VertexBuffer::Prepare() { return PrepareAs(GL_ARRAY_BUFFER); }
+unsigned VertexBuffer::Prepare() { return PrepareAs(GL_ARRAY_BUFFER, pool_ == D3DPOOL_MANAGED); }
 
 // ---- IndexBuffer ---------------------------------------------------------------------
 
@@ -162,7 +195,8 @@ HRESULT IndexBuffer::GetDesc(D3DINDEXBUFFER_DESC* desc) {
     return D3D_OK;
 }
 
-unsigned IndexBuffer::Prepare() { return PrepareAs(GL_ELEMENT_ARRAY_BUFFER); }
+// Indices stay on this side too: draws check them against the vertices.
+unsigned IndexBuffer::Prepare() { return PrepareAs(GL_ELEMENT_ARRAY_BUFFER, false); }
 
 uint32_t IndexBuffer::MaxIndex() {
     if (maxIndexGeneration_ != data_.Generation()) {

@@ -50,3 +50,9 @@ struct NolD3D8BufferCounts {
     size_t keptBytes;
 };
 bool NolD3D8GetBufferCounts(IDirect3DDevice8* device, NolD3D8BufferCounts* counts);
+
+// Bytes of system memory a texture's levels hold now (a managed level the GL
+// texture has gives its copy up until it is locked or copied). 0 for other objects.
+size_t NolD3D8TextureBytesHeld(IDirect3DTexture8* texture);
+// The same for a vertex buffer's contents.
+size_t NolD3D8VertexBufferBytesHeld(IDirect3DVertexBuffer8* buffer);

@@ -158,6 +158,7 @@ HRESULT Device::GetDepthStencilSurface(IDirect3DSurface8** surface) {
 bool Device::ReadColorRect(Surface* s, const RECT& r, uint32_t* argb) {
     const UINT w = static_cast<UINT>(r.right - r.left), h = static_cast<UINT>(r.bottom - r.top);
     if (s->GetKind() == Surface::Kind::Memory) {
+        if (!s->Bits()) return false;
         const ColorFormatInfo& f = *s->Format();
         for (UINT y = 0; y < h; ++y)
             RowToArgb(f, s->Bits() + size_t(r.top + y) * s->Pitch() + size_t(r.left) * f.bytesPerPixel,
@@ -182,6 +183,7 @@ bool Device::ReadColorRect(Surface* s, const RECT& r, uint32_t* argb) {
 void Device::WriteColorRect(Surface* s, const RECT& r, const uint32_t* argb) {
     const UINT w = static_cast<UINT>(r.right - r.left), h = static_cast<UINT>(r.bottom - r.top);
     if (s->GetKind() == Surface::Kind::Memory) {
+        if (!s->Bits()) return;
         const ColorFormatInfo& f = *s->Format();
         for (UINT y = 0; y < h; ++y)
             RowFromArgb(f, argb + size_t(y) * w,
@@ -202,6 +204,7 @@ HRESULT Device::CopyBetween(Surface* src, const RECT& r, Surface* dst, POINT to)
     const UINT w = static_cast<UINT>(r.right - r.left), h = static_cast<UINT>(r.bottom - r.top);
     const RECT target{to.x, to.y, to.x + static_cast<LONG>(w), to.y + static_cast<LONG>(h)};
     if (src->GetKind() == Surface::Kind::Memory && dst->GetKind() == Surface::Kind::Memory) {
+        if (!src->Bits() || !dst->Bits()) return E_OUTOFMEMORY;
         // Same format on both sides: whole rows of bytes.
         const UINT bpp = src->Format()->bytesPerPixel;
         for (UINT y = 0; y < h; ++y)

@@ -45,6 +45,7 @@
     X(PFNGLACTIVETEXTUREPROC, ActiveTexture)                                       \
     X(PFNGLTEXIMAGE2DPROC, TexImage2D)                                             \
     X(PFNGLTEXSUBIMAGE2DPROC, TexSubImage2D)                                       \
+    X(PFNGLGETTEXIMAGEPROC, GetTexImage)                                           \
     X(PFNGLTEXPARAMETERIPROC, TexParameteri)                                       \
     X(PFNGLCOPYTEXSUBIMAGE2DPROC, CopyTexSubImage2D)                               \
     X(PFNGLGENSAMPLERSPROC, GenSamplers)                                           \
@@ -69,6 +70,7 @@
     X(PFNGLBINDBUFFERPROC, BindBuffer)                                             \
     X(PFNGLBUFFERDATAPROC, BufferData)                                             \
     X(PFNGLBUFFERSUBDATAPROC, BufferSubData)                                       \
+    X(PFNGLGETBUFFERSUBDATAPROC, GetBufferSubData)                                 \
     X(PFNGLGENVERTEXARRAYSPROC, GenVertexArrays)                                   \
     X(PFNGLDELETEVERTEXARRAYSPROC, DeleteVertexArrays)                             \
     X(PFNGLBINDVERTEXARRAYPROC, BindVertexArray)                                   \

@@ -108,6 +108,12 @@ public:
 
     // Storage for Memory surfaces; false when it cannot be had.
     bool AllocateMemory();
+    // A managed level whose pixels the GL texture holds gives its own copy up;
+    // Bits() reads them back when they are wanted again.
+    void ReleaseMemory();
+    bool MemoryReleased() const { return released_; }
+    // Back from a released state: storage again, to be filled by the container.
+    bool TakeMemoryBack();
     // GL storage for a Color surface without container, or a Depth surface.
     HRESULT AllocateGl();
     void DeleteGl(bool deleteObjects);
@@ -126,7 +132,9 @@ public:
     Kind GetKind() const { return kind_; }
     const D3DSURFACE_DESC& Desc() const { return desc_; }
     const ColorFormatInfo* Format() const { return format_; }
-    uint8_t* Bits() { return bits_.data(); }
+    // The level's bytes, read back from the GL texture first when they were released.
+    uint8_t* Bits();
+    size_t BytesHeld() const { return bits_.capacity(); }
     UINT Pitch() const { return pitch_; }
     unsigned ColorTexture() const;  // GL texture of a Color surface
     unsigned Renderbuffer() const { return renderbuffer_; }
@@ -154,6 +162,7 @@ private:
     unsigned glTexture_ = 0;
     unsigned renderbuffer_ = 0;
     bool lockable_ = false;
+    bool released_ = false;
     bool locked_ = false;
     DWORD lockFlags_ = 0;
 };
@@ -205,15 +214,25 @@ public:
     bool IsRenderTarget() const { return (usage_ & D3DUSAGE_RENDERTARGET) != 0; }
     void LevelChanged(UINT level);
     Surface* LevelSurface(UINT level) { return levels_[level].get(); }
+    // Refills a level that gave its bytes up from the GL texture. With
+    // keepFromNowOn (the program locked or copied it) the level keeps its copy from
+    // then on, so that a level written every frame is not read back every frame.
+    void RestoreLevel(UINT level, bool keepFromNowOn);
+    // Bytes of system memory the levels hold.
+    size_t BytesHeld() const;
 
 private:
     Texture(Device* device, D3DPOOL pool, DWORD usage, D3DFORMAT format);
     HRESULT CreateGl();
+    // Whether a level can give its bytes up once the GL texture has them: managed,
+    // four bytes a pixel (read back unchanged), and not asked for since.
+    bool MayRelease(UINT level) const;
 
     DWORD usage_;
     D3DFORMAT format_;
     std::vector<std::unique_ptr<Surface>> levels_;
     std::vector<uint8_t> dirty_;
+    std::vector<uint8_t> keep_;  // levels that keep their bytes (asked for again)
     bool anyDirty_ = true;
     unsigned gl_ = 0;
     DWORD lod_ = 0;
@@ -223,19 +242,31 @@ private:
 class BufferData {
 public:
     bool Allocate(UINT length);
-    HRESULT Lock(UINT offset, UINT size, BYTE** data, DWORD flags);
+    // A released buffer's contents are read back from its GL buffer first.
+    HRESULT Lock(Device* device, UINT offset, UINT size, BYTE** data, DWORD flags);
     HRESULT Unlock();
     // The GL buffer with the current contents, bound to target; 0 without context.
-    unsigned Prepare(Device* device, unsigned target, bool dynamic);
+    // With mayRelease the contents' own copy is given up once the GL buffer has
+    // them (until a lock asks for them again, from when on it is kept).
+    unsigned Prepare(Device* device, unsigned target, bool dynamic, bool mayRelease = false);
     void Forget(Device* device, bool deleteObjects);
     // The buffer goes: its GL buffer is left to the device for another one.
     void Recycle(Device* device);
+    // Only for buffers that never release their contents.
     const uint8_t* Data() const { return data_.data(); }
-    UINT Size() const { return static_cast<UINT>(data_.size()); }
+    UINT Size() const { return size_; }
+    size_t BytesHeld() const { return data_.capacity(); }
     uint64_t Generation() const { return generation_; }
+
+    // Refills released contents from the GL buffer (zeros without one); false
+    // without memory for them.
+    bool TakeBack(Device* device);
 
 private:
     std::vector<uint8_t> data_;
+    UINT size_ = 0;
+    bool released_ = false;
+    bool keep_ = false;  // a lock asked for released contents: hold them from now on
     GlBuffer gl_;
     bool dirty_ = true;
     UINT locks_ = 0;
@@ -249,11 +280,12 @@ class Buffer : public Resource<Interface, Iid> {
 public:
     void PreLoad() override {}
     HRESULT Lock(UINT offsetToLock, UINT sizeToLock, BYTE** data, DWORD flags) override {
-        return data_.Lock(offsetToLock, sizeToLock, data, flags);
+        return data_.Lock(this->device_, offsetToLock, sizeToLock, data, flags);
     }
     HRESULT Unlock() override { return data_.Unlock(); }
     void DropGl(bool deleteObjects) override;
     UINT Size() const { return data_.Size(); }
+    size_t BytesHeld() const { return data_.BytesHeld(); }
     uint64_t Generation() const { return data_.Generation(); }
 
 protected:
@@ -263,7 +295,7 @@ protected:
     template <typename Made>
     static HRESULT Finish(Made* made, UINT length, Made** out);
     // The GL buffer with the current contents, bound to target.
-    unsigned PrepareAs(unsigned target);
+    unsigned PrepareAs(unsigned target, bool mayRelease);
 
     DWORD usage_;
     BufferData data_;

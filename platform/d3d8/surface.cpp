@@ -66,6 +66,22 @@ bool Surface::AllocateMemory() {
     return true;
 }
 
+void Surface::ReleaseMemory() {
+    std::vector<uint8_t>().swap(bits_);
+    released_ = true;
+}
+
+bool Surface::TakeMemoryBack() {
+    if (!AllocateMemory()) return false;
+    released_ = false;
+    return true;
+}
+
+uint8_t* Surface::Bits() {
+    if (released_ && container_) container_->RestoreLevel(level_, /*keepFromNowOn=*/true);
+    return bits_.empty() ? nullptr : bits_.data();
+}
+
 HRESULT Surface::AllocateGl() {
     if (!device_->MakeCurrent()) return D3DERR_INVALIDCALL;
     while (gl::GetError() != GL_NO_ERROR) {
@@ -156,8 +172,10 @@ HRESULT Surface::LockRect(D3DLOCKED_RECT* lockedRect, const RECT* rect, DWORD fl
             return D3DERR_INVALIDCALL;
         r = *rect;
     }
+    uint8_t* bits = Bits();
+    if (!bits) return E_OUTOFMEMORY;  // released and not to be had back
     lockedRect->Pitch = static_cast<INT>(pitch_);
-    lockedRect->pBits = bits_.data() + static_cast<size_t>(r.top) * pitch_ +
+    lockedRect->pBits = bits + static_cast<size_t>(r.top) * pitch_ +
                         static_cast<size_t>(r.left) * format_->bytesPerPixel;
     locked_ = true;
     lockFlags_ = flags;

@@ -1,6 +1,7 @@
 #include "d3d8/d3d8_test_hooks.h"
 
 #include "d3d8/device.h"
+#include "d3d8/resources.h"
 
 namespace {
 
@@ -57,4 +58,14 @@ bool NolD3D8GetBufferCounts(IDirect3DDevice8* device, NolD3D8BufferCounts* count
     const auto c = d->GlBufferCounts();
     *counts = {c.made, c.reused, c.kept, c.keptBytes};
     return true;
+}
+
+size_t NolD3D8TextureBytesHeld(IDirect3DTexture8* texture) {
+    auto* t = texture ? dynamic_cast<nol::d3d8::Texture*>(texture) : nullptr;
+    return t ? t->BytesHeld() : 0;
+}
+
+size_t NolD3D8VertexBufferBytesHeld(IDirect3DVertexBuffer8* buffer) {
+    auto* b = buffer ? dynamic_cast<nol::d3d8::VertexBuffer*>(buffer) : nullptr;
+    return b ? b->BytesHeld() : 0;
 }

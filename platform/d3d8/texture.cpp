@@ -5,6 +5,7 @@
 #include "d3d8/formats.h"
 #include "d3d8/gl_api.h"
 #include "d3d8/resources.h"
+#include "base/platform_log.h"
 
 namespace nol::d3d8 {
 
@@ -42,6 +43,7 @@ HRESULT Texture::Create(Device* device, UINT width, UINT height, UINT levels, DW
         t->levels_.push_back(std::move(level));
     }
     t->dirty_.assign(levels, 1);
+    t->keep_.assign(levels, 0);
     if (renderTarget) {
         HRESULT hr = t->CreateGl();
         if (FAILED(hr)) {
@@ -110,9 +112,47 @@ unsigned Texture::Prepare() {
                               argb.data());
         }
         dirty_[i] = 0;
+        // The driver keeps its own copy of what it was given: holding a second one
+        // would double a large course texture's memory.
+        if (MayRelease(i)) level.ReleaseMemory();
     }
     anyDirty_ = false;
     return gl_;
+}
+
+bool Texture::MayRelease(UINT level) const {
+    return pool_ == D3DPOOL_MANAGED && !IsRenderTarget() && !keep_[level] &&
+           levels_[level]->Format()->bytesPerPixel == 4;
+}
+
+void Texture::RestoreLevel(UINT i, bool keepFromNowOn) {
+    Surface& level = *levels_[i];
+    if (!level.MemoryReleased()) return;
+    if (keepFromNowOn) keep_[i] = 1;
+    if (!level.TakeMemoryBack()) {
+        NolLog("Direct3D: no memory to read a %ux%u texture level back\n", level.Desc().Width,
+               level.Desc().Height);
+        return;
+    }
+    if (!gl_ || !device_->MakeCurrent()) {
+        NolLog("Direct3D: a managed texture level's contents went with the OpenGL context\n");
+        return;
+    }
+    // Four bytes a pixel in the GL layout: the bytes come back as they went up
+    // (an X8R8G8B8 level's unused byte reads 0xFF).
+    gl::ActiveTexture(GL_TEXTURE0 + kUploadUnit);
+    gl::BindTexture(GL_TEXTURE_2D, gl_);
+    gl::PixelStorei(GL_PACK_ALIGNMENT, 4);
+    gl::PixelStorei(GL_PACK_ROW_LENGTH, static_cast<GLint>(level.Pitch() / 4));
+    gl::GetTexImage(GL_TEXTURE_2D, static_cast<GLint>(i), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV,
+                    level.Bits());
+    gl::PixelStorei(GL_PACK_ROW_LENGTH, 0);
+}
+
+size_t Texture::BytesHeld() const {
+    size_t bytes = 0;
+    for (const auto& level : levels_) bytes += level->BytesHeld();
+    return bytes;
 }
 
 void Texture::LevelChanged(UINT level) {
@@ -123,6 +163,9 @@ void Texture::LevelChanged(UINT level) {
 }
 
 void Texture::DropGl(bool deleteObjects) {
+    // Levels that gave their bytes to the GL texture take them back before it goes
+    // (without a current context they cannot, and start again from zeros).
+    for (UINT i = 0; i < levels_.size(); ++i) RestoreLevel(i, /*keepFromNowOn=*/false);
     if (deleteObjects && gl_) {
         gl::DeleteTextures(1, &gl_);
         device_->ForgetGlBindings();
