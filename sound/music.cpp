@@ -1,6 +1,7 @@
 #include "sound/music.h"
 
 #include "com/objbase.h"
+#include "dmusic/dmusicreason.h"
 #include "shell/log.h"
 #include "sound/sound_device.h"
 
@@ -17,6 +18,16 @@ void ReleaseInterface(T*& object) {
 }
 
 bool Loaded() { return MusicState.segment && MusicState.performance; }
+
+// Ends the "load(name) ... " line with `outcome` and, when there is one, the reason:
+// why the file was refused or what the loader skipped of it ("can't load object: file
+// not found.\n", "ok: skipped the rest of track 1: event cut short.\n").
+void LogLoadOutcome(const char* outcome, const char* reason) {
+    if (reason && reason[0])
+        LogMessage("%s: %.160s.\n", outcome, reason);
+    else
+        LogMessage("%s.\n", outcome);
+}
 
 // The performance plays through the DirectSound object of the sound device, so that
 // music and effects share one output.
@@ -67,7 +78,7 @@ int LoadMusic(const char* name) {
     LogMessage("load(%s) ... ", name);
     if (MusicState.segment) ReleaseMusic();
     if (!MusicState.loader) {
-        LogMessage("can't load object.\n");
+        LogLoadOutcome("can't load object", "no DirectMusic loader");
         return 0;
     }
 
@@ -78,15 +89,17 @@ int LoadMusic(const char* name) {
         MusicState.loader->SetSearchDirectory(GUID_DirectMusicAllTypes, wideDirectory, FALSE);
 
     WCHAR wideName[MAX_PATH];
-    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, MAX_PATH) == 0 ||
-        FAILED(MusicState.loader->LoadObjectFromFile(CLSID_DirectMusicSegment,
-                                                     IID_IDirectMusicSegment8, wideName,
-                                                     (void**)&MusicState.segment))) {
-        MusicState.segment = nullptr;
-        LogMessage("can't load object.\n");
+    if (MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, MAX_PATH) == 0) {
+        LogLoadOutcome("can't load object", "file name too long or not in the code page");
         return 0;
     }
-    LogMessage("ok.\n");
+    if (FAILED(MusicState.loader->LoadObjectFromFile(CLSID_DirectMusicSegment, IID_IDirectMusicSegment8,
+                                                     wideName, (void**)&MusicState.segment))) {
+        MusicState.segment = nullptr;
+        LogLoadOutcome("can't load object", DirectMusicGetLastLoadError());
+        return 0;
+    }
+    LogLoadOutcome("ok", DirectMusicGetLastLoadError());
 
     if (!CreatePerformance()) return 0;
     MusicState.segment->Download(MusicState.performance);

@@ -35,7 +35,16 @@ struct MidiTrackBuilder {
                              uint8_t(usPerQuarter)});
     }
     MidiTrackBuilder& End(uint32_t delta) { return Event(delta, {0xFF, 0x2F, 0x00}); }
+    MidiTrackBuilder& Marker(uint32_t delta) { return Event(delta, {0xFF, 0x06, 0x02, 'A', 'B'}); }
+    // A General MIDI reset.
+    MidiTrackBuilder& Sysex(uint32_t delta) { return Event(delta, {0xF0, 0x05, 0x7E, 0x7F, 0x09, 0x01, 0xF7}); }
 };
+
+// The header's division for a file timed in SMPTE frames: the negative frame rate
+// (24, 25, 29 for 29.97 drop-frame, 30) in the high byte, ticks per frame in the low.
+inline uint16_t SmpteDivision(int framesPerSecond, int ticksPerFrame) {
+    return uint16_t(uint8_t(-framesPerSecond) << 8 | uint8_t(ticksPerFrame));
+}
 
 inline void PutBe32(std::vector<uint8_t>& out, uint32_t v) {
     for (int s = 24; s >= 0; s -= 8) out.push_back(uint8_t(v >> s));

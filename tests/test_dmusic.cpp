@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "dmusic/dmusici.h"
+#include "dmusic/dmusicreason.h"
 #include "dsound8/dsound_test_hooks.h"
 #include "midi_files.h"
 #include "support/test_support.h"
@@ -83,8 +84,23 @@ TEST_F(DirectMusicTest, LoaderMakesSegmentsOfMidiFilesOnly) {
     segment = reinterpret_cast<IDirectMusicSegment8*>(this);
     EXPECT_EQ(Load("missing.mid", &segment), DMUS_E_LOADER_FAILEDOPEN);
     EXPECT_EQ(segment, nullptr);
+    EXPECT_STREQ(DirectMusicGetLastLoadError(), "file not found");
+    EXPECT_EQ(Load("sub", &segment), DMUS_E_LOADER_FAILEDOPEN);
+    EXPECT_STREQ(DirectMusicGetLastLoadError(), "not a regular file");
     EXPECT_EQ(Load("wave.wav", &segment), DMUS_E_UNSUPPORTED_STREAM);
     EXPECT_EQ(segment, nullptr);
+    EXPECT_STREQ(DirectMusicGetLastLoadError(), "not a Standard MIDI File");
+
+    // A damaged file still makes a segment, and says what it lost; a whole one clears it.
+    auto damaged = SingleNoteFile(96, 60, 2);
+    damaged.resize(damaged.size() - 5);
+    WriteBytes(dir.File("damaged.mid"), damaged);
+    ASSERT_EQ(Load("damaged.mid", &segment), S_OK);
+    EXPECT_STREQ(DirectMusicGetLastLoadError(), "skipped the rest of track 0: event cut short");
+    segment->Release();
+    ASSERT_EQ(Load("sub/piece.mid", &segment), S_OK);
+    EXPECT_STREQ(DirectMusicGetLastLoadError(), "");
+    segment->Release();
     std::u16string w = u"sub/piece.mid";
     EXPECT_EQ(loader->LoadObjectFromFile(CLSID_DirectMusicLoader, IID_IDirectMusicSegment8, w.data(),
                                          (void**)&segment),
@@ -130,6 +146,24 @@ TEST_F(DirectMusicTest, SegmentAndPerformanceRefuseWhatTheOriginalRefuses) {
     other->CloseDown();
     other->Release();
     if (made) made->Release();
+}
+
+TEST_F(DirectMusicTest, ASmpteFilePlaysForItsFramesNotItsTempo) {
+    // 100 frames of 40 ticks at 25 per second: 4 s, with a tempo of 60 bpm in it.
+    MidiTrackBuilder t;
+    t.Tempo(0, 1000000).Program(0, 0, 0).NoteOn(0, 0, 60, 100).NoteOff(4000, 0, 60).End(0);
+    WriteBytes(dir.File("smpte.mid"), MidiFile(0, SmpteDivision(25, 40), {t}));
+    IDirectMusicSegment8* segment = nullptr;
+    ASSERT_EQ(Load("smpte.mid", &segment), S_OK);
+    ASSERT_EQ(Init(), S_OK);
+    IDirectMusicSegmentState* state = nullptr;
+    ASSERT_EQ(performance->PlaySegmentEx(segment, nullptr, nullptr, 0, 0, &state, nullptr, nullptr), S_OK);
+    Render(3.9);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), S_OK);
+    Render(0.2);
+    EXPECT_EQ(performance->IsPlaying(segment, nullptr), S_FALSE);
+    state->Release();
+    segment->Release();
 }
 
 TEST_F(DirectMusicTest, StatesReportPositionWithinTheSegmentAndEndWhenReplaced) {

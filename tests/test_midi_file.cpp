@@ -28,8 +28,41 @@ TEST(MidiFile, TicksBecomeMusicTimeWhateverTheDivision) {
     // SMPTE: 25 frames of 40 ticks = one second = two quarters at the default tempo.
     MidiTrackBuilder t;
     t.NoteOn(0, 0, 60, 100).NoteOff(1000, 0, 60).End(0);
-    MidiSong s = Read(MidiFile(0, uint16_t((uint8_t(-25) << 8) | 40), {t}));
+    MidiSong s = Read(MidiFile(0, SmpteDivision(25, 40), {t}));
     EXPECT_EQ(s.length, 2 * DMUS_PPQ);
+}
+
+// Notes on channel 0 whose running status meets a marker and a sysex on the way;
+// `restate` gives every event its own status byte instead.
+std::vector<uint8_t> NotesAcrossMetaAndSysex(bool restate) {
+    MidiTrackBuilder t;
+    t.NoteOn(0, 0, 60, 100).Marker(10);
+    restate ? t.NoteOn(10, 0, 62, 101) : t.Event(10, {62, 101});
+    t.Sysex(10);
+    restate ? t.NoteOn(10, 0, 64, 102) : t.Event(10, {64, 102});
+    t.Marker(0).Sysex(0);
+    restate ? t.NoteOn(10, 0, 60, 0) : t.Event(10, {60, 0});
+    t.End(10);
+    return MidiFile(0, 96, {t});
+}
+
+TEST(MidiFile, RunningStatusCarriesAcrossMetaAndSysexAlike) {
+    for (bool restate : {false, true}) {
+        SCOPED_TRACE(restate ? "status restated" : "relying on running status");
+        auto bytes = NotesAcrossMetaAndSysex(restate);
+        MidiReadResult r = ReadMidiFile(bytes.data(), bytes.size());
+        ASSERT_TRUE(r.ok) << r.reason;
+        EXPECT_EQ(r.warning, "");
+        ASSERT_EQ(r.song.events.size(), 4u);
+        const uint8_t keys[] = {60, 62, 64, 60};
+        const MUSIC_TIME ticks[] = {0, 20 * DMUS_PPQ / 96, 40 * DMUS_PPQ / 96, 50 * DMUS_PPQ / 96};
+        for (size_t i = 0; i < 4; ++i) {
+            EXPECT_EQ(r.song.events[i].status, i < 3 ? 0x90 : 0x80) << i;
+            EXPECT_EQ(r.song.events[i].data1, keys[i]) << i;
+            EXPECT_EQ(r.song.events[i].tick, ticks[i]) << i;
+        }
+        EXPECT_EQ(r.song.events[2].data2, 102);
+    }
 }
 
 TEST(MidiFile, TracksMergeInTimeOrderWithRunningStatusAndTempo) {
@@ -75,6 +108,52 @@ TEST(MidiFile, RefusesWhatIsNotAMidiFile) {
     EXPECT_EQ(refused(hugeHeader), "bad MIDI header");
     // The header alone: the track count promises a track the file does not hold.
     EXPECT_EQ(refused(std::vector<uint8_t>(file.begin(), file.begin() + 14)), "no tracks");
+
+    // SMPTE: only 24, 25, 29.97 (-29) and 30 frames per second, and ticks in a frame.
+    auto smpte = [&](uint16_t division) {
+        auto bytes = file;
+        bytes[12] = uint8_t(division >> 8);
+        bytes[13] = uint8_t(division);
+        return bytes;
+    };
+    EXPECT_EQ(refused(smpte(SmpteDivision(17, 4))), "unknown SMPTE frame rate -17");
+    EXPECT_EQ(refused(smpte(SmpteDivision(128, 4))), "unknown SMPTE frame rate -128");
+    EXPECT_EQ(refused(smpte(SmpteDivision(30, 0))), "bad time division");
+}
+
+TEST(MidiFile, TruncatedFilesLoadWhatTheyHoldAndSayWhatIsMissing) {
+    MidiTrackBuilder notes;
+    notes.NoteOn(0, 0, 60, 100).NoteOff(96, 0, 60).NoteOn(0, 0, 62, 100).NoteOff(96, 0, 62).End(0);
+    MidiTrackBuilder more;
+    more.Program(0, 1, 5).End(0);
+    auto whole = MidiFile(1, 96, {notes, more});
+
+    // Cut between two events of the first track: the chunk's length says what is gone.
+    size_t firstTrackEnd = 14 + 8 + notes.bytes.size();
+    std::vector<uint8_t> cut(whole.begin(), whole.begin() + long(firstTrackEnd - 8));
+    MidiReadResult r = ReadMidiFile(cut.data(), cut.size());
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.song.events.size(), 3u);
+    EXPECT_EQ(r.warning, "track 0 is cut short by the end of the file");
+
+    // Cut inside an event: the reader names what it skipped.
+    cut.pop_back();
+    r = ReadMidiFile(cut.data(), cut.size());
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.song.events.size(), 2u);
+    EXPECT_EQ(r.warning, "skipped the rest of track 0: event cut short");
+
+    // The first track whole, the second missing.
+    cut.assign(whole.begin(), whole.begin() + long(firstTrackEnd));
+    r = ReadMidiFile(cut.data(), cut.size());
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.song.events.size(), 4u);
+    EXPECT_EQ(r.warning, "the file holds 1 of its 2 tracks");
+
+    r = ReadMidiFile(whole.data(), whole.size());
+    ASSERT_TRUE(r.ok) << r.reason;
+    EXPECT_EQ(r.song.events.size(), 5u);
+    EXPECT_EQ(r.warning, "");
 }
 
 TEST(MidiFile, DamagedTracksKeepWhatCameBefore) {
@@ -185,6 +264,30 @@ TEST(Sequencer, EventsFallOnTheFrameOfTheirTimeAtTheTempoInForce) {
     EXPECT_EQ(on[2].frame, 22050u + 44100u);
     EXPECT_FALSE(seq.Playing());
     EXPECT_EQ(seq.EndFrame(), 22050u + 44100u);
+}
+
+TEST(Sequencer, SmpteFilesPlayForTheirFramesWhateverTheTempoEvents) {
+    struct Case {
+        int rate, perFrame;
+        uint32_t frames;     // of the note
+        uint64_t expected;   // sample frames at 44100 Hz
+    };
+    // 4 s at each rate; at 29.97 (drop-frame) 120 frames take 4.004 s, not 4.
+    for (Case c : {Case{24, 4, 96, 176400}, Case{25, 40, 100, 176400}, Case{30, 80, 120, 176400},
+                   Case{29, 80, 120, 176576}}) {
+        SCOPED_TRACE(c.rate);
+        // A tempo of 60 bpm at the start would double the length if it were obeyed.
+        MidiTrackBuilder t;
+        t.Tempo(0, 1000000).NoteOn(0, 0, 60, 100).Tempo(c.perFrame, 250000);
+        t.NoteOff(c.frames * c.perFrame - c.perFrame, 0, 60).End(0);
+        Sequencer seq(44100);
+        RecordingSynth synth;
+        seq.Start(Song(MidiFile(0, SmpteDivision(c.rate, c.perFrame), {t})), 0, 0, synth);
+        RenderFrames(seq, synth, 10 * 44100);
+        EXPECT_FALSE(seq.Playing());
+        // Music time rounds to its own ticks: 1/1536 s, under 29 sample frames.
+        EXPECT_NEAR(double(seq.EndFrame()), double(c.expected), 29.0);
+    }
 }
 
 TEST(Sequencer, RepeatsPlayTheSongAgainFromItsStartThenEnd) {

@@ -90,13 +90,20 @@ TEST_F(MusicTest, StartAndShutdownLogTheirNamesAndLoaderFailureShowsItsBox) {
     EXPECT_EQ(MusicState.loader, nullptr);
 }
 
-TEST_F(MusicTest, AFileThatWillNotLoadIsLoggedAndLeavesNothing) {
+TEST_F(MusicTest, AFileThatWillNotLoadIsLoggedWithTheReasonAndLeavesNothing) {
     LogOf([] { InitDirectMusic(); });
-    // Missing, and present but not MIDI: the same two log parts, no box.
+    // Missing, present but not MIDI, and an unknown SMPTE frame rate: no box.
     WriteBytes(dir.File("noise.mid"), std::vector<uint8_t>(100, 0x55));
-    for (std::string name : {dir.File("missing.mid"), dir.File("noise.mid")}) {
-        std::string log = LogOf([&] { EXPECT_EQ(LoadMusic(name.c_str()), 0); });
-        EXPECT_NE(log.find("load(" + name + ") ... can't load object.\n"), std::string::npos) << log;
+    WriteBytes(dir.File("rate.mid"), SingleNoteFile(SmpteDivision(20, 10), 60, 1));
+    struct Case {
+        std::string name, reason;
+    };
+    for (const Case& c : {Case{dir.File("missing.mid"), "file not found"},
+                          Case{dir.File("noise.mid"), "not a Standard MIDI File"},
+                          Case{dir.File("rate.mid"), "unknown SMPTE frame rate -20"}}) {
+        std::string log = LogOf([&] { EXPECT_EQ(LoadMusic(c.name.c_str()), 0); });
+        EXPECT_NE(log.find("load(" + c.name + ") ... can't load object: " + c.reason + ".\n"), std::string::npos)
+            << log;
         EXPECT_EQ(MusicState.segment, nullptr);
         EXPECT_EQ(MusicState.performance, nullptr);
     }
@@ -106,6 +113,25 @@ TEST_F(MusicTest, AFileThatWillNotLoadIsLoggedAndLeavesNothing) {
     PauseMusic();
     StopMusic();
     EXPECT_EQ(IsMusicPlaying(), 0);
+
+    // Without a loader, the line still ends, with why.
+    FreeDirectMusic();
+    std::string log = LogOf([&] { EXPECT_EQ(LoadMusic(dir.File("piece.mid").c_str()), 0); });
+    EXPECT_NE(log.find("... can't load object: no DirectMusic loader.\n"), std::string::npos) << log;
+}
+
+TEST_F(MusicTest, ADamagedFileLoadsAndItsLineSaysWhatWasSkipped) {
+    LogOf([] { InitDirectMusic(); });
+    nol::com::ComOverrideClass(CLSID_DirectMusicPerformance, MakeRefusingPerformance);
+    MidiTrackBuilder t;
+    t.Program(0, 0, 0).NoteOn(0, 0, 60, 100).Event(96, {0x80, 60});  // the note-off lacks a byte
+    std::string name = dir.File("damaged.mid");
+    WriteBytes(name, MidiFile(0, 96, {t}));
+    std::string log = LogOf([&] { LoadMusic(name.c_str()); });
+    EXPECT_NE(log.find("load(" + name + ") ... ok: skipped the rest of track 0: event cut short.\n"),
+              std::string::npos)
+        << log;
+    EXPECT_NE(MusicState.segment, nullptr);
 }
 
 TEST_F(MusicTest, NamesAreFoundInTheCurrentDirectory) {

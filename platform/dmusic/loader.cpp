@@ -2,6 +2,7 @@
 // Only Standard MIDI Files (and RMID files holding one) make segments here.
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -9,7 +10,16 @@
 #include "base/codepage.h"
 #include "com/com_object.h"
 #include "dmusic/dmusic_classes.h"
+#include "dmusic/dmusicreason.h"
 #include "dmusic/segment.h"
+
+namespace {
+
+thread_local std::string lastReason;
+
+}  // namespace
+
+const char* DirectMusicGetLastLoadError() { return lastReason.c_str(); }
 
 namespace nol::dmusic {
 
@@ -23,15 +33,15 @@ std::string WideToPath(const WCHAR* wide) {
     return nol::base::Utf8ToCp932(nol::base::Utf16ToUtf8(text));
 }
 
-enum class ReadStatus { Ok, Missing, TooLarge };
+enum class ReadStatus { Ok, Missing, Unreadable, NotAFile, TooLarge };
 
 ReadStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return ReadStatus::Missing;
+    if (!f) return errno == ENOENT || errno == ENOTDIR ? ReadStatus::Missing : ReadStatus::Unreadable;
     struct stat info;
     if (fstat(fileno(f), &info) != 0 || !S_ISREG(info.st_mode)) {
         std::fclose(f);
-        return ReadStatus::Missing;
+        return ReadStatus::NotAFile;
     }
     if (uint64_t(info.st_size) > MIDI_FILE_MAX_BYTES) {
         std::fclose(f);
@@ -42,6 +52,11 @@ ReadStatus ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
     std::fclose(f);
     bytes.resize(got);  // a file that shrank under us keeps what was read
     return ReadStatus::Ok;
+}
+
+HRESULT Refuse(HRESULT hr, const std::string& reason) {
+    lastReason = reason;
+    return hr;
 }
 
 class Loader final
@@ -61,24 +76,28 @@ public:
     HRESULT ClearCache(REFGUID) override { return S_OK; }
 
     HRESULT LoadObjectFromFile(REFGUID classId, REFIID iid, WCHAR* filePath, void** object) override {
-        if (!object) return E_POINTER;
+        lastReason.clear();
+        if (!object) return Refuse(E_POINTER, "no object pointer");
         *object = nullptr;
-        if (!filePath) return E_POINTER;
-        if (classId != CLSID_DirectMusicSegment) return DMUS_E_LOADER_NOCLASSID;
+        if (!filePath) return Refuse(E_POINTER, "no file name");
+        if (classId != CLSID_DirectMusicSegment) return Refuse(DMUS_E_LOADER_NOCLASSID, "not a segment");
         std::string path = WideToPath(filePath);
-        if (path.empty()) return DMUS_E_LOADER_BADPATH;
+        if (path.empty()) return Refuse(DMUS_E_LOADER_BADPATH, "empty file name");
         if (path[0] != '/' && !searchDirectory_.empty()) path = searchDirectory_ + "/" + path;
 
         std::vector<uint8_t> bytes;
         switch (ReadWholeFile(path, bytes)) {
-        case ReadStatus::Missing: return DMUS_E_LOADER_FAILEDOPEN;
-        case ReadStatus::TooLarge: return DMUS_E_UNSUPPORTED_STREAM;
+        case ReadStatus::Missing: return Refuse(DMUS_E_LOADER_FAILEDOPEN, "file not found");
+        case ReadStatus::Unreadable: return Refuse(DMUS_E_LOADER_FAILEDOPEN, "file cannot be opened");
+        case ReadStatus::NotAFile: return Refuse(DMUS_E_LOADER_FAILEDOPEN, "not a regular file");
+        case ReadStatus::TooLarge: return Refuse(DMUS_E_UNSUPPORTED_STREAM, "file too large");
         case ReadStatus::Ok: break;
         }
-        // Silent about why: the caller's log line for a load is still open, and the
-        // result says which failure it was.
+        // Silent about why: the caller's log line for a load is still open. The reason
+        // waits for it in DirectMusicGetLastLoadError.
         MidiReadResult midi = ReadMidiFile(bytes.data(), bytes.size());
-        if (!midi.ok) return DMUS_E_UNSUPPORTED_STREAM;
+        if (!midi.ok) return Refuse(DMUS_E_UNSUPPORTED_STREAM, midi.reason);
+        lastReason = midi.warning;
         auto song = std::make_shared<const MidiSong>(std::move(midi.song));
         return nol::com::HandOut(new Segment(song), iid, object);
     }

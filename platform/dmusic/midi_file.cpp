@@ -14,29 +14,41 @@ uint32_t Be32(const uint8_t* p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) <
 uint16_t Be16(const uint8_t* p) { return uint16_t(p[0] << 8 | p[1]); }
 uint32_t Le32(const uint8_t* p) { return uint32_t(p[3]) << 24 | uint32_t(p[2]) << 16 | uint32_t(p[1]) << 8 | p[0]; }
 
-// Converts file ticks to music time: either pulses per quarter note, or (SMPTE)
-// frames per second times ticks per frame, taken at the default tempo.
+// Converts file ticks to music time. Pulses per quarter note follow the tempo; SMPTE
+// ticks are a fixed length of real time, 1 / (frames per second x ticks per frame)
+// seconds, so they become music time at the default tempo and the song's tempo events
+// are dropped: the sequencer then plays them at the length the file states.
 struct Division {
     int64_t num = DMUS_PPQ;
     int64_t den = DMUS_PPQ;
+    bool smpte = false;
     int64_t ToMusic(int64_t fileTicks) const { return (fileTicks * num + den / 2) / den; }
 };
 
-bool ReadDivision(uint16_t raw, Division& division) {
-    if (raw & 0x8000) {
-        int fps = -static_cast<int8_t>(raw >> 8);
-        int perFrame = raw & 0xFF;
-        if (fps <= 0 || perFrame == 0) return false;
-        if (fps == 29) fps = 30;  // drop-frame: near enough for music
-        // ticks per second = fps * perFrame; a quarter note lasts 0.5 s.
-        division.num = int64_t(DMUS_PPQ) * 2;
-        division.den = int64_t(fps) * perFrame;
-        return true;
+// Music ticks in one second at the default tempo.
+constexpr int64_t MUSIC_TICKS_PER_SECOND = int64_t(DMUS_PPQ) * 1000000 / MIDI_DEFAULT_TEMPO;
+
+// Empty when the division can be used, else why not.
+std::string ReadDivision(uint16_t raw, Division& division) {
+    if (!(raw & 0x8000)) {
+        if (raw == 0) return "bad time division";
+        division.num = DMUS_PPQ;
+        division.den = raw;
+        return {};
     }
-    if (raw == 0) return false;
-    division.num = DMUS_PPQ;
-    division.den = raw;
-    return true;
+    int rate = -static_cast<int8_t>(raw >> 8);
+    int perFrame = raw & 0xFF;
+    if (rate != 24 && rate != 25 && rate != 29 && rate != 30)
+        return "unknown SMPTE frame rate " + std::to_string(-rate);
+    if (perFrame == 0) return "bad time division";
+    division.smpte = true;
+    // -29 is drop-frame time code: 30000 frames in 1001 seconds (29.97 per second).
+    // Ticks per second = rate x perFrame; for 29.97 that is 30000 x perFrame / 1001.
+    int64_t framesNum = rate == 29 ? 30000 : rate;
+    int64_t framesDen = rate == 29 ? 1001 : 1;
+    division.num = MUSIC_TICKS_PER_SECOND * framesDen;
+    division.den = framesNum * perFrame;
+    return {};
 }
 
 class TrackReader {
@@ -91,6 +103,10 @@ bool ReadTrack(const uint8_t* data, size_t size, const Division& division,
                std::vector<MidiEvent>& out, int64_t& end, std::string& problem) {
     TrackReader r(data, size);
     int64_t fileTick = 0;
+    // Running status survives meta and system-exclusive events alike. The standard
+    // cancels it after both, but a file that follows the standard always sends a new
+    // status there, and many files in use carry on with data bytes after a marker or
+    // a sysex: keeping it reads both kinds without dropping a note.
     uint8_t running = 0;
     end = 0;
     auto damaged = [&](const char* what) {
@@ -114,7 +130,7 @@ bool ReadTrack(const uint8_t* data, size_t size, const Division& division,
             const uint8_t* body = r.Here();
             if (!r.Skip(len)) return damaged("meta event cut short");
             if (type == 0x2F) return true;  // end of track
-            if (type == 0x51 && len == 3) {
+            if (type == 0x51 && len == 3 && !division.smpte) {
                 uint32_t tempo = uint32_t(body[0]) << 16 | uint32_t(body[1]) << 8 | body[2];
                 if (tempo > 0)
                     out.push_back({MUSIC_TIME(tick), MIDI_TEMPO, 0, 0, tempo});
@@ -125,7 +141,6 @@ bool ReadTrack(const uint8_t* data, size_t size, const Division& division,
             r.Skip(1);
             uint32_t len;
             if (!r.VarLen(len) || !r.Skip(len)) return damaged("system exclusive cut short");
-            running = 0;
             continue;
         }
         uint8_t status;
@@ -183,11 +198,15 @@ MidiReadResult ReadMidiFile(const uint8_t* data, size_t size) {
     Division division;
     if (format > 2) return refuse("unknown MIDI file format");
     if (trackCount == 0) return refuse("no tracks");
-    if (!ReadDivision(Be16(data + 12), division)) return refuse("bad time division");
+    std::string badDivision = ReadDivision(Be16(data + 12), division);
+    if (!badDivision.empty()) return refuse(badDivision.c_str());
 
     int64_t length = 0;
     size_t pos = 8 + size_t(headerLen);
     uint32_t tracksRead = 0;
+    auto warn = [&](const std::string& what) {
+        if (result.warning.empty()) result.warning = what;
+    };
     while (tracksRead < trackCount && pos + 8 <= size) {
         uint32_t len = Be32(data + pos + 4);
         bool isTrack = std::memcmp(data + pos, "MTrk", 4) == 0;
@@ -197,15 +216,20 @@ MidiReadResult ReadMidiFile(const uint8_t* data, size_t size) {
         if (isTrack) {
             int64_t end;
             std::string problem;
-            if (!ReadTrack(data + body, avail, division, result.song.events, end, problem) &&
-                result.warning.empty())
-                result.warning = "track " + std::to_string(tracksRead) + ": " + problem;
+            std::string track = "track " + std::to_string(tracksRead);
+            if (!ReadTrack(data + body, avail, division, result.song.events, end, problem))
+                warn("skipped the rest of " + track + ": " + problem);
+            else if (avail < len)
+                warn(track + " is cut short by the end of the file");
             length = std::max(length, end);
             ++tracksRead;
         }
         pos = body + avail;
     }
     if (tracksRead == 0) return refuse("no tracks");
+    if (tracksRead < trackCount)
+        warn("the file holds " + std::to_string(tracksRead) + " of its " + std::to_string(trackCount) +
+             " tracks");
 
     // Tracks were appended one after another: a stable sort keeps file order at a tick.
     auto& events = result.song.events;

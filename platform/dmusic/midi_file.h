@@ -1,6 +1,7 @@
 // Standard MIDI Files (format 0, 1 and 2, also inside a RIFF "RMID" wrapper), read
 // into one time-ordered list of events in music time: 768 ticks per quarter note
-// whatever the file's own division.
+// whatever the file's own division. A file timed in SMPTE frames keeps its length in
+// seconds: its ticks are taken at the default tempo and its tempo events dropped.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +37,7 @@ struct MidiSong {
 struct MidiReadResult {
     bool ok = false;
     std::string reason;  // why the file was refused, when !ok
-    std::string warning; // a damaged track that was cut short, when ok
+    std::string warning; // what was skipped of a damaged file, when ok
     MidiSong song;
 };
 

@@ -14,5 +14,7 @@
 // drawing thread and the race cannot happen. The cost, measured on the game's
 // courses on two cores: a race frame takes about 1.5 ms more wall clock (7.9
 // instead of 6.5 ms on course 2) and 0.5 to 1 ms less processor time, and the
-// second core is left to the sound threads.
+// second core is left to the sound threads. The free is in llvmpipe's own scene
+// recycling, unchanged in newer Mesa, and scenes are also flushed inside the
+// driver, so no order of flushes here avoids it (README, on LP_NUM_THREADS).
 void NolPrepareSoftwareGl();
