@@ -50,8 +50,8 @@ unsigned BufferData::Prepare(Device* device, unsigned target, bool dynamic) {
         gl_ = device->TakeGlBuffer(data_.size());
         dirty_ = true;
     }
-    gl::BindBuffer(target, gl_.name);
     if (dirty_) {
+        device->BindGlBuffer(target, gl_.name);
         // Whole contents every time: storage of the same size is refilled in place
         // by the driver, any other is made anew (and a busy one orphaned).
         gl::BufferData(target, static_cast<GLsizeiptr>(data_.size()), data_.data(),
