@@ -4,6 +4,7 @@
 #include "d3d8/device.h"
 #include "d3d8/fvf.h"
 #include "d3d8/gl_api.h"
+#include "d3d8/opaque_alpha.h"
 #include "d3d8/resources.h"
 #include "d3d8/d3d8contents.h"
 
@@ -141,6 +142,14 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 }
 
 unsigned VertexBuffer::Prepare() { return PrepareAs(GL_ARRAY_BUFFER); }
+
+bool VertexBuffer::DiffuseOpaque(UINT stride, UINT offset) {
+    if (opaque_.generation != data_.Generation() || opaque_.stride != stride || opaque_.offset != offset) {
+        const size_t count = stride && data_.Size() >= offset + 4u ? (data_.Size() - offset - 4) / stride + 1 : 0;
+        opaque_ = {data_.Generation(), stride, offset, DiffuseAlphaIsOne(data_.Data(), count, stride, offset)};
+    }
+    return opaque_.opaque;
+}
 
 // ---- IndexBuffer ---------------------------------------------------------------------
 

@@ -203,6 +203,9 @@ private:
     void UploadFogUniforms(Program& program);
     void UploadMiscUniforms(Program& program);
     void UploadTexelNudges(Program& program);
+    // device_blend.cpp
+    bool BlendNeeded() const;
+    bool DrawnDiffuseOpaque() const;
 
     // device_resources.cpp
     HRESULT CopyBetween(Surface* src, const RECT& rect, Surface* dst, POINT to);
@@ -282,6 +285,12 @@ private:
     size_t attribOffset_ = 0;
     DWORD attribFvf_ = 0;
     uint32_t enabledAttribs_ = 0;
+    // The vertices of the user-memory draw being made, else null.
+    struct {
+        const uint8_t* data = nullptr;
+        size_t count = 0;
+        UINT stride = 0;
+    } userVertices_;
 
     bool capturePresents_ = false;
     std::vector<uint32_t> presented_;

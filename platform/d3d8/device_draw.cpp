@@ -148,7 +148,7 @@ bool Device::PrepareDraw() {
     }
     if (!program_) return false;
     gl_.UseProgram(program_->id);
-    gl_.Enable(GL_BLEND, renderStates_[D3DRS_ALPHABLENDENABLE] != 0);
+    gl_.Enable(GL_BLEND, BlendNeeded());
     UploadUniforms(*program_);
     ApplySamplers();
     const ShaderKey& key = program_->key;
@@ -257,7 +257,10 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* d
     // As with the original, stream 0 is unset afterwards.
     BindStream(nullptr, 0);
     if (condition_ != Condition::Operational) return D3D_OK;
-    if (!PrepareDraw()) return D3DERR_INVALIDCALL;
+    userVertices_ = {static_cast<const uint8_t*>(data), vertices, stride};
+    const bool prepared = PrepareDraw();
+    userVertices_ = {};
+    if (!prepared) return D3DERR_INVALIDCALL;
     uint64_t bytes = uint64_t(vertices - 1) * stride + layout_.size;
     gl_.BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
     gl::BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
@@ -289,8 +292,11 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     BindStream(nullptr, 0);
     BindIndices(nullptr, 0);
     if (condition_ != Condition::Operational) return D3D_OK;
-    if (!PrepareDraw()) return D3DERR_INVALIDCALL;
     const auto* first = static_cast<const uint8_t*>(vertexData) + uint64_t(minVertexIndex) * stride;
+    userVertices_ = {first, numVertexIndices, stride};
+    const bool prepared = PrepareDraw();
+    userVertices_ = {};
+    if (!prepared) return D3DERR_INVALIDCALL;
     uint64_t vertexBytes = uint64_t(numVertexIndices - 1) * stride + layout_.size;
     gl_.BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
     gl::BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBytes), first, GL_STREAM_DRAW);
