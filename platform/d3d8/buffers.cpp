@@ -5,6 +5,7 @@
 #include "d3d8/device.h"
 #include "d3d8/fvf.h"
 #include "d3d8/gl_api.h"
+#include "d3d8/opaque_alpha.h"
 #include "d3d8/resources.h"
 #include "d3d8/d3d8contents.h"
 
@@ -74,8 +75,8 @@ unsigned BufferData::Prepare(Device* device, unsigned target, bool dynamic, bool
         gl_ = device->TakeGlBuffer(size_);
         dirty_ = true;
     }
-    gl::BindBuffer(target, gl_.name);
     if (dirty_) {
+        device->BindGlBuffer(target, gl_.name);
         // Whole contents every time: storage of the same size is refilled in place
         // by the driver, any other is made anew (and a busy one orphaned).
         gl::BufferData(target, static_cast<GLsizeiptr>(data_.size()), data_.data(),
@@ -174,6 +175,14 @@ HRESULT VertexBuffer::GetDesc(D3DVERTEXBUFFER_DESC* desc) {
 }
 
 unsigned VertexBuffer::Prepare() { return PrepareAs(GL_ARRAY_BUFFER, pool_ == D3DPOOL_MANAGED); }
+
+bool VertexBuffer::DiffuseOpaque(UINT stride, UINT offset) {
+    if (opaque_.generation != data_.Generation() || opaque_.stride != stride || opaque_.offset != offset) {
+        const size_t count = stride && data_.Size() >= offset + 4u ? (data_.Size() - offset - 4) / stride + 1 : 0;
+        opaque_ = {data_.Generation(), stride, offset, DiffuseAlphaIsOne(data_.Data(), count, stride, offset)};
+    }
+    return opaque_.opaque;
+}
 
 // ---- IndexBuffer ---------------------------------------------------------------------
 

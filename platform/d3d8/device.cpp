@@ -147,7 +147,7 @@ HRESULT Device::Initialize(const D3DPRESENT_PARAMETERS& params, HWND window) {
     // Flat shading takes the first vertex of each triangle, as Direct3D does; clockwise
     // on screen is counter-clockwise for OpenGL once y is flipped.
     gl::ProvokingVertex(GL_FIRST_VERTEX_CONVENTION);
-    gl::FrontFace(GL_CCW);
+    gl_.FrontFace(GL_CCW);
     gl::Enable(GL_PROGRAM_POINT_SIZE);
     shaders_ = std::make_unique<ShaderCache>();
 
@@ -305,6 +305,7 @@ bool Device::MakeCurrent() {
 
 void Device::ForgetGlBindings() {
     for (auto& t : boundTextures_) t = 0;
+    gl_.ForgetObjects();
     attribBuffer_ = 0;
     targetDirty_ = true;
 }

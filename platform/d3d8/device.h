@@ -15,6 +15,7 @@
 
 #include "d3d8/d3d8.h"
 #include "d3d8/fvf.h"
+#include "d3d8/gl_state.h"
 #include "d3d8/resources.h"
 #include "d3d8/shader_key.h"
 #include "d3d8/state_tables.h"
@@ -126,6 +127,8 @@ public:
     UINT MaxTextureSize() const;
     // GL objects were deleted: names the device remembers as bound may be reused.
     void ForgetGlBindings();
+    // Binds a GL buffer to GL_ARRAY_BUFFER or GL_ELEMENT_ARRAY_BUFFER unless it is.
+    void BindGlBuffer(unsigned target, unsigned buffer) { gl_.BindBuffer(target, buffer); }
     // A GL buffer for bytes of contents, kept from a released buffer when there is
     // one, otherwise a new one without storage; 0 without context.
     GlBuffer TakeGlBuffer(size_t bytes);
@@ -171,6 +174,7 @@ private:
     void EmptyBufferPool(bool deleteObjects);
 
     // device_present.cpp
+    void ClearWindowToBlack();
     void BlitBackBuffer(const RECT& src, const RECT& dst, int drawableWidth, int drawableHeight);
     void CaptureWindow(int drawableWidth, int drawableHeight);
 
@@ -179,6 +183,9 @@ private:
     bool PrepareTarget();
     bool PrepareDraw();
     void SetupVertexInput(unsigned buffer, UINT stride, size_t offset);
+    // A rectangle of the render target (rows from the top) in the GL coordinates
+    // of the framebuffer it is drawn in: left, top = GL x, y of its first corner.
+    RECT TargetRect(LONG x1, LONG y1, LONG x2, LONG y2) const;
 
     // device_shader_key.cpp
     ShaderKey BuildKey() const;
@@ -196,6 +203,9 @@ private:
     void UploadFogUniforms(Program& program);
     void UploadMiscUniforms(Program& program);
     void UploadTexelNudges(Program& program);
+    // device_blend.cpp
+    bool BlendNeeded() const;
+    bool DrawnDiffuseOpaque() const;
 
     // device_resources.cpp
     HRESULT CopyBetween(Surface* src, const RECT& rect, Surface* dst, POINT to);
@@ -263,7 +273,7 @@ private:
     unsigned samplers_[8] = {};
     std::unique_ptr<ShaderCache> shaders_;
     Program* program_ = nullptr;
-    unsigned usedProgram_ = 0;
+    GlState gl_;
     bool keyDirty_ = true;
     bool fixedStateDirty_ = true;
     bool targetDirty_ = true;
@@ -275,6 +285,12 @@ private:
     size_t attribOffset_ = 0;
     DWORD attribFvf_ = 0;
     uint32_t enabledAttribs_ = 0;
+    // The vertices of the user-memory draw being made, else null.
+    struct {
+        const uint8_t* data = nullptr;
+        size_t count = 0;
+        UINT stride = 0;
+    } userVertices_;
 
     bool capturePresents_ = false;
     std::vector<uint32_t> presented_;

@@ -56,20 +56,19 @@ HRESULT Device::EndScene() {
 }
 
 bool Device::PrepareTarget() {
-    gl::BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
+    gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, drawFbo_);
     if (!targetDirty_) return true;
     GLuint color = renderTarget_ ? renderTarget_->ColorTexture() : 0;
-    gl::FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color, 0);
-    gl::FramebufferRenderbuffer(GL_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
+    gl::FramebufferTexture2D(GL_DRAW_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, color, 0);
+    gl::FramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER, 0);
     if (depthStencil_) {
         GLenum point = DepthFormatHasStencil(depthStencil_->Desc().Format)
                            ? GL_DEPTH_STENCIL_ATTACHMENT
                            : GL_DEPTH_ATTACHMENT;
-        gl::FramebufferRenderbuffer(GL_FRAMEBUFFER, point, GL_RENDERBUFFER,
+        gl::FramebufferRenderbuffer(GL_DRAW_FRAMEBUFFER, point, GL_RENDERBUFFER,
                                     depthStencil_->Renderbuffer());
     }
-    gl::DrawBuffer(GL_COLOR_ATTACHMENT0);
-    GLenum status = gl::CheckFramebufferStatus(GL_FRAMEBUFFER);
+    GLenum status = gl::CheckFramebufferStatus(GL_DRAW_FRAMEBUFFER);
     if (status != GL_FRAMEBUFFER_COMPLETE) {
         NolLog("Direct3D: render target not usable (GL status 0x%x)\n", status);
         return false;
@@ -77,6 +76,8 @@ bool Device::PrepareTarget() {
     targetDirty_ = false;
     return true;
 }
+
+RECT Device::TargetRect(LONG x1, LONG y1, LONG x2, LONG y2) const { return RECT{x1, y1, x2, y2}; }
 
 HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR color, float z,
                       DWORD stencil) {
@@ -92,21 +93,21 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
     GLbitfield mask = 0;
     if (flags & D3DCLEAR_TARGET) {
         mask |= GL_COLOR_BUFFER_BIT;
-        gl::ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-        gl::ClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
+        gl_.ColorMask(true, true, true, true);
+        gl_.ClearColor(((color >> 16) & 0xFF) / 255.0f, ((color >> 8) & 0xFF) / 255.0f,
                        (color & 0xFF) / 255.0f, (color >> 24) / 255.0f);
     }
     if (flags & D3DCLEAR_ZBUFFER) {
         mask |= GL_DEPTH_BUFFER_BIT;
-        gl::DepthMask(GL_TRUE);
-        gl::ClearDepth(std::clamp(z, 0.0f, 1.0f));
+        gl_.DepthMask(true);
+        gl_.ClearDepth(std::clamp(z, 0.0f, 1.0f));
     }
     if (flags & D3DCLEAR_STENCIL) {
         mask |= GL_STENCIL_BUFFER_BIT;
-        gl::StencilMask(0xFFFFFFFFu);
-        gl::ClearStencil(static_cast<GLint>(stencil & 0xFF));
+        gl_.StencilMask(0xFFFFFFFFu);
+        gl_.ClearStencil(static_cast<GLint>(stencil & 0xFF));
     }
-    gl::Enable(GL_SCISSOR_TEST);
+    gl_.Enable(GL_SCISSOR_TEST, true);
     // Clears stay inside the viewport; rows count from the top, as in memory.
     const LONG vx1 = static_cast<LONG>(viewport_.X), vy1 = static_cast<LONG>(viewport_.Y);
     const LONG vx2 = vx1 + static_cast<LONG>(viewport_.Width);
@@ -117,7 +118,8 @@ HRESULT Device::Clear(DWORD count, const D3DRECT* rects, DWORD flags, D3DCOLOR c
         x2 = std::min(x2, vx2);
         y2 = std::min(y2, vy2);
         if (x1 >= x2 || y1 >= y2) return;
-        gl::Scissor(x1, y1, x2 - x1, y2 - y1);
+        const RECT r = TargetRect(x1, y1, x2, y2);
+        gl_.Scissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
         gl::Clear(mask);
     };
     if (count == 0) {
@@ -145,10 +147,8 @@ bool Device::PrepareDraw() {
         keyDirty_ = false;
     }
     if (!program_) return false;
-    if (usedProgram_ != program_->id) {
-        gl::UseProgram(program_->id);
-        usedProgram_ = program_->id;
-    }
+    gl_.UseProgram(program_->id);
+    gl_.Enable(GL_BLEND, BlendNeeded());
     UploadUniforms(*program_);
     ApplySamplers();
     const ShaderKey& key = program_->key;
@@ -169,7 +169,7 @@ void Device::SetupVertexInput(unsigned buffer, UINT stride, size_t offset) {
         layout_.fvf == attribFvf_)
         return;
     const VertexLayout& l = layout_;
-    gl::BindBuffer(GL_ARRAY_BUFFER, buffer);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, buffer);
     auto at = [offset](UINT o) { return reinterpret_cast<const void*>(offset + o); };
     const GLsizei s = static_cast<GLsizei>(stride);
     uint32_t wanted = 1;
@@ -239,7 +239,7 @@ HRESULT Device::DrawIndexedPrimitive(D3DPRIMITIVETYPE type, UINT, UINT, UINT sta
     if (condition_ != Condition::Operational) return D3D_OK;
     if (!PrepareDraw()) return D3DERR_INVALIDCALL;
     SetupVertexInput(stream_->Prepare(), streamStride_, 0);
-    indices_->Prepare();
+    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, indices_->Prepare());
     const UINT size = indices_->IndexSize();
     gl::DrawElementsBaseVertex(GlMode(type), static_cast<GLsizei>(indexCount),
                                size == 4 ? GL_UNSIGNED_INT : GL_UNSIGNED_SHORT,
@@ -257,9 +257,12 @@ HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* d
     // As with the original, stream 0 is unset afterwards.
     BindStream(nullptr, 0);
     if (condition_ != Condition::Operational) return D3D_OK;
-    if (!PrepareDraw()) return D3DERR_INVALIDCALL;
+    userVertices_ = {static_cast<const uint8_t*>(data), vertices, stride};
+    const bool prepared = PrepareDraw();
+    userVertices_ = {};
+    if (!prepared) return D3DERR_INVALIDCALL;
     uint64_t bytes = uint64_t(vertices - 1) * stride + layout_.size;
-    gl::BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
     gl::BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(bytes), data, GL_STREAM_DRAW);
     SetupVertexInput(streamVertices_, stride, 0);
     gl::DrawArrays(GlMode(type), 0, static_cast<GLsizei>(vertices));
@@ -289,13 +292,16 @@ HRESULT Device::DrawIndexedPrimitiveUP(D3DPRIMITIVETYPE type, UINT minVertexInde
     BindStream(nullptr, 0);
     BindIndices(nullptr, 0);
     if (condition_ != Condition::Operational) return D3D_OK;
-    if (!PrepareDraw()) return D3DERR_INVALIDCALL;
     const auto* first = static_cast<const uint8_t*>(vertexData) + uint64_t(minVertexIndex) * stride;
+    userVertices_ = {first, numVertexIndices, stride};
+    const bool prepared = PrepareDraw();
+    userVertices_ = {};
+    if (!prepared) return D3DERR_INVALIDCALL;
     uint64_t vertexBytes = uint64_t(numVertexIndices - 1) * stride + layout_.size;
-    gl::BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
+    gl_.BindBuffer(GL_ARRAY_BUFFER, streamVertices_);
     gl::BufferData(GL_ARRAY_BUFFER, static_cast<GLsizeiptr>(vertexBytes), first, GL_STREAM_DRAW);
     SetupVertexInput(streamVertices_, stride, 0);
-    gl::BindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
+    gl_.BindBuffer(GL_ELEMENT_ARRAY_BUFFER, streamIndices_);
     gl::BufferData(GL_ELEMENT_ARRAY_BUFFER, static_cast<GLsizeiptr>(uint64_t(indexCount) * size),
                    indexData, GL_STREAM_DRAW);
     gl::DrawElementsBaseVertex(GlMode(type), static_cast<GLsizei>(indexCount),

@@ -115,76 +115,56 @@ void EyeDirection(const D3DMATRIX& v, const D3DVECTOR& D, float out[3]) {
 void Device::ApplyFixedState() {
     const DWORD* rs = renderStates_;
     const D3DVIEWPORT8& vp = viewport_;
-    gl::Viewport(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y),
-                 static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
-    gl::DepthRange(vp.MinZ, vp.MaxZ);
+    const RECT r = TargetRect(LONG(vp.X), LONG(vp.Y), LONG(vp.X + vp.Width), LONG(vp.Y + vp.Height));
     // Nothing lands outside the viewport, whatever the primitive.
-    gl::Enable(GL_SCISSOR_TEST);
-    gl::Scissor(static_cast<GLint>(vp.X), static_cast<GLint>(vp.Y),
-                static_cast<GLsizei>(vp.Width), static_cast<GLsizei>(vp.Height));
+    gl_.Viewport(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    gl_.Scissor(r.left, r.top, r.right - r.left, r.bottom - r.top);
+    gl_.Enable(GL_SCISSOR_TEST, true);
+    gl_.DepthRange(vp.MinZ, vp.MaxZ);
 
     bool depth = rs[D3DRS_ZENABLE] != D3DZB_FALSE && depthStencil_ != nullptr;
-    if (depth) gl::Enable(GL_DEPTH_TEST);
-    else gl::Disable(GL_DEPTH_TEST);
-    gl::DepthFunc(CompareFunction(rs[D3DRS_ZFUNC]));
-    gl::DepthMask(rs[D3DRS_ZWRITEENABLE] ? GL_TRUE : GL_FALSE);
+    gl_.Enable(GL_DEPTH_TEST, depth);
+    gl_.DepthFunc(CompareFunction(rs[D3DRS_ZFUNC]));
+    gl_.DepthMask(rs[D3DRS_ZWRITEENABLE] != 0);
 
     bool stencil = rs[D3DRS_STENCILENABLE] && depthStencil_ &&
                    DepthFormatHasStencil(depthStencil_->Desc().Format);
+    gl_.Enable(GL_STENCIL_TEST, stencil);
     if (stencil) {
-        gl::Enable(GL_STENCIL_TEST);
-        gl::StencilFunc(CompareFunction(rs[D3DRS_STENCILFUNC]),
+        gl_.StencilFunc(CompareFunction(rs[D3DRS_STENCILFUNC]),
                         static_cast<GLint>(rs[D3DRS_STENCILREF]), rs[D3DRS_STENCILMASK]);
-        gl::StencilOp(StencilOperation(rs[D3DRS_STENCILFAIL]),
+        gl_.StencilOp(StencilOperation(rs[D3DRS_STENCILFAIL]),
                       StencilOperation(rs[D3DRS_STENCILZFAIL]),
                       StencilOperation(rs[D3DRS_STENCILPASS]));
-        gl::StencilMask(rs[D3DRS_STENCILWRITEMASK]);
-    } else {
-        gl::Disable(GL_STENCIL_TEST);
+        gl_.StencilMask(rs[D3DRS_STENCILWRITEMASK]);
     }
 
-    if (rs[D3DRS_ALPHABLENDENABLE]) gl::Enable(GL_BLEND);
-    else gl::Disable(GL_BLEND);
     DWORD src = rs[D3DRS_SRCBLEND], dst = rs[D3DRS_DESTBLEND];
     // The BOTH factors set the destination factor too.
     if (src == D3DBLEND_BOTHSRCALPHA || src == D3DBLEND_BOTHINVSRCALPHA)
-        gl::BlendFunc(BlendFactor(src, true), BlendFactor(src, false));
+        gl_.BlendFunc(BlendFactor(src, true), BlendFactor(src, false));
     else
-        gl::BlendFunc(BlendFactor(src, true), BlendFactor(dst, false));
-    gl::BlendEquation(BlendEquation(rs[D3DRS_BLENDOP]));
+        gl_.BlendFunc(BlendFactor(src, true), BlendFactor(dst, false));
+    gl_.BlendEquation(BlendEquation(rs[D3DRS_BLENDOP]));
 
     // Row 0 on top turns screen orientation around: clockwise on screen is
     // counter-clockwise (front) for OpenGL.
-    switch (rs[D3DRS_CULLMODE]) {
-        case D3DCULL_NONE: gl::Disable(GL_CULL_FACE); break;
-        case D3DCULL_CW:
-            gl::Enable(GL_CULL_FACE);
-            gl::CullFace(GL_FRONT);
-            break;
-        default:
-            gl::Enable(GL_CULL_FACE);
-            gl::CullFace(GL_BACK);
-            break;
-    }
+    gl_.Enable(GL_CULL_FACE, rs[D3DRS_CULLMODE] != D3DCULL_NONE);
+    if (rs[D3DRS_CULLMODE] != D3DCULL_NONE) gl_.CullFace(rs[D3DRS_CULLMODE] == D3DCULL_CW ? GL_FRONT : GL_BACK);
     switch (rs[D3DRS_FILLMODE]) {
-        case D3DFILL_POINT: gl::PolygonMode(GL_FRONT_AND_BACK, GL_POINT); break;
-        case D3DFILL_WIREFRAME: gl::PolygonMode(GL_FRONT_AND_BACK, GL_LINE); break;
-        default: gl::PolygonMode(GL_FRONT_AND_BACK, GL_FILL); break;
+        case D3DFILL_POINT: gl_.PolygonMode(GL_POINT); break;
+        case D3DFILL_WIREFRAME: gl_.PolygonMode(GL_LINE); break;
+        default: gl_.PolygonMode(GL_FILL); break;
     }
     DWORD mask = rs[D3DRS_COLORWRITEENABLE];
-    gl::ColorMask((mask & D3DCOLORWRITEENABLE_RED) != 0, (mask & D3DCOLORWRITEENABLE_GREEN) != 0,
+    gl_.ColorMask((mask & D3DCOLORWRITEENABLE_RED) != 0, (mask & D3DCOLORWRITEENABLE_GREEN) != 0,
                   (mask & D3DCOLORWRITEENABLE_BLUE) != 0, (mask & D3DCOLORWRITEENABLE_ALPHA) != 0);
-    if (rs[D3DRS_ZBIAS]) {
-        // Larger biases pull nearer the viewer, by whole depth-buffer units.
-        gl::Enable(GL_POLYGON_OFFSET_FILL);
-        gl::Enable(GL_POLYGON_OFFSET_LINE);
-        gl::Enable(GL_POLYGON_OFFSET_POINT);
-        gl::PolygonOffset(0.0f, -static_cast<float>(rs[D3DRS_ZBIAS]));
-    } else {
-        gl::Disable(GL_POLYGON_OFFSET_FILL);
-        gl::Disable(GL_POLYGON_OFFSET_LINE);
-        gl::Disable(GL_POLYGON_OFFSET_POINT);
-    }
+    // Larger biases pull nearer the viewer, by whole depth-buffer units.
+    const bool bias = rs[D3DRS_ZBIAS] != 0;
+    gl_.Enable(GL_POLYGON_OFFSET_FILL, bias);
+    gl_.Enable(GL_POLYGON_OFFSET_LINE, bias);
+    gl_.Enable(GL_POLYGON_OFFSET_POINT, bias);
+    if (bias) gl_.PolygonOffset(-static_cast<float>(rs[D3DRS_ZBIAS]));
     fixedStateDirty_ = false;
 }
 
@@ -241,39 +221,39 @@ void Device::UploadTransformUniforms(Program& p) {
     if (p.uploaded[kTransformUniforms] == versions_[kTransformUniforms]) return;
     D3DMATRIX worldView;
     NolMatrixMultiply(&worldView, worlds_[0], view_);
-    gl::UniformMatrix4fv(p.worldView, 1, GL_FALSE, &worldView._11);
-    gl::UniformMatrix4fv(p.projection, 1, GL_FALSE, &projection_._11);
+    p.values.SendMatrix4(p.worldView, &worldView._11);
+    p.values.SendMatrix4(p.projection, &projection_._11);
     if (p.normalMatrix >= 0) {
         float normal[9];
         NormalMatrix(worldView, normal);
-        gl::UniformMatrix3fv(p.normalMatrix, 1, GL_FALSE, normal);
+        p.values.SendMatrix3(p.normalMatrix, normal);
     }
     const D3DVIEWPORT8& vp = viewport_;
     const float screen[4] = {static_cast<float>(vp.X), static_cast<float>(vp.Y),
                              2.0f / static_cast<float>(vp.Width),
                              2.0f / static_cast<float>(vp.Height)};
-    gl::Uniform4fv(p.screen, 1, screen);
+    p.values.Send4fv(p.screen, 1, screen);
     // Pre-transformed z is the depth itself, whatever MinZ and MaxZ map it to.
     float range = vp.MaxZ - vp.MinZ;
     const float rhwDepth[2] = {range > 0.0f ? 2.0f / range : 0.0f,
                                range > 0.0f ? -2.0f * vp.MinZ / range - 1.0f : -1.0f};
-    gl::Uniform2fv(p.rhwDepth, 1, rhwDepth);
+    p.values.Send2fv(p.rhwDepth, rhwDepth);
     const float offset[2] = {1.0f / static_cast<float>(vp.Width),
                              1.0f / static_cast<float>(vp.Height)};
-    gl::Uniform2fv(p.pixelOffset, 1, offset);
+    p.values.Send2fv(p.pixelOffset, offset);
     p.uploaded[kTransformUniforms] = versions_[kTransformUniforms];
 }
 
 void Device::UploadMaterialUniforms(Program& p) {
     if (p.uploaded[kMaterialUniforms] == versions_[kMaterialUniforms]) return;
-    gl::Uniform4fv(p.materialDiffuse, 1, &material_.Diffuse.r);
-    gl::Uniform4fv(p.materialAmbient, 1, &material_.Ambient.r);
-    gl::Uniform4fv(p.materialSpecular, 1, &material_.Specular.r);
-    gl::Uniform4fv(p.materialEmissive, 1, &material_.Emissive.r);
-    gl::Uniform1f(p.materialPower, material_.Power);
+    p.values.Send4fv(p.materialDiffuse, 1, &material_.Diffuse.r);
+    p.values.Send4fv(p.materialAmbient, 1, &material_.Ambient.r);
+    p.values.Send4fv(p.materialSpecular, 1, &material_.Specular.r);
+    p.values.Send4fv(p.materialEmissive, 1, &material_.Emissive.r);
+    p.values.Send1f(p.materialPower, material_.Power);
     float ambient[4];
     ColorToFloats(renderStates_[D3DRS_AMBIENT], ambient);
-    gl::Uniform4fv(p.globalAmbient, 1, ambient);
+    p.values.Send4fv(p.globalAmbient, 1, ambient);
     p.uploaded[kMaterialUniforms] = versions_[kMaterialUniforms];
 }
 
@@ -298,13 +278,13 @@ void Device::UploadLights(Program& p) {
         spot[i][1] = std::cos(l.Phi * 0.5f);
         spot[i][2] = l.Falloff;
     }
-    gl::Uniform4fv(p.lightDiffuse, n, diffuse[0]);
-    gl::Uniform4fv(p.lightSpecular, n, specular[0]);
-    gl::Uniform4fv(p.lightAmbient, n, ambient[0]);
-    gl::Uniform3fv(p.lightPosition, n, position[0]);
-    gl::Uniform3fv(p.lightDirection, n, direction[0]);
-    gl::Uniform4fv(p.lightAttenuation, n, attenuation[0]);
-    gl::Uniform3fv(p.lightSpot, n, spot[0]);
+    p.values.Send4fv(p.lightDiffuse, n, diffuse[0]);
+    p.values.Send4fv(p.lightSpecular, n, specular[0]);
+    p.values.Send4fv(p.lightAmbient, n, ambient[0]);
+    p.values.Send3fv(p.lightPosition, n, position[0]);
+    p.values.Send3fv(p.lightDirection, n, direction[0]);
+    p.values.Send4fv(p.lightAttenuation, n, attenuation[0]);
+    p.values.Send3fv(p.lightSpot, n, spot[0]);
 }
 
 void Device::UploadFogUniforms(Program& p) {
@@ -314,10 +294,10 @@ void Device::UploadFogUniforms(Program& p) {
     // A zero-length linear ramp is a step at the end distance.
     const float params[3] = {end, end != start ? 1.0f / (end - start) : 1e30f,
                              BitsFloat(renderStates_[D3DRS_FOGDENSITY])};
-    gl::Uniform3fv(p.fogParams, 1, params);
+    p.values.Send3fv(p.fogParams, 1, params);
     float color[4];
     ColorToFloats(renderStates_[D3DRS_FOGCOLOR], color);
-    gl::Uniform4fv(p.fogColor, 1, color);
+    p.values.Send4fv(p.fogColor, 1, color);
     p.uploaded[kFogUniforms] = versions_[kFogUniforms];
 }
 
@@ -326,13 +306,13 @@ void Device::UploadMiscUniforms(Program& p) {
     if (p.uploaded[kMiscUniforms] == versions_[kMiscUniforms]) return;
     float factor[4];
     ColorToFloats(renderStates_[D3DRS_TEXTUREFACTOR], factor);
-    gl::Uniform4fv(p.textureFactor, 1, factor);
-    gl::Uniform1f(p.alphaRef, static_cast<float>(renderStates_[D3DRS_ALPHAREF]));
+    p.values.Send4fv(p.textureFactor, 1, factor);
+    p.values.Send1f(p.alphaRef, static_cast<float>(renderStates_[D3DRS_ALPHAREF]));
     float size = BitsFloat(renderStates_[D3DRS_POINTSIZE]);
     float lo = BitsFloat(renderStates_[D3DRS_POINTSIZE_MIN]);
     float hi = std::min(BitsFloat(renderStates_[D3DRS_POINTSIZE_MAX]), ProbeGl().maxPointSize);
     size = std::isfinite(size) ? std::max(1.0f, std::min(std::max(size, lo), hi)) : 1.0f;
-    gl::Uniform1f(p.pointSize, size);
+    p.values.Send1f(p.pointSize, size);
     p.uploaded[kMiscUniforms] = versions_[kMiscUniforms];
 }
 
@@ -351,7 +331,7 @@ void Device::UploadTexelNudges(Program& p) {
             nudge[0] = 1.0f / (512.0f * static_cast<float>(desc.Width));
             nudge[1] = 1.0f / (512.0f * static_cast<float>(desc.Height));
         }
-        gl::Uniform2fv(p.texelNudge[i], 1, nudge);
+        p.values.Send2fv(p.texelNudge[i], nudge);
     }
 }
 

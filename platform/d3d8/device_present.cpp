@@ -15,15 +15,15 @@ bool InsideBackBuffer(const RECT& r, LONG width, LONG height) {
            r.bottom <= height;
 }
 
-void ClearWindowToBlack() {
-    gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    gl::Disable(GL_SCISSOR_TEST);
-    gl::ColorMask(GL_TRUE, GL_TRUE, GL_TRUE, GL_TRUE);
-    gl::ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
+}  // namespace
+
+void Device::ClearWindowToBlack() {
+    gl_.BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    gl_.Enable(GL_SCISSOR_TEST, false);
+    gl_.ColorMask(true, true, true, true);
+    gl_.ClearColor(0.0f, 0.0f, 0.0f, 1.0f);
     gl::Clear(GL_COLOR_BUFFER_BIT);
 }
-
-}  // namespace
 
 HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destWindowOverride,
                         const RGNDATA*) {
@@ -63,7 +63,6 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     BlitBackBuffer(src, dst, dw, dh);
     if (capturePresents_) CaptureWindow(dw, dh);
     SDL_GL_SwapWindow(window);
-    gl::BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     if (window != sdlWindow_) SDL_GL_MakeCurrent(sdlWindow_, context_);
     fixedStateDirty_ = true;  // scissor, mask and viewport
     return D3D_OK;
@@ -71,14 +70,10 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
 
 // Draws src of the back buffer at dst of a window whose drawable is dw x dh,
 // the rest of the window black.
-void Device::BlitBackBuffer(const RECT& src, const RECT& dst, int dw, int dh) {
-    gl::BindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+void Device::BlitBackBuffer(const RECT& src, const RECT& dst, int, int dh) {
+    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
     gl::FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
                              backBuffer_->ColorTexture(), 0);
-    gl::ReadBuffer(GL_COLOR_ATTACHMENT0);
-    gl::BindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
-    gl::DrawBuffer(GL_BACK);
-    gl::Viewport(0, 0, dw, dh);
     ClearWindowToBlack();
     // Window rows count upwards in OpenGL, back-buffer rows downwards: flip here.
     const bool sameSize = (dst.right - dst.left) == (src.right - src.left) &&
@@ -94,8 +89,7 @@ void Device::CaptureWindow(int dw, int dh) {
     presentedWidth_ = static_cast<UINT>(dw);
     presentedHeight_ = static_cast<UINT>(dh);
     std::vector<uint32_t> rows(size_t(dw) * dh);
-    gl::BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
-    gl::ReadBuffer(GL_BACK);
+    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, 0);
     gl::PixelStorei(GL_PACK_ALIGNMENT, 4);
     gl::PixelStorei(GL_PACK_ROW_LENGTH, 0);
     gl::ReadPixels(0, 0, dw, dh, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, rows.data());

@@ -166,14 +166,12 @@ bool Device::ReadColorRect(Surface* s, const RECT& r, uint32_t* argb) {
         return true;
     }
     if (s->GetKind() != Surface::Kind::Color || !MakeCurrent() || !s->ColorTexture()) return false;
-    gl::BindFramebuffer(GL_FRAMEBUFFER, readFbo_);
-    gl::FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s->ColorTexture(), 0);
-    gl::ReadBuffer(GL_COLOR_ATTACHMENT0);
+    gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+    gl::FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D, s->ColorTexture(), 0);
     gl::PixelStorei(GL_PACK_ALIGNMENT, 4);
     gl::PixelStorei(GL_PACK_ROW_LENGTH, 0);
     gl::ReadPixels(r.left, r.top, static_cast<GLsizei>(w), static_cast<GLsizei>(h), GL_BGRA,
                    GL_UNSIGNED_INT_8_8_8_8_REV, argb);
-    gl::BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
     // A colour target without alpha reads as opaque.
     if (!s->Format()->hasAlpha)
         for (size_t i = 0; i < size_t(w) * h; ++i) argb[i] |= 0xFF000000u;
@@ -216,15 +214,13 @@ HRESULT Device::CopyBetween(Surface* src, const RECT& r, Surface* dst, POINT to)
     }
     if (src->GetKind() == Surface::Kind::Color && dst->GetKind() == Surface::Kind::Color) {
         if (!MakeCurrent()) return D3DERR_INVALIDCALL;
-        gl::BindFramebuffer(GL_FRAMEBUFFER, readFbo_);
-        gl::FramebufferTexture2D(GL_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
+        gl_.BindFramebuffer(GL_READ_FRAMEBUFFER, readFbo_);
+        gl::FramebufferTexture2D(GL_READ_FRAMEBUFFER, GL_COLOR_ATTACHMENT0, GL_TEXTURE_2D,
                                  src->ColorTexture(), 0);
-        gl::ReadBuffer(GL_COLOR_ATTACHMENT0);
-        gl::ActiveTexture(GL_TEXTURE0 + kUploadUnit);
+            gl::ActiveTexture(GL_TEXTURE0 + kUploadUnit);
         gl::BindTexture(GL_TEXTURE_2D, dst->ColorTexture());
         gl::CopyTexSubImage2D(GL_TEXTURE_2D, 0, target.left, target.top, r.left, r.top,
                               static_cast<GLsizei>(w), static_cast<GLsizei>(h));
-        gl::BindFramebuffer(GL_FRAMEBUFFER, drawFbo_);
         return D3D_OK;
     }
     std::vector<uint32_t> argb;

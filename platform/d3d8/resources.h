@@ -309,10 +309,18 @@ public:
     D3DRESOURCETYPE GetType() override { return D3DRTYPE_VERTEXBUFFER; }
     HRESULT GetDesc(D3DVERTEXBUFFER_DESC* desc) override;
     unsigned Prepare();
+    // Whether the diffuse colour at offset in every whole vertex of stride bytes has
+    // alpha 0xFF (kept until the contents change).
+    bool DiffuseOpaque(UINT stride, UINT offset);
 
 private:
     VertexBuffer(Device* device, D3DPOOL pool, DWORD usage, DWORD fvf);
     DWORD fvf_;
+    struct {
+        uint64_t generation = 0;
+        UINT stride = 0, offset = 0;
+        bool opaque = false;
+    } opaque_;
 };
 
 class IndexBuffer : public Buffer<IDirect3DIndexBuffer8, IID_IDirect3DIndexBuffer8> {

@@ -118,7 +118,10 @@ Program* ShaderCache::Get(const ShaderKey& key) {
     p.fogColor = loc("u_fogColor");
     p.textureFactor = loc("u_textureFactor");
     p.alphaRef = loc("u_alphaRef");
-    // Samplers never change units: stage i samples unit i.
+    // Samplers never change units: stage i samples unit i. The program in use is
+    // the device's business: it is put back.
+    GLint inUse = 0;
+    gl::GetIntegerv(GL_CURRENT_PROGRAM, &inUse);
     gl::UseProgram(id);
     for (int i = 0; i < 8; ++i) {
         char name[16];
@@ -128,6 +131,7 @@ Program* ShaderCache::Get(const ShaderKey& key) {
         std::snprintf(name, sizeof name, "u_texelNudge%d", i);
         p.texelNudge[i] = loc(name);
     }
+    gl::UseProgram(static_cast<GLuint>(inUse));
     Program* raw = program.get();
     programs_.emplace(std::move(bytes), std::move(program));
     return raw;

@@ -8,6 +8,7 @@
 #include <unordered_set>
 
 #include "d3d8/shader_key.h"
+#include "d3d8/uniform_values.h"
 
 namespace nol::d3d8 {
 
@@ -27,6 +28,7 @@ struct Program {
     int fogParams = -1, fogColor = -1, textureFactor = -1, alphaRef = -1;
     int texelNudge[8] = {-1, -1, -1, -1, -1, -1, -1, -1};
     uint64_t uploaded[kUniformGroupCount] = {};
+    UniformValues values;
 };
 
 class ShaderCache {
