@@ -1,7 +1,8 @@
 // Screen 7: sound buffers and streaming, seen from above. An engine hum loops in
 // 3D, circling the listener (the triangle in the middle); B rings a bell, E puts
-// the next standard effect on it; T starts and stops a tune that is made here,
-// block by block, and streamed.
+// the next standard effect on it (with gargle on, G switches its wave between
+// triangle and square through its parameter interface); T starts and stops a
+// tune that is made here, block by block, and streamed.
 #include <cmath>
 #include <cstdint>
 #include <vector>
@@ -34,6 +35,7 @@ struct SoundScene {
     CWaveStream stream;
     int streaming = 0;
     int effect = -1;  // none
+    DWORD gargleShape = DSFXGARGLE_WAVE_TRIANGLE;
     int frame = 0;
     long blocks = 0;     // streamed so far
     double tunePhase = 0;
@@ -84,6 +86,21 @@ void Stream() {
     if (scene->stream.Enqueue(scene->block, sizeof scene->block)) ++scene->blocks;
 }
 
+constexpr int kGargle = 5;
+
+void ToggleGargle() {
+    IDirectSoundFXGargle8* gargle = nullptr;
+    if (scene->effect != kGargle || !scene->bell.buffer8 ||
+        FAILED(scene->bell.buffer8->GetObjectInPath(GUID_DSFX_STANDARD_GARGLE, 0, IID_IDirectSoundFXGargle8,
+                                                    (void**)&gargle)))
+        return;
+    DSFXGargle p{};
+    gargle->GetAllParameters(&p);
+    p.dwWaveShape = p.dwWaveShape == DSFXGARGLE_WAVE_TRIANGLE ? DSFXGARGLE_WAVE_SQUARE : DSFXGARGLE_WAVE_TRIANGLE;
+    if (gargle->SetAllParameters(&p) == DS_OK) scene->gargleShape = p.dwWaveShape;
+    gargle->Release();
+}
+
 void Frame() {
     ++scene->frame;
     if (GetKey(DIK_B) == KEY_PUSHED) scene->bell.Play(0);
@@ -91,7 +108,9 @@ void Frame() {
         scene->effect = scene->effect + 1 < kEffects ? scene->effect + 1 : -1;
         scene->bell.Stop();  // effects are set on a stopped buffer
         scene->bell.SetEffect(scene->effect);
+        scene->gargleShape = DSFXGARGLE_WAVE_TRIANGLE;  // a new effect starts at its defaults
     }
+    if (GetKey(DIK_G) == KEY_PUSHED) ToggleGargle();
     Stream();
 
     // The engine circles the listener once every six seconds.
@@ -134,6 +153,9 @@ void Frame() {
     DrawTextFormat(8, 28, "B: bell %s; E: effect %s%s", scene->bell.IsPlaying() ? "ringing" : "still",
                    scene->effect < 0 ? "none" : kEffectNames[scene->effect],
                    SoundState.effectsFlag ? "" : " (effects off)");
+    if (scene->effect == kGargle)
+        DrawTextFormat(8, 68, "G: gargle wave %s",
+                       scene->gargleShape == DSFXGARGLE_WAVE_SQUARE ? "square" : "triangle");
     DrawTextFormat(8, 48, "T: streamed tune %s, %ld blocks", scene->streaming ? "on" : "off", scene->blocks);
     EndText();
 }

@@ -1,6 +1,5 @@
-// The EFX entry points this layer uses, and the translation of the standard
-// DirectSound effects into EFX effects with the standard effects' default
-// parameters.
+// The EFX entry points this layer uses, and the two standard reverbs as EFX
+// reverbs (the other standard effects run on the samples, in fx/).
 #pragma once
 
 #include <AL/al.h>
@@ -29,19 +28,18 @@ struct EfxApi {
     bool loaded() const { return GenEffects != nullptr; }
 };
 
-// How an effect sits in a sound's path. The DirectSound effects are in-line
-// processors (dry signal replaced) or wet/dry mixers; EFX effects only produce
-// their wet part on an auxiliary send, so the dry part is the source's direct
-// path at `dryGain` and the wet part its send at `wetGain`.
+// How a reverb sits in a sound's path. EFX effects only produce their wet part
+// on an auxiliary send, so the dry part is the source's direct path at
+// `dryGain` and the wet part its send at `wetGain`.
 struct EffectRouting {
     float dryGain = 1.0f;
     float wetGain = 1.0f;
 };
 
-// Sets up `effect` as the EFX counterpart of a standard DirectSound effect class
-// with that effect's default parameters. False (and nothing set) for a class this
-// layer does not know.
-bool ConfigureStandardEffect(const EfxApi& efx, const GUID& effectClass, ALuint effect,
-                             EffectRouting* routing);
+// Set up `effect` as the EFX counterpart of a reverb with these parameters.
+void ConfigureReverb(const EfxApi& efx, ALuint effect, const DSFXWavesReverb& params,
+                     EffectRouting* routing);
+void ConfigureReverb(const EfxApi& efx, ALuint effect, const DSFXI3DL2Reverb& params,
+                     EffectRouting* routing);
 
 }  // namespace nol::dsound8

@@ -79,7 +79,10 @@ SecondaryBuffer::SecondaryBuffer(std::shared_ptr<SoundCore> core,
       samples_(std::move(samples)),
       flags_(flags),
       voice_(std::make_unique<Voice>(*core_->output, samples_, (flags & DSBCAPS_CTRL3D) != 0)),
-      effects_(std::make_unique<EffectChain>(*core_->output, (flags & DSBCAPS_CTRL3D) != 0)) {
+      effects_(std::make_unique<EffectChain>(core_, (flags & DSBCAPS_CTRL3D) != 0,
+                                             samples_->format.nSamplesPerSec,
+                                             samples_->format.nChannels)) {
+    voice_->SetEffects(effects_.get());
     params3d_ = Default3D();
     pending3d_ = params3d_;
     core_->buffers.push_back(this);
@@ -92,6 +95,7 @@ SecondaryBuffer::~SecondaryBuffer() {
     list.erase(std::remove(list.begin(), list.end(), this), list.end());
     effects_->Clear(voice_->source());
     voice_->Stop();
+    voice_->SetEffects(nullptr);
     effects_.reset();
     voice_.reset();
 }
@@ -322,11 +326,12 @@ HRESULT SecondaryBuffer::AcquireResources(DWORD, DWORD count, LPDWORD resultCode
     return DS_OK;
 }
 
-HRESULT SecondaryBuffer::GetObjectInPath(REFGUID, DWORD, REFGUID, LPVOID* object) {
-    // The effects' parameter interfaces are not offered: each effect runs with its
-    // default parameters.
-    if (object) *object = nullptr;
-    return DSERR_OBJECTNOTFOUND;
+HRESULT SecondaryBuffer::GetObjectInPath(REFGUID objectClass, DWORD index, REFGUID iid,
+                                         LPVOID* object) {
+    if (!object) return DSERR_INVALIDPARAM;
+    *object = nullptr;
+    CoreLock guard(*core_);
+    return effects_->Find(objectClass, index, iid, object);
 }
 
 // ---- notifications ------------------------------------------------------------------

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "dsound8/effect_chain.h"
 #include "dsound8/output_device.h"
 
 namespace nol::dsound8 {
@@ -28,10 +29,13 @@ Voice::Voice(OutputDevice& device, std::shared_ptr<SampleData> samples, bool pos
     : device_(device), samples_(std::move(samples)), positional_(positional) {
     const WAVEFORMATEX& f = samples_->format;
     outChannels_ = (positional_ && f.nChannels == 1) ? 1 : 2;
-    outFormat_ = outChannels_ == 1 ? AL_FORMAT_MONO16 : AL_FORMAT_STEREO16;
+    // Float chunks: what the effects make (an echo on a loud sound, a compressor's
+    // make-up gain) may go past full scale and is heard as such.
+    outFormat_ = outChannels_ == 1 ? AL_FORMAT_MONO_FLOAT32 : AL_FORMAT_STEREO_FLOAT32;
     uint32_t byTime = uint32_t(f.nSamplesPerSec * kChunkSeconds);
     uint32_t byLength = samples_->frames / (2 * uint32_t(device_.queueDepth()));
     chunkFrames_ = std::max(kMinChunkFrames, std::min(byTime, byLength));
+    decoded_.resize(size_t(chunkFrames_) * f.nChannels);
     scratch_.resize(size_t(chunkFrames_) * outChannels_);
 
     alGetError();
@@ -83,29 +87,34 @@ uint32_t Voice::Fill(uint32_t maxFrames) {
         }
         uint32_t take = std::min(maxFrames - n, s.frames - readFrame_);
         const uint8_t* in = s.bytes.data() + size_t(readFrame_) * align;
-        int16_t* out = scratch_.data() + size_t(n) * outChannels_;
+        float* out = decoded_.data() + size_t(n) * inChannels;
         for (uint32_t i = 0; i < take; ++i, in += align) {
-            int16_t sample[2] = {0, 0};
             for (int c = 0; c < inChannels; ++c) {
-                if (eightBit) {
-                    sample[c] = int16_t((int(in[c]) - 128) << 8);
-                } else {
-                    sample[c] = int16_t(uint16_t(in[2 * c]) | uint16_t(in[2 * c + 1]) << 8);
-                }
-            }
-            if (inChannels == 1) sample[1] = sample[0];
-            if (outChannels_ == 1) {
-                *out++ = sample[0];
-            } else if (positional_) {
-                *out++ = sample[0];
-                *out++ = sample[1];
-            } else {
-                *out++ = int16_t(std::lround(sample[0] * panLeft_));
-                *out++ = int16_t(std::lround(sample[1] * panRight_));
+                int16_t v = eightBit ? int16_t((int(in[c]) - 128) << 8)
+                                     : int16_t(uint16_t(in[2 * c]) | uint16_t(in[2 * c + 1]) << 8);
+                *out++ = float(v) / 32768.0f;
             }
         }
         readFrame_ += take;
         n += take;
+    }
+    if (n == 0) return 0;
+    if (effects_ && !effects_->empty()) effects_->Process(source_, decoded_.data(), n);
+
+    const float* in = decoded_.data();
+    float* out = scratch_.data();
+    for (uint32_t i = 0; i < n; ++i, in += inChannels) {
+        const float left = in[0];
+        const float right = inChannels == 2 ? in[1] : in[0];
+        if (outChannels_ == 1) {
+            *out++ = left;
+        } else if (positional_) {
+            *out++ = left;
+            *out++ = right;
+        } else {
+            *out++ = left * panLeft_;
+            *out++ = right * panRight_;
+        }
     }
     return n;
 }
@@ -120,7 +129,7 @@ void Voice::Refill() {
         ALuint buffer = freeBuffers_.back();
         freeBuffers_.pop_back();
         alBufferData(buffer, outFormat_, scratch_.data(),
-                     ALsizei(size_t(n) * outChannels_ * sizeof(int16_t)),
+                     ALsizei(size_t(n) * outChannels_ * sizeof(float)),
                      ALsizei(samples_->format.nSamplesPerSec));
         alSourceQueueBuffers(source_, 1, &buffer);
         queue_.push_back({buffer, queuedEnd_, n});
@@ -171,6 +180,7 @@ void Voice::Play(bool looping) {
     }
     startFrame_ = position_;
     readFrame_ = position_;
+    if (effects_) effects_->Reset();
     queuedEnd_ = 0;
     signalledTo_ = 0;
     readerDone_ = false;

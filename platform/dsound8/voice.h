@@ -3,7 +3,8 @@
 // expects writes there to be heard), so the source is fed by a short queue of
 // chunks read from that memory just ahead of the play position; what has been
 // queued is what DirectSound calls committed, and its end is the write cursor.
-// Mixing, resampling, 3D and effects stay OpenAL's.
+// The buffer's effects run on each chunk as it is queued; mixing, resampling, 3D
+// and the reverbs stay OpenAL's.
 #pragma once
 
 #include <AL/al.h>
@@ -18,6 +19,7 @@
 namespace nol::dsound8 {
 
 class OutputDevice;
+class EffectChain;
 
 // A buffer's samples, shared by the buffer and its duplicates.
 struct SampleData {
@@ -49,6 +51,8 @@ public:
     bool looping() const { return looping_; }
     void SetPan(LONG pan);
     void SetNotifications(std::vector<DSBPOSITIONNOTIFY> positions);
+    // The effects each chunk goes through before it is queued (not owned).
+    void SetEffects(EffectChain* effects) { effects_ = effects; }
     // Moves the queue on: takes back played chunks, queues new ones, notices the
     // end of a one-shot, signals the positions passed.
     void Upkeep();
@@ -72,14 +76,16 @@ private:
     std::shared_ptr<SampleData> samples_;
     const bool positional_;
     int outChannels_ = 2;
-    ALenum outFormat_ = AL_FORMAT_STEREO16;
+    ALenum outFormat_ = 0;
     uint32_t chunkFrames_ = 0;
 
     ALuint source_ = 0;
     std::vector<ALuint> freeBuffers_;
     std::vector<ALuint> allBuffers_;
     std::deque<Chunk> queue_;
-    std::vector<int16_t> scratch_;
+    std::vector<float> decoded_;  // a chunk in the buffer's own channels
+    std::vector<float> scratch_;  // the chunk as queued
+    EffectChain* effects_ = nullptr;
 
     bool playing_ = false;
     bool looping_ = false;

@@ -10,6 +10,7 @@
 #include "win32/windows.h"
 
 typedef float D3DVALUE;
+typedef float FLOAT;
 typedef const GUID* LPCGUID;
 typedef GUID* LPGUID;
 typedef uintptr_t DWORD_PTR;
@@ -418,6 +419,8 @@ typedef IDirectSound3DListener* LPDIRECTSOUND3DLISTENER8;
 typedef IDirectSound3DBuffer* LPDIRECTSOUND3DBUFFER;
 typedef IDirectSound3DBuffer* LPDIRECTSOUND3DBUFFER8;
 typedef IDirectSoundNotify* LPDIRECTSOUNDNOTIFY;
+
+#include "dsound8/dsound_fx.h"
 typedef IDirectSoundNotify* LPDIRECTSOUNDNOTIFY8;
 
 // Opens the default playback device (device null or DSDEVID_DefaultPlayback). Where

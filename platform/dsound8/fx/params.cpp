@@ -1,0 +1,124 @@
+#include "dsound8/fx/params.h"
+
+namespace nol::dsound8::fx {
+namespace {
+
+// Written so that NaN fails.
+template <typename T>
+bool Within(T value, T low, T high) {
+    return value >= low && value <= high;
+}
+
+}  // namespace
+
+DSFXGargle DefaultGargle() { return {20, DSFXGARGLE_WAVE_TRIANGLE}; }
+DSFXChorus DefaultChorus() { return {50, 10, 25, 1.1f, DSFXCHORUS_WAVE_SIN, 16, DSFXCHORUS_PHASE_90}; }
+DSFXFlanger DefaultFlanger() {
+    return {50, 100, -50, 0.25f, DSFXFLANGER_WAVE_SIN, 2, DSFXFLANGER_PHASE_ZERO};
+}
+DSFXEcho DefaultEcho() { return {50, 50, 500, 500, 0}; }
+DSFXDistortion DefaultDistortion() { return {-18, 15, 2400, 2400, 8000}; }
+DSFXCompressor DefaultCompressor() { return {0, 10, 200, -20, 3, 4}; }
+DSFXParamEq DefaultParamEq() { return {8000, 12, 0}; }
+DSFXWavesReverb DefaultWavesReverb() {
+    return {DSFX_WAVESREVERB_INGAIN_DEFAULT, DSFX_WAVESREVERB_REVERBMIX_DEFAULT,
+            DSFX_WAVESREVERB_REVERBTIME_DEFAULT, DSFX_WAVESREVERB_HIGHFREQRTRATIO_DEFAULT};
+}
+DSFXI3DL2Reverb DefaultI3DL2Reverb() {
+    return {DSFX_I3DL2REVERB_ROOM_DEFAULT,          DSFX_I3DL2REVERB_ROOMHF_DEFAULT,
+            DSFX_I3DL2REVERB_ROOMROLLOFFFACTOR_DEFAULT, DSFX_I3DL2REVERB_DECAYTIME_DEFAULT,
+            DSFX_I3DL2REVERB_DECAYHFRATIO_DEFAULT,  DSFX_I3DL2REVERB_REFLECTIONS_DEFAULT,
+            DSFX_I3DL2REVERB_REFLECTIONSDELAY_DEFAULT, DSFX_I3DL2REVERB_REVERB_DEFAULT,
+            DSFX_I3DL2REVERB_REVERBDELAY_DEFAULT,   DSFX_I3DL2REVERB_DIFFUSION_DEFAULT,
+            DSFX_I3DL2REVERB_DENSITY_DEFAULT,       DSFX_I3DL2REVERB_HFREFERENCE_DEFAULT};
+}
+
+bool InRange(const DSFXGargle& p) {
+    return Within<DWORD>(p.dwRateHz, DSFXGARGLE_RATEHZ_MIN, DSFXGARGLE_RATEHZ_MAX) &&
+           (p.dwWaveShape == DSFXGARGLE_WAVE_TRIANGLE || p.dwWaveShape == DSFXGARGLE_WAVE_SQUARE);
+}
+
+bool InRange(const DSFXChorus& p) {
+    return Within(p.fWetDryMix, DSFXCHORUS_WETDRYMIX_MIN, DSFXCHORUS_WETDRYMIX_MAX) &&
+           Within(p.fDepth, DSFXCHORUS_DEPTH_MIN, DSFXCHORUS_DEPTH_MAX) &&
+           Within(p.fFeedback, DSFXCHORUS_FEEDBACK_MIN, DSFXCHORUS_FEEDBACK_MAX) &&
+           Within(p.fFrequency, DSFXCHORUS_FREQUENCY_MIN, DSFXCHORUS_FREQUENCY_MAX) &&
+           Within<LONG>(p.lWaveform, DSFXCHORUS_WAVE_TRIANGLE, DSFXCHORUS_WAVE_SIN) &&
+           Within(p.fDelay, DSFXCHORUS_DELAY_MIN, DSFXCHORUS_DELAY_MAX) &&
+           Within<LONG>(p.lPhase, DSFXCHORUS_PHASE_MIN, DSFXCHORUS_PHASE_MAX);
+}
+
+bool InRange(const DSFXFlanger& p) {
+    return Within(p.fWetDryMix, DSFXFLANGER_WETDRYMIX_MIN, DSFXFLANGER_WETDRYMIX_MAX) &&
+           Within(p.fDepth, DSFXFLANGER_DEPTH_MIN, DSFXFLANGER_DEPTH_MAX) &&
+           Within(p.fFeedback, DSFXFLANGER_FEEDBACK_MIN, DSFXFLANGER_FEEDBACK_MAX) &&
+           Within(p.fFrequency, DSFXFLANGER_FREQUENCY_MIN, DSFXFLANGER_FREQUENCY_MAX) &&
+           Within<LONG>(p.lWaveform, DSFXFLANGER_WAVE_TRIANGLE, DSFXFLANGER_WAVE_SIN) &&
+           Within(p.fDelay, DSFXFLANGER_DELAY_MIN, DSFXFLANGER_DELAY_MAX) &&
+           Within<LONG>(p.lPhase, DSFXFLANGER_PHASE_MIN, DSFXFLANGER_PHASE_MAX);
+}
+
+bool InRange(const DSFXEcho& p) {
+    return Within(p.fWetDryMix, DSFXECHO_WETDRYMIX_MIN, DSFXECHO_WETDRYMIX_MAX) &&
+           Within(p.fFeedback, DSFXECHO_FEEDBACK_MIN, DSFXECHO_FEEDBACK_MAX) &&
+           Within(p.fLeftDelay, DSFXECHO_LEFTDELAY_MIN, DSFXECHO_LEFTDELAY_MAX) &&
+           Within(p.fRightDelay, DSFXECHO_RIGHTDELAY_MIN, DSFXECHO_RIGHTDELAY_MAX) &&
+           Within<LONG>(p.lPanDelay, DSFXECHO_PANDELAY_MIN, DSFXECHO_PANDELAY_MAX);
+}
+
+bool InRange(const DSFXDistortion& p) {
+    return Within(p.fGain, DSFXDISTORTION_GAIN_MIN, DSFXDISTORTION_GAIN_MAX) &&
+           Within(p.fEdge, DSFXDISTORTION_EDGE_MIN, DSFXDISTORTION_EDGE_MAX) &&
+           Within(p.fPostEQCenterFrequency, DSFXDISTORTION_POSTEQCENTERFREQUENCY_MIN,
+                  DSFXDISTORTION_POSTEQCENTERFREQUENCY_MAX) &&
+           Within(p.fPostEQBandwidth, DSFXDISTORTION_POSTEQBANDWIDTH_MIN,
+                  DSFXDISTORTION_POSTEQBANDWIDTH_MAX) &&
+           Within(p.fPreLowpassCutoff, DSFXDISTORTION_PRELOWPASSCUTOFF_MIN,
+                  DSFXDISTORTION_PRELOWPASSCUTOFF_MAX);
+}
+
+bool InRange(const DSFXCompressor& p) {
+    return Within(p.fGain, DSFXCOMPRESSOR_GAIN_MIN, DSFXCOMPRESSOR_GAIN_MAX) &&
+           Within(p.fAttack, DSFXCOMPRESSOR_ATTACK_MIN, DSFXCOMPRESSOR_ATTACK_MAX) &&
+           Within(p.fRelease, DSFXCOMPRESSOR_RELEASE_MIN, DSFXCOMPRESSOR_RELEASE_MAX) &&
+           Within(p.fThreshold, DSFXCOMPRESSOR_THRESHOLD_MIN, DSFXCOMPRESSOR_THRESHOLD_MAX) &&
+           Within(p.fRatio, DSFXCOMPRESSOR_RATIO_MIN, DSFXCOMPRESSOR_RATIO_MAX) &&
+           Within(p.fPredelay, DSFXCOMPRESSOR_PREDELAY_MIN, DSFXCOMPRESSOR_PREDELAY_MAX);
+}
+
+bool InRange(const DSFXParamEq& p) {
+    return Within(p.fCenter, DSFXPARAMEQ_CENTER_MIN, DSFXPARAMEQ_CENTER_MAX) &&
+           Within(p.fBandwidth, DSFXPARAMEQ_BANDWIDTH_MIN, DSFXPARAMEQ_BANDWIDTH_MAX) &&
+           Within(p.fGain, DSFXPARAMEQ_GAIN_MIN, DSFXPARAMEQ_GAIN_MAX);
+}
+
+bool InRange(const DSFXWavesReverb& p) {
+    return Within(p.fInGain, DSFX_WAVESREVERB_INGAIN_MIN, DSFX_WAVESREVERB_INGAIN_MAX) &&
+           Within(p.fReverbMix, DSFX_WAVESREVERB_REVERBMIX_MIN, DSFX_WAVESREVERB_REVERBMIX_MAX) &&
+           Within(p.fReverbTime, DSFX_WAVESREVERB_REVERBTIME_MIN, DSFX_WAVESREVERB_REVERBTIME_MAX) &&
+           Within(p.fHighFreqRTRatio, DSFX_WAVESREVERB_HIGHFREQRTRATIO_MIN,
+                  DSFX_WAVESREVERB_HIGHFREQRTRATIO_MAX);
+}
+
+bool InRange(const DSFXI3DL2Reverb& p) {
+    return Within<LONG>(p.lRoom, DSFX_I3DL2REVERB_ROOM_MIN, DSFX_I3DL2REVERB_ROOM_MAX) &&
+           Within<LONG>(p.lRoomHF, DSFX_I3DL2REVERB_ROOMHF_MIN, DSFX_I3DL2REVERB_ROOMHF_MAX) &&
+           Within(p.flRoomRolloffFactor, DSFX_I3DL2REVERB_ROOMROLLOFFFACTOR_MIN,
+                  DSFX_I3DL2REVERB_ROOMROLLOFFFACTOR_MAX) &&
+           Within(p.flDecayTime, DSFX_I3DL2REVERB_DECAYTIME_MIN, DSFX_I3DL2REVERB_DECAYTIME_MAX) &&
+           Within(p.flDecayHFRatio, DSFX_I3DL2REVERB_DECAYHFRATIO_MIN,
+                  DSFX_I3DL2REVERB_DECAYHFRATIO_MAX) &&
+           Within<LONG>(p.lReflections, DSFX_I3DL2REVERB_REFLECTIONS_MIN,
+                        DSFX_I3DL2REVERB_REFLECTIONS_MAX) &&
+           Within(p.flReflectionsDelay, DSFX_I3DL2REVERB_REFLECTIONSDELAY_MIN,
+                  DSFX_I3DL2REVERB_REFLECTIONSDELAY_MAX) &&
+           Within<LONG>(p.lReverb, DSFX_I3DL2REVERB_REVERB_MIN, DSFX_I3DL2REVERB_REVERB_MAX) &&
+           Within(p.flReverbDelay, DSFX_I3DL2REVERB_REVERBDELAY_MIN,
+                  DSFX_I3DL2REVERB_REVERBDELAY_MAX) &&
+           Within(p.flDiffusion, DSFX_I3DL2REVERB_DIFFUSION_MIN, DSFX_I3DL2REVERB_DIFFUSION_MAX) &&
+           Within(p.flDensity, DSFX_I3DL2REVERB_DENSITY_MIN, DSFX_I3DL2REVERB_DENSITY_MAX) &&
+           Within(p.flHFReference, DSFX_I3DL2REVERB_HFREFERENCE_MIN,
+                  DSFX_I3DL2REVERB_HFREFERENCE_MAX);
+}
+
+}  // namespace nol::dsound8::fx
