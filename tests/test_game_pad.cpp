@@ -264,3 +264,25 @@ TEST_F(PadDrive, TheSelectionTakesTheDpadAAndStartOnThePress) {
 }
 
 }  // namespace
+
+namespace {
+
+// After a message box the pad starts afresh with the keys: a button still held
+// reads up, then pushed again.
+TEST_F(PadDrive, ResetInputLetsGoOfThePadAsOfTheKeys) {
+    SDL_Joystick* pad = pads.Plug();
+    Rest(pad);
+    SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    Car car;
+    Frame(car);
+    Frame(car);
+    EXPECT_EQ(GetPad(PAD_A), KEY_HELD);
+    ResetInput();
+    EXPECT_EQ(GetPad(PAD_A), KEY_UP);
+    Frame(car);
+    EXPECT_EQ(GetPad(PAD_A), KEY_PUSHED);
+    EXPECT_EQ(GetPad(PAD_ENTRIES), KEY_UP);
+    EXPECT_EQ(GetPad(-1), KEY_UP);
+}
+
+}  // namespace

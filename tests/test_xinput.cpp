@@ -2,9 +2,12 @@
 // plugged in and pulled out, their events taken through the message pump.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
 #include <vector>
 
 #include "dinput8/dinput.h"
+#include "support/test_support.h"
 #include "virtual_pads.h"
 #include "xinput/xinput.h"
 
@@ -185,6 +188,34 @@ TEST_F(XInputTest, DirectInputStillReadsAPadThatXInputHolds) {
     EXPECT_NE(joystick->GetDeviceState(sizeof state, &state), DI_OK);
     joystick->Release();
     di->Release();
+}
+
+}  // namespace
+
+namespace {
+
+// The pad whole-program tests drive: lines appended to NOL_TEST_PAD's file.
+TEST_F(XInputTest, TheScriptedPadFollowsTheLinesAppendedToItsFile) {
+    TempDir dir;
+    const std::string path = dir.File("pad.txt");
+    std::ofstream(path) << "attach\na 1\nlefttrigger 40000\n" << std::string(300, 'x') << "\nb 1\nrightx -20000";
+    setenv("NOL_TEST_PAD", path.c_str(), 1);
+    testing::internal::CaptureStderr();
+    XINPUT_STATE state;
+    EXPECT_EQ(XInputGetState(0, &state), (DWORD)ERROR_DEVICE_NOT_CONNECTED);  // plugged in, not yet pumped
+    Pump();
+    state = Read(0);
+    EXPECT_EQ(state.Gamepad.wButtons, XINPUT_GAMEPAD_A | XINPUT_GAMEPAD_B);
+    EXPECT_EQ(state.Gamepad.bLeftTrigger, 0);
+    // A line counts once it is complete.
+    EXPECT_EQ(state.Gamepad.sThumbRX, 0);
+    std::ofstream(path, std::ios::app) << "\ndetach\n";
+    EXPECT_EQ(XInputGetState(0, &state), (DWORD)ERROR_DEVICE_NOT_CONNECTED);
+    const std::string log = testing::internal::GetCapturedStderr();
+    unsetenv("NOL_TEST_PAD");
+    EXPECT_NE(log.find("NOL_TEST_PAD: cannot do \"lefttrigger 40000\""), std::string::npos) << log;
+    EXPECT_NE(log.find("NOL_TEST_PAD: line longer than 256 bytes skipped"), std::string::npos) << log;
+    EXPECT_EQ(log.find("cannot do \"xxx"), std::string::npos) << log;
 }
 
 }  // namespace
