@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "input/input.h"
 #include "render/direct3d.h"
 #include "render/frame.h"
 #include "render/text.h"
@@ -58,9 +57,9 @@ void SelectionFrame() {
     SetLighting(TRUE);
     titleNode.Draw();
 
-    if (GetKey(DIK_LEFT) == KEY_PUSHED && courseNumber > 1) courseNumber -= 1;
-    if (GetKey(DIK_RIGHT) == KEY_PUSHED && courseNumber < 3) courseNumber += 1;
-    if (GetKey(DIK_RETURN) == KEY_PUSHED) {
+    if (PreviousCoursePushed() && courseNumber > 1) courseNumber -= 1;
+    if (NextCoursePushed() && courseNumber < 3) courseNumber += 1;
+    if (StartRacePushed()) {
         course.SetupCourse(courseNumber);
         car.SetupCar(&course);
         gameState += 1;

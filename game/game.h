@@ -16,6 +16,10 @@ void FreeGame();
 
 // The race frame's key mapping: the car's throttle and steering inputs, and Q.
 void MapRaceKeys();
+// The selection screen's controls, each true in the frame it is pressed.
+bool PreviousCoursePushed();
+bool NextCoursePushed();
+bool StartRacePushed();
 
 enum GameState { kSelection = 0, kRace = 1 };
 

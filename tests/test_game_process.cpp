@@ -5,6 +5,7 @@
 
 #include "display_required.h"
 #include "game_fixture.h"
+#include "played_game.h"
 
 namespace {
 
@@ -47,24 +48,14 @@ namespace {
 // reaches the program: Enter starts course 1, Z drives, Q goes back, Right and
 // Enter start course 2, Esc ends the program.
 TEST(GameProcess, KeysThroughTheXServerPlayTheGame) {
-    if (RunProcess("/bin/sh", {"-c", "command -v xdotool"}).exitCode != 0)
-        NOL_SKIP_OR_FAIL("xdotool is not installed (apt-get install xdotool)");
-    TempDir dir;
-    PrivateDisplay display;
-    ASSERT_FALSE(display.name.empty()) << "Xvfb did not start";
-    const std::string program = dir.File("nolrace");
-    CopyFile(NOL_GAME_PROGRAM, program);
-    ASSERT_EQ(symlink(NOL_DATA_DIR, dir.File("data").c_str()), 0);
+    PlayedGame game;
+    game.SetUp();
+    if (testing::Test::IsSkipped() || testing::Test::HasFatalFailure()) return;
+    const TempDir& dir = game.dir;
     // The game reads the keyboard once a frame, so each key stays down a while; a
     // key that starts a course is held until the course is loading, since on a
     // busy machine one frame can outlast any fixed press.
-    const std::string script = kPause + std::string(R"sh(
-"$0" -win -dbf & game=$!
-logged() { i=0; until grep -qF "$1" debug.txt 2>/dev/null; do i=$((i+1)); [ $i -gt 100 ] && return 1; pause 0.2; done; }
-for i in $(seq 50); do w=$(xdotool search --pid $game 2>/dev/null | head -1); [ -n "$w" ] && break; pause 0.2; done
-[ -n "$w" ] || { kill $game; exit 3; }
-logged "load(opentitle.x)" || { kill $game; exit 4; }
-xdotool windowfocus --sync $w; pause 1
+    const ProcessResult r = game.Play(R"sh(
 press() { xdotool keydown $1; pause 0.3; xdotool keyup $1; pause 0.5; }
 xdotool keydown Return; logged "load(hf_tex72.bmp)"; xdotool keyup Return; pause 0.5
 xdotool keydown z; pause 2; xdotool keyup z
@@ -72,10 +63,6 @@ press q; press Right
 xdotool keydown Return; logged "load(course1st@5.x)"; xdotool keyup Return; pause 1
 press Escape
 wait $game)sh");
-    const ProcessResult r = RunProcess("/bin/sh", {"-c", script, program},
-                                       {display.Env(), "XDG_RUNTIME_DIR=" + dir.path, "NOL_AUTO_MESSAGEBOX=ok",
-                                        "SDL_AUDIODRIVER=dummy", "ALSOFT_DRIVERS=none", ScaleEnv()},
-                                       ScaledMs(60000), dir.path);
     ASSERT_FALSE(r.timedOut);
     EXPECT_EQ(r.exitCode, 0) << r.err;
     const std::string log = ReadFile(dir.File("debug.txt"));

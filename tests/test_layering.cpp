@@ -33,7 +33,7 @@ const Program kPrograms[] = {{"game", "shell/main.cpp"}, {"demo", "demo/main.cpp
 // other private header of another folder only along a declared "built on" edge,
 // which points down this order.
 const char* const kPlatformOrder[] = {"base",  "com",     "math",    "gdi",    "win32", "d3d8", "d3dx8",
-                                      "dinput8", "dsound8", "dmusic", "imm", "dshow", "comdlg"};
+                                      "dinput8", "xinput", "dsound8", "dmusic", "imm", "dshow", "comdlg"};
 struct BuiltOn {
     const char* folder;
     const char* below;
@@ -43,6 +43,7 @@ const BuiltOn kBuiltOn[] = {
     {"d3d8", "math"},     {"d3d8", "win32"},   // the window's GL context and display
     {"d3dx8", "d3d8"},    {"d3dx8", "math"},   {"d3dx8", "gdi"},  // font glyphs
     {"dinput8", "win32"},  // SDL's events reach input through the message pump
+    {"xinput", "win32"},   // and pads plugged in and pulled out the pad slots
     {"imm", "win32"},      // and the input method's text the input contexts
     {"dmusic", "dsound8"},  // the synthesiser plays into the sound device's output
     {"comdlg", "win32"},  // the owner window's SDL events while a chooser is up
