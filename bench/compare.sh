@@ -5,7 +5,7 @@
 # course, each round starting with the other build, so that a busy machine's drift
 # falls on both — and prints per course the median of the runs' frame medians, the
 # worst 99th percentile, their ratios and the resident memory during the race.
-#   bench/compare.sh [base commit, default 793ca1a] 
+#   bench/compare.sh [base commit, default 793ca1a]
 #   FRAMES=300 ROUNDS=3 COURSES="1 2 3" BUILD=build bench/compare.sh
 # Starts its own Xvfb where there is no display. Leaves no worktree, build folder
 # or process behind.
@@ -39,6 +39,8 @@ trap 'exit 143' TERM
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 echo "building $base (${base_sha:0:7}) in $work ..." >&2
 git -C "$root" worktree add --detach --quiet "$work/src" "$base_sha"
+# Paths relative to the worktree, so that ccache finds the objects of an earlier run.
+export CCACHE_BASEDIR="$work" CCACHE_NOHASHDIR=true
 cmake -S "$work/src" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE="$(cache CMAKE_BUILD_TYPE)" \
   -DCMAKE_CXX_FLAGS="$(cache CMAKE_CXX_FLAGS)" -DCMAKE_C_FLAGS="$(cache CMAKE_C_FLAGS)" \
   -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache >"$work/configure.log"
@@ -68,7 +70,7 @@ done
 
 echo "base ${base_sha:0:7} against this build ${head_sha:0:7}$(git -C "$root" diff --quiet HEAD || echo ' (with uncommitted changes)'):" \
   "$frames frames a course, $rounds rounds, interleaved, wall clock"
-printf '%-6s  %-23s  %-23s  %-19s  %-19s\n' course "median ms base/this" "ratio" "p99 ms (worst) b/t" "RSS MB base/this"
+echo "course  median ms: base  this  ratio   p99 ms (worst): base  this  ratio   RSS MB: base  this"
 for c in $courses; do
   awk -v c="$c" '
     function median(a, n,   i, j, t) {
@@ -78,7 +80,7 @@ for c in $courses; do
     $2 == c { k = $1; n[k]++; med[k, n[k]] = $3; if ($4 > p99[k]) p99[k] = $4; rss[k, n[k]] = $6 }
     END {
       for (k in n) { for (i = 1; i <= n[k]; i++) { m[i] = med[k, i]; s[i] = rss[k, i] } mm[k] = median(m, n[k]); rs[k] = median(s, n[k]) }
-      printf "%-6d  %9.2f / %-9.2f  median %.2fx, p99 %.2fx  %7.2f / %-9.2f  %7.1f / %-7.1f\n", c,
-        mm["base"], mm["head"], mm["head"] / mm["base"], p99["head"] / p99["base"], p99["base"], p99["head"], rs["base"], rs["head"]
+      printf "%6d  %16.2f %5.2f %6.2f  %22.2f %5.2f %6.2f  %12.1f %5.1f\n", c, mm["base"], mm["head"], mm["head"] / mm["base"],
+        p99["base"], p99["head"], p99["head"] / p99["base"], rs["base"], rs["head"]
     }' "$work/results"
 done
