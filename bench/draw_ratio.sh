@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 if [ -z "${DISPLAY:-}" ]; then exec "$root/tools/with_xvfb.sh" "$0" "$@"; fi
 build=$(cd "$root" && realpath "${BUILD:-build}")
 rounds=${ROUNDS:-5}
-filter='BM_(DrawPrimitiveSmallBatch|DrawPrimitiveUPSmallBatch|DrawWithTransformChange|StateChangeBetweenCachedPrograms)$'
+filter='BM_(DrawPrimitiveSmallBatch|DrawPrimitiveUPSmallBatch|DrawWithTransformChange|StateChangeBetweenCachedPrograms)/'
 out=$(mktemp)
 trap 'rm -f "$out"' EXIT
 cmake --build "$build" -j2 --target d3d8_bench raw_gl_bench >/dev/null
@@ -18,7 +18,7 @@ for r in $(seq "$rounds"); do
   for program in d3d8_bench raw_gl_bench; do
     # name,iterations,real_time,cpu_time,time_unit,bytes_per_second,items_per_second,...
     "$build/bench/$program" --benchmark_filter="$filter" --benchmark_format=csv 2>/dev/null |
-      awk -F, -v p="$program" '$1 ~ /^"?BM_/ { gsub(/"/, "", $1); print p, $1, $7 }' >>"$out"
+      awk -F, -v p="$program" '$1 ~ /^"?BM_/ { gsub(/"|\/real_time/, "", $1); print p, $1, $7 }' >>"$out"
   done
 done
 echo "draws per second, median of $rounds runs each, taken in turn"
