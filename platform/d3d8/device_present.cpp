@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "d3d8/device.h"
+#include "d3d8/first_present.h"
 #include "d3d8/gl_api.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
@@ -63,6 +64,7 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     BlitBackBuffer(src, dst, dw, dh);
     if (capturePresents_) CaptureWindow(dw, dh);
     SDL_GL_SwapWindow(window);
+    NoteFirstPresent();
     if (window != sdlWindow_) SDL_GL_MakeCurrent(sdlWindow_, context_);
     fixedStateDirty_ = true;  // scissor, mask and viewport
     return D3D_OK;
