@@ -2,8 +2,9 @@
  * context on a 640 x 480 window, cleared and swapped 30 times a second with no
  * vsync (as the game's windowed device). bench/startup.sh builds it and measures
  * it beside the game: the time from exec to the first swap, and the processor
- * share while it idles. With NOL_FIRST_PRESENT_STAMP set it prints the first
- * swap's time as the game's device does. Runs until SIGTERM or the window closes. */
+ * share while it idles. With NOL_STARTUP_TRACE set to the launcher's
+ * CLOCK_MONOTONIC nanoseconds it prints "startup: first present <ms>" after its
+ * first swap, as the game's platform does. Runs until SIGTERM or the window closes. */
 #include <GL/glcorearb.h>
 #include <SDL.h>
 #include <signal.h>
@@ -27,7 +28,8 @@ int main(void) {
     SDL_GL_SetSwapInterval(0);
     PFNGLCLEARCOLORPROC clearColor = (PFNGLCLEARCOLORPROC)SDL_GL_GetProcAddress("glClearColor");
     PFNGLCLEARPROC clear = (PFNGLCLEARPROC)SDL_GL_GetProcAddress("glClear");
-    const int stamp = getenv("NOL_FIRST_PRESENT_STAMP") != NULL;
+    const char* trace = getenv("NOL_STARTUP_TRACE");
+    const double launched = trace ? strtod(trace, NULL) / 1e6 : 0;
     Uint64 next = SDL_GetTicks64();
     for (int frame = 0; !stop; ++frame) {
         SDL_Event e;
@@ -36,10 +38,10 @@ int main(void) {
         clearColor(0.0f, 0.0f, 0.2f, 1.0f);
         clear(GL_COLOR_BUFFER_BIT);
         SDL_GL_SwapWindow(w);
-        if (frame == 0 && stamp) {
+        if (frame == 0 && trace) {
             struct timespec t;
-            clock_gettime(CLOCK_REALTIME, &t);
-            fprintf(stderr, "first present %lld\n", (long long)t.tv_sec * 1000000000LL + t.tv_nsec);
+            clock_gettime(CLOCK_MONOTONIC, &t);
+            fprintf(stderr, "startup: first present %.1f\n", t.tv_sec * 1e3 + t.tv_nsec / 1e6 - launched);
             fflush(stderr);
         }
         next += 33;  /* 30 frames a second, near enough */

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The game's start and its idle title screen beside the least SDL2 + OpenGL
 # program (bench/bare_sdl_gl.c, built here): for each, the time from exec to the
-# first picture presented (both print the moment of their first swap when
-# NOL_FIRST_PRESENT_STAMP is set), then the processor share of the whole process,
+# first picture presented (both print it, "startup: first present <ms>", when
+# NOL_STARTUP_TRACE holds the CLOCK_MONOTONIC nanoseconds of their launch), then the processor share of the whole process,
 # all threads, over IDLE seconds (default 5) of its idle screen, read from
 # /proc/<pid>/stat after SETTLE seconds (default 2). The two run in turn, ROUNDS
 # times (default 5); medians and the game / bare ratios at the end, and the
@@ -30,7 +30,7 @@ cc -O2 -o "$work/bare" "$root/bench/bare_sdl_gl.c" $(sdl2-config --cflags --libs
 cmake --build "$build" -j2 --target nolrace game_data >/dev/null
 # The game makes llvmpipe draw on its own thread; the bare program does the same.
 export LP_NUM_THREADS=${LP_NUM_THREADS:-0}
-export NOL_FIRST_PRESENT_STAMP=1 NOL_AUTO_MESSAGEBOX=ok XDG_RUNTIME_DIR="$work"
+export NOL_AUTO_MESSAGEBOX=ok XDG_RUNTIME_DIR="$work"
 hz=$(getconf CLK_TCK)
 
 # Processor ticks (user + system) of a process or thread: fields 14 and 15 after
@@ -45,18 +45,17 @@ thread_ticks() {
 # One start of one program from its folder: "name start_ms cpu_percent".
 measure() {
   local name=$1 dir=$2; shift 2
-  local err="$work/$name.err" start stamp c0 c1 t0 t1
+  local err="$work/$name.err" stamp c0 c1 t0 t1
   : >"$err"
   cd "$dir"
-  start=$(date +%s%N)
-  "$@" 2>"$err" >/dev/null &
+  NOL_STARTUP_TRACE=$(python3 -c 'import time; print(time.monotonic_ns())') "$@" 2>"$err" >/dev/null &
   child=$!
   for _ in $(seq 600); do
-    grep -q '^first present' "$err" && break
+    grep -q '^startup: first present' "$err" && break
     kill -0 "$child" 2>/dev/null || break
     sleep 0.05
   done
-  stamp=$(awk '/^first present/ { print $3; exit }' "$err")
+  stamp=$(awk '/^startup: first present/ { print $4; exit }' "$err")
   [ -n "$stamp" ] || { echo "startup.sh: $name showed no picture" >&2; tail -5 "$err" >&2; exit 1; }
   sleep "$settle"
   thread_ticks "$child" >"$work/threads0"
@@ -67,8 +66,8 @@ measure() {
   kill -TERM "$child"
   wait "$child" 2>/dev/null || true
   child=
-  awk -v n="$name" -v s="$start" -v f="$stamp" -v c="$((c1 - c0))" -v hz="$hz" -v w="$((t1 - t0))" \
-    'BEGIN { printf "%s %.0f %.1f\n", n, (f - s) / 1e6, 100 * c / hz / (w / 1e9) }' | tee -a "$work/results"
+  awk -v n="$name" -v f="$stamp" -v c="$((c1 - c0))" -v hz="$hz" -v w="$((t1 - t0))" \
+    'BEGIN { printf "%s %.0f %.1f\n", n, f, 100 * c / hz / (w / 1e9) }' | tee -a "$work/results"
   if [ "$name" = game ]; then
     join <(sort "$work/threads0") <(sort "$work/threads1") |
       awk -v hz="$hz" -v w="$((t1 - t0))" '{ printf "%.1f %s\n", 100 * ($4 - $2) / hz / (w / 1e9), $3 }' |

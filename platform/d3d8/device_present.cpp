@@ -1,8 +1,8 @@
 // Present: the back buffer scaled into the window.
 #include <algorithm>
 
+#include "base/startup_trace.h"
 #include "d3d8/device.h"
-#include "d3d8/first_present.h"
 #include "d3d8/gl_api.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
@@ -64,7 +64,11 @@ HRESULT Device::Present(const RECT* sourceRect, const RECT* destRect, HWND destW
     BlitBackBuffer(src, dst, dw, dh);
     if (capturePresents_) CaptureWindow(dw, dh);
     SDL_GL_SwapWindow(window);
-    NoteFirstPresent();
+    static bool presented = false;
+    if (!presented) {
+        presented = true;
+        NolStartupMark("first present");
+    }
     if (window != sdlWindow_) SDL_GL_MakeCurrent(sdlWindow_, context_);
     fixedStateDirty_ = true;  // scissor, mask and viewport
     return D3D_OK;

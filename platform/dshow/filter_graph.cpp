@@ -90,4 +90,4 @@ void FilterGraph::VideoWindowClosed(void* self) {
 
 }  // namespace nol::dshow
 
-const char* DShowGetLastRenderError() { return nol::dshow::lastRenderError.c_str(); }
+const char* nol::dshow::LastRenderError() { return lastRenderError.c_str(); }

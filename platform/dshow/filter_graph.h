@@ -15,6 +15,8 @@ namespace nol::dshow {
 // CoCreateInstance's factory for CLSID_FilterGraph: starts GStreamer on the first
 // graph of the program.
 HRESULT CreateFilterGraph(REFIID iid, void** object);
+// Why the calling thread's last RenderFile failed ("" when it did not).
+const char* LastRenderError();
 
 class FilterGraph final : public com::Object<IGraphBuilder, IID_IGraphBuilder, IID_IFilterGraph> {
 public:

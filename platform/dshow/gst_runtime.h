@@ -23,4 +23,9 @@ const char* PackageOfElement(const char* name);
 void KeepGStreamerThreads();
 void ReleaseGStreamerThreads();
 
+// For tests (through dshow_test_hooks.h): whether GStreamer has started, and
+// hiding an installed element from the graphs' choice as if it were not there.
+bool GStreamerStarted();
+bool HideElement(const char* name, bool hidden);
+
 }  // namespace nol::dshow

@@ -3,14 +3,13 @@
 #include <map>
 #include <string>
 
-#include "dshow/audio_output.h"
-#include "dshow/dshow_test_hooks.h"
+#include "dshow/gst_runtime.h"
 
-void NolDShowCaptureAudio(const char* wavPath) { nol::dshow::CaptureAudioTo(wavPath); }
+namespace nol::dshow {
 
-bool NolDShowGStreamerStarted() { return gst_is_initialized(); }
+bool GStreamerStarted() { return gst_is_initialized(); }
 
-bool NolDShowHideElement(const char* name, bool hidden) {
+bool HideElement(const char* name, bool hidden) {
     static std::map<std::string, guint> shownRank;
     if (!gst_is_initialized()) return false;
     GstElementFactory* factory = gst_element_factory_find(name);
@@ -27,3 +26,5 @@ bool NolDShowHideElement(const char* name, bool hidden) {
     gst_object_unref(factory);
     return true;
 }
+
+}  // namespace nol::dshow

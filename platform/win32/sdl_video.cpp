@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "base/platform_log.h"
+#include "base/startup_trace.h"
 #include "win32/display_connection.h"
 #include "win32/sdl_bridge.h"
 #include "win32/software_gl.h"
@@ -25,6 +26,7 @@ bool Start(Uint32 flags) {
         return false;
     }
     if (flags & SDL_INIT_VIDEO) {
+        NolStartupMark("video");
         NolWatchDisplayConnection();
         // SDL starts text input with its video, which hands every key to the
         // input method first; keys go there only while a text field holds an

@@ -9,6 +9,7 @@
 
 #include "base/codepage.h"
 #include "base/platform_log.h"
+#include "base/startup_trace.h"
 #include "win32/display_connection.h"
 #include "win32/process_static.h"
 #include "win32/sdl_bridge.h"
@@ -145,6 +146,7 @@ BOOL ShowWindow(HWND hwnd, int cmdShow) {
     } else {
         SDL_ShowWindow(hwnd->sdl);
         hwnd->visible = true;
+        NolStartupMark("window shown");
         NolAskScreenSaver(hwnd);
     }
     return wasVisible;
