@@ -22,9 +22,11 @@ constexpr int kServicePeriodMs = 4;
 constexpr ALCint kWantedSends = 4;
 // Every loaded sound holds a source (OpenAL Soft's default allows 256 in all).
 constexpr ALCint kWantedSources = 1024;
-// How long to wait between two looks for a sound output while there is none. A
-// look that finds no server costs well under a millisecond.
-constexpr int kSearchPeriodMs = 1000;
+// How long to wait between two looks for a sound output while there is none: soon
+// after a loss (a sound server restarting takes about a second), then less and
+// less often. A look that finds no server costs well under a millisecond.
+constexpr int kFirstSearchMs = 250;
+constexpr int kSearchPeriodMs = 2000;
 
 uint64_t NowMicroseconds() {
     timespec now{};
@@ -265,6 +267,7 @@ void OutputDevice::SearchLoop() {
     // Opening and closing a sound server's device can wait on the server, so both
     // happen here, never on the thread that mixes.
     std::unique_lock<std::mutex> guard(sinkLock_);
+    int delayMs = kSearchPeriodMs;
     for (;;) {
         if (searchStopping_) return;
         if (!lost_.empty()) {
@@ -273,6 +276,7 @@ void OutputDevice::SearchLoop() {
             guard.unlock();
             lost.clear();
             guard.lock();
+            delayMs = kFirstSearchMs;
             continue;
         }
         if (!wantSink_ || found_) {
@@ -283,13 +287,14 @@ void OutputDevice::SearchLoop() {
         }
         // Each look comes a while after the last, or after the loss: a server that
         // just died is not back at once.
-        if (sinkWake_.wait_for(guard, std::chrono::milliseconds(kSearchPeriodMs),
+        if (sinkWake_.wait_for(guard, std::chrono::milliseconds(delayMs),
                                [this] { return searchStopping_ || !lost_.empty(); }))
             continue;
         guard.unlock();
         std::unique_ptr<OutputSink> sink = OutputSink::Open();
         guard.lock();
         if (sink) found_ = std::move(sink);
+        delayMs = std::min(2 * delayMs, kSearchPeriodMs);
     }
 }
 
