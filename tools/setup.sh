@@ -33,6 +33,8 @@ packages=(
                                                  # bus) in the text-entry test; dbus-daemon also makes the machine
                                                  # id by which SDL finds IBus's address file
   clang libclang-rt-14-dev                       # the fuzz targets (libFuzzer, sanitizers)
+  pulseaudio pulseaudio-utils                    # sound-output loss test: a private sound server with a
+                                                 # null sink, recorded from its monitor (parec)
 )
 
 missing=()

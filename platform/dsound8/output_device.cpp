@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "base/platform_log.h"
+#include "dsound8/openal_diagnostics.h"
 
 namespace nol::dsound8 {
 namespace {
@@ -21,6 +22,11 @@ constexpr int kServicePeriodMs = 4;
 constexpr ALCint kWantedSends = 4;
 // Every loaded sound holds a source (OpenAL Soft's default allows 256 in all).
 constexpr ALCint kWantedSources = 1024;
+// How long to wait between two looks for a sound output while there is none: soon
+// after a loss (a sound server restarting takes about a second), then less and
+// less often. A look that finds no server costs well under a millisecond.
+constexpr int kFirstSearchMs = 250;
+constexpr int kSearchPeriodMs = 2000;
 
 uint64_t NowMicroseconds() {
     timespec now{};
@@ -41,35 +47,27 @@ ALCdevice* OpenLoopback(LPALCRENDERSAMPLESSOFT* render) {
 }  // namespace
 
 std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
+    QuietOpenALDiagnostics();
     std::unique_ptr<OutputDevice> out(new OutputDevice);
-    if (!manual) {
-        // A real output, when there is one that takes a context.
-        const ALCint attrs[] = {ALC_FREQUENCY, kNolOutputRate, ALC_MAX_AUXILIARY_SENDS,
-                                kWantedSends, ALC_MONO_SOURCES, kWantedSources, 0};
-        out->device_ = alcOpenDevice(nullptr);
-        if (out->device_) out->context_ = alcCreateContext(out->device_, attrs);
-        if (out->device_ && !out->context_) {
-            alcCloseDevice(out->device_);
-            out->device_ = nullptr;
-        }
-    }
-    out->kind_ = Kind::Speakers;
-    if (!out->device_) {
-        out->kind_ = manual ? Kind::Manual : Kind::Silent;
-        const ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
-                                ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
-                                ALC_FREQUENCY, kNolOutputRate,
-                                ALC_MAX_AUXILIARY_SENDS, kWantedSends,
-                                ALC_MONO_SOURCES, kWantedSources, 0};
-        out->device_ = OpenLoopback(&out->renderSamples_);
-        if (out->device_) out->context_ = alcCreateContext(out->device_, attrs);
-        if (!out->context_) {
-            NolLog("DirectSound: OpenAL Soft has no output and no loopback device\n");
-            return nullptr;  // the destructor closes what was opened
-        }
-        if (!manual) NolLog("DirectSound: no sound output found; playing silently\n");
+    const ALCint attrs[] = {ALC_FORMAT_CHANNELS_SOFT, ALC_STEREO_SOFT,
+                            ALC_FORMAT_TYPE_SOFT, ALC_FLOAT_SOFT,
+                            ALC_FREQUENCY, kNolOutputRate,
+                            ALC_MAX_AUXILIARY_SENDS, kWantedSends,
+                            ALC_MONO_SOURCES, kWantedSources, 0};
+    out->device_ = OpenLoopback(&out->renderSamples_);
+    if (out->device_) out->context_ = alcCreateContext(out->device_, attrs);
+    if (!out->context_) {
+        NolLog("DirectSound: OpenAL Soft has no output and no loopback device\n");
+        return nullptr;  // the destructor closes what was opened
     }
     alcMakeContextCurrent(out->context_);
+    out->kind_ = Kind::Manual;
+    if (!manual) {
+        out->sink_ = OutputSink::Open();
+        out->kind_ = out->sink_ ? Kind::Speakers : Kind::Silent;
+        out->wantSink_ = !out->sink_;
+    }
+    if (out->kind_ == Kind::Silent) NolLog("DirectSound: no sound output found; playing silently\n");
     if (alcIsExtensionPresent(nullptr, "ALC_EXT_thread_local_context")) {
         out->setThreadContext_ = reinterpret_cast<PFNALCSETTHREADCONTEXTPROC>(
             alcGetProcAddress(nullptr, "alcSetThreadContext"));
@@ -88,6 +86,9 @@ std::unique_ptr<OutputDevice> OutputDevice::Open(bool manual) {
 
 OutputDevice::~OutputDevice() {
     StopService();
+    sink_.reset();
+    found_.reset();
+    lost_.clear();
     if (context_) {
         if (getThreadContext_ && getThreadContext_() == context_) setThreadContext_(nullptr);
         if (alcGetCurrentContext() == context_) alcMakeContextCurrent(nullptr);
@@ -105,6 +106,14 @@ void OutputDevice::MakeCurrent() {
 }
 
 void OutputDevice::StopService() {
+    if (searcher_.joinable()) {
+        {
+            std::lock_guard<std::mutex> guard(sinkLock_);
+            searchStopping_ = true;
+        }
+        sinkWake_.notify_all();
+        searcher_.join();
+    }
     if (!thread_.joinable()) return;
     {
         std::lock_guard<std::mutex> guard(threadLock_);
@@ -119,6 +128,7 @@ void OutputDevice::SetUpkeep(std::function<void()> upkeep) { upkeep_ = std::move
 void OutputDevice::Start() {
     if (kind_ == Kind::Manual || thread_.joinable()) return;
     thread_ = std::thread([this] { ServiceLoop(); });
+    searcher_ = std::thread([this] { SearchLoop(); });
 }
 
 int OutputDevice::AddFeeder(NolOpenALFeeder feeder, void* user) {
@@ -173,12 +183,13 @@ bool OutputDevice::Render(int16_t* out, uint32_t frames) {
 }
 
 void OutputDevice::ServiceLoop() {
-    // A silent device consumes the mix at real-time pace: each wake renders what
-    // the clock says is due, into a scratch buffer nobody hears. After a stall
+    // An output that plays sets the pace itself (FeedSink). Without one, or until
+    // it begins, the mix is consumed at real-time pace: each wake renders
+    // what the clock says is due, into a scratch buffer nobody hears. After a stall
     // longer than a few wakes the lost time is dropped rather than rendered in one
     // burst, which would run ahead of anything that feeds a stream in real time.
     std::vector<int16_t> scratch;
-    const uint64_t start = NowMicroseconds();
+    uint64_t start = NowMicroseconds();
     uint64_t rendered = 0;
     for (;;) {
         {
@@ -189,11 +200,20 @@ void OutputDevice::ServiceLoop() {
                 return;
             }
         }
-        if (kind_ == Kind::Speakers) {
-            RunService();
+        uint64_t now = NowMicroseconds();
+        if (!sink_) AdoptFoundSink();
+        if (sink_ && !sink_->Alive(now)) DropLostSink();
+        if (sink_ && sink_->Started()) {
+            FeedSink(now, scratch);
+            // When the output goes, the clock takes over from here.
+            start = now;
+            rendered = 0;
             continue;
         }
-        uint64_t due = (NowMicroseconds() - start) * kNolOutputRate / 1000000u;
+        // An output that has not begun to play is primed with silence, while the
+        // clock goes on pacing the mix.
+        if (sink_) PrimeSink(now);
+        uint64_t due = (now - start) * kNolOutputRate / 1000000u;
         uint64_t frames = due - rendered;
         const uint64_t maxFrames = kNolOutputRate / 40;  // 25 ms
         if (frames > maxFrames) {
@@ -204,6 +224,77 @@ void OutputDevice::ServiceLoop() {
         scratch.resize(size_t(frames) * 2);
         RenderSlices(scratch.data(), uint32_t(frames));
         rendered += frames;
+    }
+}
+
+void OutputDevice::FeedSink(uint64_t nowUs, std::vector<int16_t>& scratch) {
+    // The output's own clock paces the mix: a chunk is mixed for each one it has
+    // played. The sink's context is bound only around its own calls, since the
+    // mix and its feeders need this device's context current.
+    scratch.resize(size_t(OutputSink::kChunkFrames) * 2);
+    for (int room = sink_->Room(nowUs); room > 0; --room) {
+        RenderSlices(scratch.data(), OutputSink::kChunkFrames);
+        sink_->Queue(scratch.data());
+    }
+}
+
+void OutputDevice::PrimeSink(uint64_t nowUs) {
+    static const int16_t silence[2 * OutputSink::kChunkFrames] = {};
+    for (int room = sink_->Room(nowUs); room > 0; --room) sink_->Queue(silence);
+}
+
+void OutputDevice::AdoptFoundSink() {
+    {
+        std::lock_guard<std::mutex> guard(sinkLock_);
+        if (!found_) return;
+        sink_ = std::move(found_);
+        wantSink_ = false;
+    }
+    NolLog("DirectSound: sound output is back; playing on it\n");
+}
+
+void OutputDevice::DropLostSink() {
+    NolLog("DirectSound: sound output lost; playing silently\n");
+    {
+        std::lock_guard<std::mutex> guard(sinkLock_);
+        lost_.push_back(std::move(sink_));
+        wantSink_ = true;
+    }
+    sinkWake_.notify_all();
+}
+
+void OutputDevice::SearchLoop() {
+    // Opening and closing a sound server's device can wait on the server, so both
+    // happen here, never on the thread that mixes.
+    std::unique_lock<std::mutex> guard(sinkLock_);
+    int delayMs = kSearchPeriodMs;
+    for (;;) {
+        if (searchStopping_) return;
+        if (!lost_.empty()) {
+            auto lost = std::move(lost_);
+            lost_.clear();
+            guard.unlock();
+            lost.clear();
+            guard.lock();
+            delayMs = kFirstSearchMs;
+            continue;
+        }
+        if (!wantSink_ || found_) {
+            sinkWake_.wait(guard, [this] {
+                return searchStopping_ || !lost_.empty() || (wantSink_ && !found_);
+            });
+            continue;
+        }
+        // Each look comes a while after the last, or after the loss: a server that
+        // just died is not back at once.
+        if (sinkWake_.wait_for(guard, std::chrono::milliseconds(delayMs),
+                               [this] { return searchStopping_ || !lost_.empty(); }))
+            continue;
+        guard.unlock();
+        std::unique_ptr<OutputSink> sink = OutputSink::Open();
+        guard.lock();
+        if (sink) found_ = std::move(sink);
+        delayMs = std::min(2 * delayMs, kSearchPeriodMs);
     }
 }
 

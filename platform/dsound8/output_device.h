@@ -2,6 +2,13 @@
 // that runs beside the mix: every few milliseconds of output, first the feeders
 // (streamed sources of other components), then this layer's own upkeep (buffer
 // queues, ends, position notifications).
+//
+// Everything is mixed on a loopback device that this layer drives. What it mixes
+// is played on the sound output (OutputSink) while there is one, paced by that
+// output; while there is none, a timer paces the mix and nobody hears it. An
+// output that goes is noticed and dropped, and a new one is looked for every few
+// seconds on a thread of its own, so that no sound call ever waits for a sound
+// server.
 #pragma once
 
 #include <AL/al.h>
@@ -19,20 +26,21 @@
 
 #include "dsound8/efx.h"
 #include "dsound8/openal_output.h"
+#include "dsound8/output_sink.h"
 
 namespace nol::dsound8 {
 
 class OutputDevice {
 public:
     enum class Kind {
-        Speakers,  // a real output; OpenAL Soft's own thread mixes
-        Silent,    // no output could be opened: a loopback device paced by a timer
-        Manual,    // a loopback device that tests render by hand
+        Speakers,  // a sound output was found at start
+        Silent,    // none was: the mix is paced by a timer until one appears
+        Manual,    // tests render by hand; no output is ever looked for
     };
 
-    // Opens the default output, or a silent one where there is none (logging one
-    // line saying so), or a manual one when asked. Null when OpenAL Soft cannot
-    // even make a loopback device.
+    // Opens the mix and the default output, or plays silently where there is none
+    // (logging one line saying so), or makes a manual device when asked. Null when
+    // OpenAL Soft cannot even make a loopback device.
     static std::unique_ptr<OutputDevice> Open(bool manual);
     ~OutputDevice();
 
@@ -57,7 +65,7 @@ public:
     void SetUpkeep(std::function<void()> upkeep);
     // Starts the service thread (not for manual devices). Call after SetUpkeep.
     void Start();
-    // Stops it: nothing advances any more. Buffers that outlive their DirectSound
+    // Stops it and the search for an output: nothing advances any more. Buffers that outlive their DirectSound
     // object then stay quiet, and no thread of ours is left mixing while the
     // program exits.
     void StopService();
@@ -73,6 +81,13 @@ private:
     void RunService();
     void ServiceLoop();
     void RenderSlices(int16_t* out, uint32_t frames);
+    // Service thread: the output that was found replaces none; the one that went
+    // is handed over to be closed. Both log their line.
+    void AdoptFoundSink();
+    void DropLostSink();
+    void FeedSink(uint64_t nowUs, std::vector<int16_t>& scratch);
+    void PrimeSink(uint64_t nowUs);
+    void SearchLoop();
 
     Kind kind_ = Kind::Speakers;
     ALCdevice* device_ = nullptr;
@@ -99,6 +114,16 @@ private:
     std::mutex threadLock_;
     std::condition_variable wake_;
     bool stopping_ = false;
+
+    std::unique_ptr<OutputSink> sink_;  // the service thread's alone
+    std::thread searcher_;
+    // Guard the hand-over between the service thread and the searcher.
+    std::mutex sinkLock_;
+    std::condition_variable sinkWake_;
+    bool wantSink_ = false;
+    bool searchStopping_ = false;
+    std::unique_ptr<OutputSink> found_;
+    std::vector<std::unique_ptr<OutputSink>> lost_;
 };
 
 }  // namespace nol::dsound8
