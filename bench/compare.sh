@@ -72,11 +72,7 @@ echo "base ${base_sha:0:7} against this build ${head_sha:0:7}$(git -C "$root" di
   "$frames frames a course, $rounds rounds, interleaved, wall clock"
 echo "course  median ms: base  this  ratio   p99 ms (worst): base  this  ratio   RSS MB: base  this"
 for c in $courses; do
-  awk -v c="$c" '
-    function median(a, n,   i, j, t) {
-      for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
-      return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
-    }
+  awk -v c="$c" "$(cat "$root/bench/median.awk")"'
     $2 == c { k = $1; n[k]++; med[k, n[k]] = $3; if ($4 > p99[k]) p99[k] = $4; rss[k, n[k]] = $6 }
     END {
       for (k in n) { for (i = 1; i <= n[k]; i++) { m[i] = med[k, i]; s[i] = rss[k, i] } mm[k] = median(m, n[k]); rs[k] = median(s, n[k]) }

@@ -23,11 +23,7 @@ for r in $(seq "$rounds"); do
 done
 echo "draws per second, median of $rounds runs each, taken in turn"
 echo "benchmark                              layer        raw GL     layer / raw"
-awk '
-  function median(a, n,   i, j, t) {
-    for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
-    return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
-  }
+awk "$(cat "$root/bench/median.awk")"'
   { k = $1 SUBSEP $2; v[k, ++n[k]] = $3; names[$2] = 1 }
   END {
     for (b in names) {

@@ -81,11 +81,7 @@ for r in $(seq "$rounds"); do
   measure bare "$work" "$work/bare"
   measure game "$build" ./nolrace -win
 done
-awk '
-  function median(a, n,   i, j, t) {
-    for (i = 2; i <= n; i++) { t = a[i]; for (j = i - 1; j >= 1 && a[j] > t; j--) a[j + 1] = a[j]; a[j + 1] = t }
-    return n % 2 ? a[(n + 1) / 2] : (a[n / 2] + a[n / 2 + 1]) / 2
-  }
+awk "$(cat "$root/bench/median.awk")"'
   { n[$1]++; s[$1, n[$1]] = $2; c[$1, n[$1]] = $3 }
   END {
     for (k in n) { for (i = 1; i <= n[k]; i++) { x[i] = s[k, i]; y[i] = c[k, i] } ms[k] = median(x, n[k]); cpu[k] = median(y, n[k]) }

@@ -15,6 +15,7 @@
 #include "win32/display_connection.h"
 #include "win32/screen_mode.h"
 #include "win32/sdl_bridge.h"
+#include "win32/windows.h"
 
 bool NolFormatLogLine(char* line, int size, const char* format, va_list args);
 
@@ -33,9 +34,7 @@ const NolDShowHost kHost{LogV, PostMessageA, NolSdlWindow, win32::ClientToSdlWin
 
 std::string ProgramDirectory() {
     char path[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", path, sizeof path - 1);
-    if (n <= 0) return "";
-    path[n] = '\0';
+    if (GetModuleFileNameA(nullptr, path, sizeof path) == 0) return "";
     std::string dir(path);
     return dir.substr(0, dir.find_last_of('/') + 1);
 }
